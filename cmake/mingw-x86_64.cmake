@@ -1,0 +1,7 @@
+# Windows 64-bit, for 64-bit hosts; built with mingw-w64, tests run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(APPARATA_MINGW_TRIPLE x86_64-w64-mingw32)
+set(APPARATA_WIDL_FLAGS --win64 -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,136 @@
+#include "framework/HPIBDev.h"
+
+#include "hpib/BusBytes.h"
+#include "hpib/HPIBDrv.h"
+#include "toolkit/Convert.h"
+
+namespace framework {
+
+using hpib::HPIBCheck;
+using hpib::HPIBSelectCode;
+
+THPIBDevice::THPIBDevice()
+    : PopupMenu(Make<toolkit::PopupMenu>(L"PopupMenu")),
+      InternalTriggerItem(Make<toolkit::MenuItem>(L"InternalTriggerItem", L"Internal Trigger")),
+      ActiveItem(Make<toolkit::MenuItem>(L"ActiveItem", L"Active")),
+      N1(Make<toolkit::MenuItem>(L"N1", L"-")),
+      LocalControlItem(Make<toolkit::MenuItem>(L"LocalControlItem", L"Local Control")),
+      ClearItem(Make<toolkit::MenuItem>(L"ClearItem", L"Clear")),
+      TriggerItem(Make<toolkit::MenuItem>(L"TriggerItem", L"Trigger")),
+      Timer(Make<toolkit::Timer>(L"Timer")) {
+  ContextMenu = &PopupMenu;
+  for (toolkit::MenuItem* item : {&InternalTriggerItem, &ActiveItem, &N1, &LocalControlItem, &ClearItem, &TriggerItem})
+    PopupMenu.Items().Add(*item);
+  ActiveItem.SetChecked(true);
+  Timer.SetEnabled(false);
+  Timer.SetInterval(1000);
+
+  InternalTriggerItem.OnClick = [this] { InternalTriggerItemClick(); };
+  ActiveItem.OnClick = [this] { ActiveItemClick(); };
+  LocalControlItem.OnClick = [this] { LocalControlItemClick(); };
+  ClearItem.OnClick = [this] { ClearItemClick(); };
+  TriggerItem.OnClick = [this] { TriggerItemClick(); };
+  Timer.OnTimer = [this] { TimerTimer(); };
+  OnDestroy = [this] { ActiveFormDestroy(); };
+}
+
+THPIBDevice::~THPIBDevice() = default;
+
+void THPIBDevice::InitializeForm() {
+  OnShow = [this] { ActiveFormShow(); };
+}
+
+bool THPIBDevice::IsOffline() {
+  const bool offline = !ActiveItem.Checked();
+  if (!hpib::HPIBIsOpen()) {
+    hpib::HPIBOpenCard(HPIBSelectCode);  // the reset that follows tells whether the card answers
+    HPIBCheck(hpib::HPIBReset(HPIBSelectCode));
+    HPIBCheck(hpib::HPIBTimeout(HPIBSelectCode, 3.0));
+  }
+  return offline;
+}
+
+std::int32_t THPIBDevice::DeviceAddress() const {
+  return toolkit::CheckedAdd(toolkit::CheckedMul(HPIBSelectCode, 100), FPort);
+}
+
+std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }
+
+std::wstring THPIBDevice::Get_Text() {
+  if (IsOffline()) return L"";
+  std::string buffer(kReplyLength, ' ');
+  std::uint16_t length = kReplyLength - 1;
+  HPIBCheck(hpib::HPIBEnter(DeviceAddress(), buffer.data(), length));
+  // Fixed columns: the instruments parse by position, so nothing is trimmed.
+  return hpib::FromBusBytes(buffer);
+}
+
+void THPIBDevice::Set_Text(const std::wstring& value) {
+  if (IsOffline()) return;
+  std::string command = hpib::ToBusBytes(value.substr(0, kCommandLength));
+  if (command.size() == 3 && command[0] == '$') {
+    // "$" and two hexadecimal digits name one command byte.
+    const char byte = static_cast<char>(toolkit::StrToInt(hpib::FromBusBytes(command)) & 0xFF);
+    HPIBCheck(hpib::HPIBOutputBytes(DeviceAddress(), &byte, 1));
+    return;
+  }
+  HPIBCheck(hpib::HPIBOutput(DeviceAddress(), command.data(), static_cast<std::uint16_t>(command.size())));
+}
+
+void THPIBDevice::Set_Active(bool value) {
+  ActiveItem.SetChecked(value);
+  for (toolkit::MenuItem* item : {&LocalControlItem, &ClearItem, &TriggerItem, &InternalTriggerItem})
+    item->SetEnabled(value);
+  if (!value) {
+    InternalTriggerItem.SetChecked(false);
+    Timer.SetEnabled(false);
+  }
+}
+
+void THPIBDevice::Set_InternalTrigger(bool value) {
+  if (!ActiveItem.Checked()) return;
+  InternalTriggerItem.SetChecked(value);
+  if (value) Trigger();
+}
+
+void THPIBDevice::InternalTriggerItemClick() { Set_InternalTrigger(!InternalTriggerItem.Checked()); }
+
+void THPIBDevice::ActiveItemClick() { Set_Active(!ActiveItem.Checked()); }
+
+void THPIBDevice::LocalControlItemClick() {
+  if (IsOffline()) return;
+  HPIBCheck(hpib::HPIBLocal(CommandAddress()));
+}
+
+void THPIBDevice::ClearItemClick() {
+  if (IsOffline()) return;
+  HPIBCheck(hpib::HPIBClear(CommandAddress()));
+}
+
+void THPIBDevice::TriggerItemClick() {
+  if (IsOffline()) return;
+  HPIBCheck(hpib::HPIBTrigger(CommandAddress()));
+  Timer.SetEnabled(true);
+}
+
+void THPIBDevice::TimerTimer() {
+  Timer.SetEnabled(false);
+  FireEvent(kOnData);
+  if (InternalTriggerItem.Checked()) TriggerItem.Click();
+}
+
+void THPIBDevice::ActiveFormShow() {
+  if (FEvents && !FCreateFired) {
+    FireEvent(kOnCreate);
+    FCreateFired = true;
+  }
+}
+
+void THPIBDevice::ActiveFormDestroy() { FireEvent(kOnDestroy); }
+
+void THPIBDevice::FireEvent(int dispid) {
+  // A handler may disconnect its own sink; keep the sink alive for the call.
+  if (std::shared_ptr<EventSink> sink = FEvents) sink->Fire(dispid);
+}
+
+}  // namespace framework

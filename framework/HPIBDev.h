@@ -1,0 +1,86 @@
+#pragma once
+// THPIBDevice, the base of every instrument control: the bus address, the Active and Internal
+// Trigger switches (held as check marks of its context menu), the bus commands Local Control,
+// Clear and Trigger, the one-shot measurement timer, the raw Text read and write, and the link
+// to the host's event sink.
+//
+// Every operation may throw a toolkit::Exception; the server turns it into a failed result for
+// hosts, the toolkit's dispatch into an error box for the user.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/EventSink.h"
+#include "toolkit/Form.h"
+#include "toolkit/Menu.h"
+#include "toolkit/Timer.h"
+
+namespace framework {
+
+class THPIBDevice : public toolkit::Form {
+ public:
+  THPIBDevice();
+  ~THPIBDevice() override;
+
+  toolkit::PopupMenu& PopupMenu;
+  toolkit::MenuItem& InternalTriggerItem;
+  toolkit::MenuItem& ActiveItem;
+  toolkit::MenuItem& N1;
+  toolkit::MenuItem& LocalControlItem;
+  toolkit::MenuItem& ClearItem;
+  toolkit::MenuItem& TriggerItem;
+  toolkit::Timer& Timer;
+
+  // The members of the control interface.
+  bool Get_InternalTrigger() const { return InternalTriggerItem.Checked(); }
+  virtual void Set_InternalTrigger(bool value);
+  virtual std::wstring Get_Text();
+  virtual void Set_Text(const std::wstring& value);
+  bool Get_Active() const { return ActiveItem.Checked(); }
+  virtual void Set_Active(bool value);
+  std::int32_t Get_Port() const { return FPort; }
+  virtual void Set_Port(std::int32_t value) { FPort = value; }
+  void Trigger() { TriggerItem.Click(); }
+  void Clear() { ClearItem.Click(); }
+  virtual void LoadConfig() {}
+  virtual void SaveConfig() {}
+
+  // Hooks of the server.
+  // Class identifiers of the control's property pages; the base has none.
+  virtual std::vector<std::wstring> DescribePropertyPages() const { return {}; }
+  virtual void SetEventSink(std::shared_ptr<EventSink> sink) { FEvents = std::move(sink); }
+  // Called once when the form and its components exist.
+  virtual void InitializeForm();
+
+  // Length of a raw reply: what the instrument sent, then blanks.
+  static constexpr std::size_t kReplyLength = 250;
+  // A command longer than this is cut.
+  static constexpr std::size_t kCommandLength = 250;
+
+ protected:
+  // Opens the card on demand (open, reset, 3-second timeout) and tells whether the control is
+  // off the bus, in which case the calling step does nothing.
+  bool IsOffline();
+  // Select code x 100 + Port, for Text reads and writes.
+  std::int32_t DeviceAddress() const;
+  // The device address, or the select code alone when Port is 0.
+  std::int32_t CommandAddress() const;
+
+  virtual void InternalTriggerItemClick();
+  virtual void ActiveItemClick();
+  virtual void LocalControlItemClick();
+  virtual void ClearItemClick();
+  virtual void TriggerItemClick();
+  virtual void TimerTimer();
+  virtual void ActiveFormDestroy();
+  virtual void ActiveFormShow();
+
+  void FireEvent(int dispid);
+
+  std::int32_t FPort = 0;
+  bool FCreateFired = false;
+  std::shared_ptr<EventSink> FEvents;
+};
+
+}  // namespace framework

@@ -1,0 +1,22 @@
+#include "hpib/BusBytes.h"
+
+namespace hpib {
+
+std::string ToBusBytes(const std::wstring& text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (wchar_t c : text) {
+    auto code = static_cast<unsigned long>(c);
+    bytes += static_cast<char>(code <= 0xFF ? code : '?');
+  }
+  return bytes;
+}
+
+std::wstring FromBusBytes(const std::string& bytes) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (char b : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(b));
+  return text;
+}
+
+}  // namespace hpib

@@ -1,0 +1,181 @@
+#include "hpib/HPIBDrv.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "hpib/BusBytes.h"
+#include "hpib/DebugTerminal.h"
+#include "hpib/HPIBMessages.h"
+#include "hpib/SimulatedInstruments.h"
+#include "toolkit/Convert.h"
+#include "toolkit/Platform.h"
+
+namespace hpib {
+namespace {
+
+struct LayerState {
+  std::unique_ptr<BusDriver> library;  // none: debug mode
+  bool cardOpen = false;
+  // The entry point that the next call names; kept for the message when it is missing.
+  const char* procName = "";
+  toolkit::FormPtr<TDebugTerminal> terminal;
+  RandomGenerator random;
+};
+
+LayerState& State() {
+  static LayerState state;
+  return state;
+}
+
+// Looks the entry point up again on every call, as the driver may be replaced underneath.
+std::uint16_t HPIBCall(const char* procName, std::uint16_t first, std::uint16_t second) {
+  LayerState& s = State();
+  s.procName = procName;
+  std::uint32_t address = s.library->GetProcAddress16(procName);
+  if (address == 0) {
+    std::wstring name(procName, procName + std::char_traits<char>::length(procName));
+    throw toolkit::Exception(toolkit::FormatStr(kMissingEntryMessage.text, name));
+  }
+  return s.library->Call16(address, first, second);
+}
+
+std::uint16_t Word(std::int64_t value) {
+  if (value < 0 || value > 0xFFFF) throw toolkit::ERangeError();
+  return static_cast<std::uint16_t>(value);
+}
+
+std::wstring Number(std::int64_t value) { return std::to_wstring(value); }
+
+// The operations that are one driver call on one address.
+std::uint16_t SingleCall(const char* procName, std::int32_t address, const wchar_t* debugLine) {
+  if (!State().library) {
+    DebugLog(debugLine + Number(address));
+    return 0;
+  }
+  return HPIBCall(procName, Word(address), 1);
+}
+
+std::uint16_t Output(const char* procName, std::int32_t address, const char* bytes, std::uint16_t count) {
+  // Announce only what is stored, so the instrument never receives a byte nobody wrote.
+  const std::uint16_t stored = std::min(count, HPIBMaxMessage);
+  HPIBCall("SetBufLen", stored, 1);
+  for (std::uint16_t i = 1; i <= stored; ++i)
+    HPIBCall("SetBuf", i, static_cast<unsigned char>(bytes[i - 1]));
+  return HPIBCall(procName, Word(address), 1);
+}
+
+}  // namespace
+
+void HPIBLoad(std::unique_ptr<BusDriver> driver) {
+  LayerState& s = State();
+  s.library = std::move(driver);
+  s.cardOpen = false;
+  s.procName = "";
+  s.random.Reset();
+  if (!s.library) {
+    s.terminal = toolkit::CreateForm<TDebugTerminal>();
+    s.terminal->Show();
+  }
+}
+
+void HPIBUnload() {
+  LayerState& s = State();
+  s.library.reset();
+  s.terminal.reset();
+}
+
+bool HPIBDebugMode() { return !State().library; }
+
+TDebugTerminal* DebugTerminal() { return State().terminal.get(); }
+
+void DebugLog(const std::wstring& line) {
+  if (TDebugTerminal* terminal = DebugTerminal()) terminal->Log(line);
+}
+
+std::uint16_t HPIBOpenCard(std::int32_t selectCode) {
+  State().cardOpen = true;
+  if (!State().library) {
+    DebugLog(L"Card #" + Number(selectCode) + L" opened");
+    return 0;
+  }
+  return HPIBCall("OpenHPIB", Word(selectCode), 1);
+}
+
+std::uint16_t HPIBClose() {
+  State().cardOpen = false;
+  if (!State().library) {
+    DebugLog(L"Library closed");
+    return 0;
+  }
+  return HPIBCall("CloseHPIB", 1, 1);
+}
+
+std::uint16_t HPIBClear(std::int32_t address) { return SingleCall("ClearHPIB", address, L"Cleared address "); }
+
+std::uint16_t HPIBLocal(std::int32_t address) { return SingleCall("LocalHPIB", address, L"Set local address "); }
+
+std::uint16_t HPIBTrigger(std::int32_t address) { return SingleCall("TriggerHPIB", address, L"Trigger address "); }
+
+std::uint16_t HPIBReset(std::int32_t address) { return SingleCall("ResetHPIB", address, L"Reset address "); }
+
+std::uint16_t HPIBTimeout(std::int32_t address, double seconds) {
+  if (!State().library) {
+    wchar_t separator = toolkit::CurrentPlatform().DecimalSeparator();
+    DebugLog(L"Set timeout " + toolkit::FloatToStr(seconds, separator) + L" for card " + Number(address));
+    return 0;
+  }
+  // Round half to even, as the runtime's Round does.
+  double ms = seconds * 1000.0;
+  double rounded = std::nearbyint(ms);
+  if (!(rounded >= 0.0 && rounded <= 65535.0)) throw toolkit::ERangeError();
+  std::uint16_t milliseconds = static_cast<std::uint16_t>(rounded);
+  return HPIBCall("TimeoutHPIB", milliseconds, Word(address));
+}
+
+std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
+  LayerState& s = State();
+  if (!s.library) {
+    std::string reply = SimulatedReply(address, s.random);
+    DebugLog(L"Read from " + Number(address) + L": " + FromBusBytes(reply));
+    // At most length - 1 characters; the length itself stays as the caller gave it.
+    std::size_t copied = std::min<std::size_t>(reply.size(), length > 0 ? length - 1u : 0u);
+    std::copy_n(reply.data(), copied, buffer);
+    return 0;
+  }
+  std::uint16_t code = HPIBCall("EntersHPIB", Word(address), 1);
+  if (code != 0) return code;
+  length = HPIBCall("GetBufLen", 1, 1);
+  for (std::uint16_t i = 1; i <= length && i <= HPIBMaxMessage; ++i)
+    buffer[i - 1] = static_cast<char>(HPIBCall("GetBuf", i, 1) & 0xFF);
+  return code;
+}
+
+std::uint16_t HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count) {
+  if (!State().library) {
+    // The echo field is always 59 characters: the data first when they fit, blanks after.
+    constexpr std::size_t kEchoWidth = 59;
+    std::string field(kEchoWidth, ' ');
+    if (count < kEchoWidth) std::copy_n(bytes, count, field.begin());
+    DebugLog(L"Write to " + Number(address) + L": " + FromBusBytes(field));
+    return 0;
+  }
+  return Output("OutputsHPIB", address, bytes, count);
+}
+
+std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count) {
+  if (!State().library) {
+    DebugLog(L"Write bytes to " + Number(address));
+    return 0;
+  }
+  return Output("OutputABHPIB", address, bytes, count);
+}
+
+void HPIBCheck(std::uint32_t code) {
+  if (code == 0) return;
+  HPIBClose();
+  throw EHardwareError(toolkit::FormatStr(kCriticalErrorMessage.text, ResultCodeText(code)));
+}
+
+bool HPIBIsOpen() { return State().cardOpen; }
+
+}  // namespace hpib

@@ -1,0 +1,103 @@
+#include "hpib/win32/ThunkDriver.h"
+
+#include <string>
+
+namespace hpib::win32 {
+namespace {
+
+constexpr const char kDriverName[] = "HPIB_THK.DLL";
+
+// The 16-bit services of kernel32, which it exports by ordinal only.
+using LoadLibrary16Fn = DWORD(WINAPI*)(LPCSTR);
+using FreeLibrary16Fn = void(WINAPI*)(DWORD);
+using GetProcAddress16Fn = DWORD(WINAPI*)(DWORD, LPCSTR);
+
+#if defined(__i386__)
+// The full path of `module`, however long; empty when the system cannot tell.
+std::string ModulePath(HMODULE module) {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+class ThunkDriver : public BusDriver {
+ public:
+  ThunkDriver(HMODULE kernel32, void* qtThunk, DWORD module)
+      : kernel32_(kernel32), qtThunk_(qtThunk), module_(module),
+        getProcAddress16_(reinterpret_cast<GetProcAddress16Fn>(GetProcAddress(kernel32, MAKEINTRESOURCEA(37)))),
+        freeLibrary16_(reinterpret_cast<FreeLibrary16Fn>(GetProcAddress(kernel32, MAKEINTRESOURCEA(36)))) {}
+
+  ~ThunkDriver() override {
+    if (freeLibrary16_) freeLibrary16_(module_);
+    FreeLibrary(kernel32_);
+  }
+
+  std::uint32_t GetProcAddress16(const char* name) override {
+    return getProcAddress16_ ? getProcAddress16_(module_, name) : 0;
+  }
+
+  // QT_Thunk takes the 16:16 target in EDX and the 16-bit arguments on the stack, pascal order
+  // (first word pushed first); the callee pops them. It copies the caller's frame below EBP, so
+  // the frame must be large enough for it.
+  std::uint16_t Call16(std::uint32_t address, std::uint16_t first, std::uint16_t second) override {
+    std::uint32_t result;
+    std::uint32_t target = address;
+    std::uint32_t firstWord = first;
+    __asm__ volatile(
+        "pushl %%ebp\n\t"
+        "movl %%esp, %%ebp\n\t"
+        "subl $0x40, %%esp\n\t"
+        "pushw %%cx\n\t"
+        "pushw %%di\n\t"
+        "call *%%esi\n\t"
+        "movl %%ebp, %%esp\n\t"
+        "popl %%ebp\n\t"
+        : "=a"(result), "+d"(target), "+c"(firstWord)
+        : "S"(qtThunk_), "D"(static_cast<std::uint32_t>(second))
+        : "memory", "cc");
+    return static_cast<std::uint16_t>(result);
+  }
+
+ private:
+  HMODULE kernel32_;
+  void* qtThunk_;
+  DWORD module_;
+  GetProcAddress16Fn getProcAddress16_;
+  FreeLibrary16Fn freeLibrary16_;
+};
+#endif
+
+}  // namespace
+
+std::unique_ptr<BusDriver> LoadThunkDriver(HMODULE self) {
+#if defined(__i386__)
+  HMODULE kernel32 = LoadLibraryA("kernel32.dll");
+  if (!kernel32) return nullptr;
+  void* qtThunk = reinterpret_cast<void*>(GetProcAddress(kernel32, "QT_Thunk"));
+  auto loadLibrary16 = reinterpret_cast<LoadLibrary16Fn>(GetProcAddress(kernel32, MAKEINTRESOURCEA(35)));
+  if (qtThunk && loadLibrary16) {
+    std::string path = ModulePath(self);
+    path.erase(path.find_last_of('\\') + 1);
+    path += kDriverName;
+    // The 16-bit loader takes no longer path: too long means no driver, never an overflow.
+    if (path.size() < MAX_PATH) {
+      DWORD module = loadLibrary16(path.c_str());
+      if (module > 32) return std::make_unique<ThunkDriver>(kernel32, qtThunk, module);
+    }
+  }
+  FreeLibrary(kernel32);
+  return nullptr;
+#else
+  (void)self;
+  return nullptr;
+#endif
+}
+
+}  // namespace hpib::win32

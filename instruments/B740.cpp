@@ -1,0 +1,103 @@
+#include "instruments/B740.h"
+
+#include <cwctype>
+
+#include "instruments/B740Protocol.h"
+#include "instruments/Panels.h"
+#include "toolkit/Convert.h"
+#include "toolkit/Platform.h"
+
+namespace instruments {
+
+using toolkit::SpeedButton;
+
+TB740Device::TB740Device()
+    : Panel(Make<toolkit::Panel>(L"Panel")),
+      DisplayStaticText(Make<toolkit::StaticText>(L"DisplayStaticText")),
+      LabelStaticText(Make<toolkit::StaticText>(L"LabelStaticText")),
+      SpeedButtons{&Make<SpeedButton>(L"SpeedButton1"), &Make<SpeedButton>(L"SpeedButton2"),
+                   &Make<SpeedButton>(L"SpeedButton3"), &Make<SpeedButton>(L"SpeedButton4"),
+                   &Make<SpeedButton>(L"SpeedButton5")},
+      RangeTrackBar(Make<toolkit::TrackBar>(L"RangeTrackBar")),
+      RangeLabel(Make<toolkit::Label>(L"RangeLabel")) {
+  SetBounds(0, 0, 200, 97);
+  Timer.SetInterval(300);
+
+  PlacePanel(Panel, *this, 34);
+  PlaceDisplay(DisplayStaticText, Panel, {4, 2, 155, 28}, toolkit::Alignment::Center, kDisplayFont);
+  PlaceDisplay(LabelStaticText, Panel, {164, 2, 30, 28}, toolkit::Alignment::Left, kLabelFont);
+  LabelStaticText.SetCaption(L"R Ohm");
+
+  for (std::size_t i = 0; i < SpeedButtons.size(); ++i) {
+    SpeedButton& button = *SpeedButtons[i];
+    button.SetParent(this);
+    button.SetBounds(4 + 38 * static_cast<int>(i), 38, 38, 18);
+    button.SetCaption(b740::kFunctions[i].caption);
+    button.Tag = b740::kFunctions[i].number;
+    button.GroupIndex = 1;
+    button.OnClick = [this, &button] { SpeedButtonClick(button); };
+  }
+  SpeedButtons[0]->SetDown(true);
+
+  PlaceRangeTrackBar(RangeTrackBar, RangeLabel, *this, b740::kAutoRangePosition, 1);
+  RangeTrackBar.OnChange = [this] { RangeTrackBarChange(); };
+}
+
+std::wstring TB740Device::Get_Text() { return LabelStaticText.Caption() + L"=" + DisplayStaticText.Caption(); }
+
+void TB740Device::Set_Text(const std::wstring& value) {
+  std::wstring upper = value;
+  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+  const std::wstring second = upper.size() > 1 ? upper.substr(1, 1) : L"";
+  if (!upper.empty() && upper[0] == L'F') {
+    for (toolkit::Component* component : Components()) {
+      auto* button = dynamic_cast<SpeedButton*>(component);
+      if (button && !second.empty() && std::to_wstring(button->Tag) == second) {
+        button->SetDown(true);
+        break;
+      }
+    }
+  } else if (!upper.empty() && upper[0] == L'B') {
+    ShowRange(b740::RangePositionOfDigit(toolkit::StrToInt(second)));
+  }
+  THPIBDevice::Set_Text(value);
+}
+
+void TB740Device::Set_Active(bool value) {
+  THPIBDevice::Set_Active(value);
+  for (toolkit::Control* control : std::initializer_list<toolkit::Control*>{
+           &Panel, &DisplayStaticText, &LabelStaticText, SpeedButtons[0], SpeedButtons[1], SpeedButtons[2],
+           SpeedButtons[3], SpeedButtons[4], &RangeTrackBar, &RangeLabel})
+    control->SetEnabled(value);
+}
+
+void TB740Device::ClearItemClick() {
+  THPIBDevice::ClearItemClick();
+  SpeedButtons[0]->SetDown(true);
+  Set_Text(L"D0E");
+  ShowRange(1);
+}
+
+void TB740Device::TimerTimer() {
+  Timer.SetEnabled(false);
+  const b740::Reading reading = b740::ParseReply(THPIBDevice::Get_Text());
+  LabelStaticText.SetCaption(reading.unit);
+  if (reading.beep) toolkit::CurrentPlatform().Beep();
+  DisplayStaticText.SetCaption(reading.value);
+  THPIBDevice::TimerTimer();
+}
+
+void TB740Device::SpeedButtonClick(SpeedButton& sender) { Set_Text(b740::FunctionCommand(sender.Tag)); }
+
+void TB740Device::RangeTrackBarChange() {
+  if (RangeTrackBar.Position() == RangeTrackBar.Tag) return;
+  RangeTrackBar.Tag = RangeTrackBar.Position();
+  Set_Text(b740::RangeCommand(RangeTrackBar.Position()));
+}
+
+void TB740Device::ShowRange(int position) {
+  RangeTrackBar.Tag = position;
+  RangeTrackBar.SetPosition(position);
+}
+
+}  // namespace instruments

@@ -1,0 +1,40 @@
+#pragma once
+// TB740Device, the control of the B7-40/5 multimeter: a value display with its unit label, five
+// function buttons and a range track bar. Commands the control sends of its own accord go
+// through its own Set_Text, so that the panel mirrors them like a host's commands.
+#include <array>
+
+#include "framework/HPIBDev.h"
+#include "toolkit/Widgets.h"
+
+namespace instruments {
+
+class TB740Device : public framework::THPIBDevice {
+ public:
+  TB740Device();
+
+  toolkit::Panel& Panel;
+  toolkit::StaticText& DisplayStaticText;
+  toolkit::StaticText& LabelStaticText;
+  std::array<toolkit::SpeedButton*, 5> SpeedButtons;  // SpeedButton1 .. SpeedButton5
+  toolkit::TrackBar& RangeTrackBar;
+  toolkit::Label& RangeLabel;
+
+  // Answers from the panel: unit label, "=", displayed value.
+  std::wstring Get_Text() override;
+  // Mirrors a function or range command on the panel, then sends the text as written.
+  void Set_Text(const std::wstring& value) override;
+  void Set_Active(bool value) override;
+
+ protected:
+  void ClearItemClick() override;
+  void TimerTimer() override;
+  virtual void SpeedButtonClick(toolkit::SpeedButton& sender);
+  virtual void RangeTrackBarChange();
+
+ private:
+  // Moves the track bar from code: the Tag goes first, so no range command follows.
+  void ShowRange(int position);
+};
+
+}  // namespace instruments

@@ -1,0 +1,150 @@
+// Debug mode: the terminal, its log lines, the simulated instruments and their generator.
+#include "hpib/DebugTerminal.h"
+
+#include <gtest/gtest.h>
+
+#include "LayerFixtures.h"
+#include "hpib/SimulatedInstruments.h"
+
+namespace {
+
+using namespace hpib;
+using LineList = std::vector<std::wstring>;
+
+class DebugTerminalTest : public testing_support::DebugModeTest {
+ protected:
+  // A read the way the base control makes it: 250 blanks, length 249.
+  std::string Read(int address, std::uint16_t length = 249) {
+    std::string buffer(250, ' ');
+    EXPECT_EQ(HPIBEnter(address, buffer.data(), length), 0);
+    return buffer;
+  }
+};
+
+TEST_F(DebugTerminalTest, TheTerminalIsShownAtLoadWithItsCaptionAndPlace) {
+  ASSERT_TRUE(HPIBDebugMode());
+  TDebugTerminal* terminal = DebugTerminal();
+  ASSERT_NE(terminal, nullptr);
+  EXPECT_TRUE(terminal->Visible());
+  EXPECT_EQ(terminal->Caption(), L"HPIB driver debug terminal");
+  EXPECT_FALSE(terminal->BorderIcons);
+  EXPECT_EQ(terminal->GetBounds(), (toolkit::Bounds{0, 0, 320, 240}));
+  EXPECT_EQ(terminal->DebugMemo.GetAlign(), toolkit::Align::Client);
+  EXPECT_TRUE(terminal->DebugMemo.WordWrap());
+  EXPECT_TRUE(Lines().empty());
+}
+
+TEST_F(DebugTerminalTest, EveryOperationLogsItsLineAndSucceeds) {
+  EXPECT_EQ(HPIBOpenCard(7), 0);
+  EXPECT_EQ(HPIBReset(7), 0);
+  EXPECT_EQ(HPIBTimeout(7, 3.0), 0);
+  EXPECT_EQ(HPIBClear(703), 0);
+  EXPECT_EQ(HPIBLocal(7), 0);
+  EXPECT_EQ(HPIBTrigger(717), 0);
+  EXPECT_EQ(HPIBOutputBytes(703, "\x2A", 1), 0);
+  EXPECT_EQ(HPIBClose(), 0);
+  EXPECT_EQ(Lines(), (LineList{L"Card #7 opened", L"Reset address 7", L"Set timeout 3 for card 7",
+                            L"Cleared address 703", L"Set local address 7", L"Trigger address 717",
+                            L"Write bytes to 703", L"Library closed"}));
+}
+
+TEST_F(DebugTerminalTest, DebugBranchesMakeNoRangeTests) {
+  EXPECT_EQ(HPIBTrigger(70000), 0);
+  EXPECT_EQ(HPIBTimeout(7, 100), 0);
+  EXPECT_EQ(HPIBTimeout(-5, -1), 0);
+  EXPECT_EQ(HPIBOutput(99999, "x", 1), 0);
+  EXPECT_EQ(Lines()[0], L"Trigger address 70000");
+  EXPECT_EQ(Lines()[1], L"Set timeout 100 for card 7");
+  EXPECT_EQ(Lines()[2], L"Set timeout -1 for card -5");
+  EXPECT_EQ(Lines()[3].substr(0, 17), L"Write to 99999: x");
+}
+
+TEST_F(DebugTerminalTest, TimeoutSecondsUseTheRegionalDecimalSeparator) {
+  HPIBTimeout(7, 2.5);
+  platform.decimalSeparator = L',';
+  HPIBTimeout(7, 2.5);
+  HPIBTimeout(7, 0.001);
+  EXPECT_EQ(Lines(), (LineList{L"Set timeout 2.5 for card 7", L"Set timeout 2,5 for card 7", L"Set timeout 0,001 for card 7"}));
+}
+
+TEST_F(DebugTerminalTest, OpenAndCloseMoveTheCardFlag) {
+  EXPECT_FALSE(HPIBIsOpen());
+  HPIBOpenCard(7);
+  EXPECT_TRUE(HPIBIsOpen());
+  HPIBClose();
+  EXPECT_FALSE(HPIBIsOpen());
+}
+
+TEST_F(DebugTerminalTest, ReadsAnswerEachInstrumentInItsShape) {
+  EXPECT_EQ(Read(703), "2.0723E+1 D" + std::string(239, ' '));
+  EXPECT_EQ(Read(717).substr(0, 33), " NRN+1.2305E+01,NXN+5.4324E-01   ");  // draws 0 below 9, then 4 below 5
+  EXPECT_EQ(Read(705).substr(0, 48), "DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG ");
+  EXPECT_EQ(Lines(), (LineList{L"Read from 703: 2.0723E+1 D", L"Read from 717:  NRN+1.2305E+01,NXN+5.4324E-01",
+                            L"Read from 705: DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG"}));
+}
+
+TEST_F(DebugTerminalTest, AReadCopiesOneCharacterLessThanTheLengthAndLeavesTheLength) {
+  EXPECT_EQ(Read(703, 11).substr(0, 11), "2.0723E+1  ") << "all but the final D";
+  const std::string reply = "DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG DEBUG";
+  struct Case {
+    std::uint16_t length;
+    std::size_t copied;
+  } cases[] = {{0, 0}, {1, 0}, {2, 1}, {47, 46}, {48, 47}, {249, 47}};
+  for (const auto& c : cases) {
+    std::string buffer(250, ' ');
+    std::uint16_t length = c.length;
+    EXPECT_EQ(HPIBEnter(705, buffer.data(), length), 0);
+    EXPECT_EQ(length, c.length);
+    EXPECT_EQ(buffer, reply.substr(0, c.copied) + std::string(250 - c.copied, ' ')) << c.length;
+  }
+}
+
+TEST_F(DebugTerminalTest, GeneratorGivesTheFirstDrawsOfAProcess) {
+  RandomGenerator random;
+  std::vector<std::uint32_t> draws;
+  for (int i = 0; i < 6; ++i) draws.push_back(random.Draw(9));
+  EXPECT_EQ(draws, (std::vector<std::uint32_t>{0, 0, 7, 1, 2, 6}));
+}
+
+TEST_F(DebugTerminalTest, ReadsShareOneGeneratorInDrawOrder) {
+  // Draws below 9: 0, 0, 7, 1, 2, 6. The 717 reply draws below 9 first, then below 5.
+  EXPECT_EQ(Read(707).substr(0, 12), "R +11350E-4 ");
+  EXPECT_EQ(Read(705).substr(0, 5), "DEBUG");  // no draw
+  EXPECT_EQ(Read(703).substr(0, 11), "2.0723E+1 D");
+  EXPECT_EQ(Read(707).substr(0, 12), "R +11357E-4 ");
+}
+
+TEST_F(DebugTerminalTest, WritesEchoInAFieldOf59Characters) {
+  const std::string bytes58(58, 'k');
+  HPIBOutput(703, bytes58.data(), 58);
+  const std::string bytes59(59, 'k');
+  HPIBOutput(703, bytes59.data(), 59);
+  HPIBOutput(707, "F5E", 3);
+  HPIBOutput(707, "", 0);
+  EXPECT_EQ(Lines(), (LineList{L"Write to 703: " + std::wstring(58, L'k') + L" ", L"Write to 703: " + std::wstring(59, L' '),
+                            L"Write to 707: F5E" + std::wstring(56, L' '), L"Write to 707: " + std::wstring(59, L' ')}));
+}
+
+TEST_F(DebugTerminalTest, MoreThanFiftyLinesEmptyTheBoxBeforeTheNextLine) {
+  for (int i = 1; i <= 51; ++i) DebugLog(L"line " + std::to_wstring(i));
+  EXPECT_EQ(Lines().size(), 51u);
+  DebugLog(L"next");
+  EXPECT_EQ(Lines(), (LineList{L"next"}));
+}
+
+TEST_F(DebugTerminalTest, FiftyLinesAreNotYetTooMany) {
+  for (int i = 1; i <= 50; ++i) DebugLog(L"line");
+  DebugLog(L"fifty-first");
+  EXPECT_EQ(Lines().size(), 51u);
+  EXPECT_EQ(Lines().back(), L"fifty-first");
+}
+
+TEST_F(DebugTerminalTest, UnloadDestroysTheTerminal) {
+  HPIBUnload();
+  EXPECT_EQ(DebugTerminal(), nullptr);
+  DebugLog(L"after");
+  HPIBLoad(nullptr);
+  EXPECT_TRUE(Lines().empty());
+}
+
+}  // namespace

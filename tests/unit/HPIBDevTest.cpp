@@ -1,0 +1,371 @@
+// The base instrument control: its bus steps in exact driver traces, its switches, the
+// measurement cycle on the virtual clock, the events and every failure path.
+#include "framework/HPIBDev.h"
+
+#include <gtest/gtest.h>
+
+#include "LayerFixtures.h"
+
+namespace {
+
+using framework::THPIBDevice;
+using testing_support::Calls;
+
+struct RecordingSink : framework::EventSink {
+  void Fire(int dispid) override {
+    fired.push_back(dispid);
+    if (onFire) onFire(dispid);
+  }
+  std::vector<int> fired;
+  std::function<void(int)> onFire;
+};
+
+const Calls kOpening{"OpenHPIB(7,1)", "ResetHPIB(7,1)", "TimeoutHPIB(3000,7)"};
+
+Calls Then(Calls first, const Calls& more) {
+  first.insert(first.end(), more.begin(), more.end());
+  return first;
+}
+
+class HPIBDevTest : public testing_support::DriverModeTest {
+ protected:
+  void SetUp() override {
+    DriverModeTest::SetUp();
+    device = toolkit::CreateForm<THPIBDevice>();
+    device->InitializeForm();
+    device->SetEventSink(sink);
+  }
+  void TearDown() override {
+    device.reset();
+    DriverModeTest::TearDown();
+  }
+  // Opens the card as the first bus step would, so that a test sees only its own calls.
+  void OpenCard() {
+    hpib::HPIBOpenCard(hpib::HPIBSelectCode);
+    TakeCalls();
+  }
+  std::wstring ErrorOf(const std::function<void()>& call) {
+    try {
+      call();
+    } catch (const toolkit::Exception& e) {
+      return e.Message();
+    }
+    return L"(no error)";
+  }
+
+  std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
+  toolkit::FormPtr<THPIBDevice> device;
+};
+
+TEST_F(HPIBDevTest, StartsActiveIdleOnPortZeroWithTheBaseMenu) {
+  EXPECT_TRUE(device->Get_Active());
+  EXPECT_FALSE(device->Get_InternalTrigger());
+  EXPECT_EQ(device->Get_Port(), 0);
+  EXPECT_FALSE(device->Timer.Enabled());
+  EXPECT_EQ(device->Timer.Interval(), 1000u);
+  std::vector<std::wstring> captions;
+  for (auto* item : device->PopupMenu.Items().Items()) captions.push_back(item->Caption());
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"Internal Trigger", L"Active", L"-", L"Local Control", L"Clear", L"Trigger"}));
+  EXPECT_EQ(device->ContextMenu, &device->PopupMenu);
+  EXPECT_TRUE(TakeCalls().empty()) << "the card opens at the first bus step, not at creation";
+}
+
+TEST_F(HPIBDevTest, FirstBusStepOpensTheCardAndLaterStepsDoNot) {
+  device->Set_Port(7);
+  device->Trigger();
+  device->Trigger();
+  EXPECT_EQ(TakeCalls(), Then(kOpening, {"TriggerHPIB(707,1)", "TriggerHPIB(707,1)"}));
+}
+
+TEST_F(HPIBDevTest, PortZeroSendsTextToSevenHundredAndCommandsToTheInterface) {
+  device->Set_Text(L"X");
+  device->Get_Text();
+  device->Clear();
+  device->Trigger();
+  device->LocalControlItem.Click();
+  EXPECT_EQ(TakeCalls(), Then(kOpening, {"SetBufLen(1,1)", "SetBuf(1,88)", "OutputsHPIB(700,1)", "EntersHPIB(700,1)",
+                                         "GetBufLen(1,1)", "ClearHPIB(7,1)", "TriggerHPIB(7,1)", "LocalHPIB(7,1)"}));
+}
+
+TEST_F(HPIBDevTest, TextReadReturnsTheReplyPaddedTo250Characters) {
+  device->Set_Port(3);
+  driver.reply = "2.0723E+1 D";
+  const std::wstring text = device->Get_Text();
+  EXPECT_EQ(text, L"2.0723E+1 D" + std::wstring(239, L' '));
+  driver.reply = "";
+  EXPECT_EQ(device->Get_Text(), std::wstring(250, L' '));
+}
+
+TEST_F(HPIBDevTest, TextReadKeepsEveryByteValue) {
+  device->Set_Port(3);
+  driver.reply = std::string("\xC3\x01\x7F\xFF", 4);
+  EXPECT_EQ(device->Get_Text().substr(0, 5), (std::wstring{L'\xC3', L'\x01', L'\x7F', L'\xFF', L' '}));
+}
+
+TEST_F(HPIBDevTest, DollarFormSendsOneByteAndOtherLengthsSendText) {
+  device->Set_Port(3);
+  OpenCard();
+  device->Set_Text(L"$41");
+  EXPECT_EQ(TakeCalls(), (Calls{"SetBufLen(1,1)", "SetBuf(1,65)", "OutputABHPIB(703,1)"}));
+  device->Set_Text(L"$ff");
+  EXPECT_EQ(TakeCalls(), (Calls{"SetBufLen(1,1)", "SetBuf(1,255)", "OutputABHPIB(703,1)"}));
+  device->Set_Text(L"$4");
+  EXPECT_EQ(TakeCalls(), (Calls{"SetBufLen(2,1)", "SetBuf(1,36)", "SetBuf(2,52)", "OutputsHPIB(703,1)"}));
+  device->Set_Text(L"$410");
+  EXPECT_EQ(TakeCalls(), (Calls{"SetBufLen(4,1)", "SetBuf(1,36)", "SetBuf(2,52)", "SetBuf(3,49)", "SetBuf(4,48)",
+                                "OutputsHPIB(703,1)"}));
+}
+
+TEST_F(HPIBDevTest, DollarFormWithoutHexDigitsFailsAndSendsNothing) {
+  device->Set_Port(3);
+  device->Set_Text(L"X");  // opens the card first
+  TakeCalls();
+  EXPECT_EQ(ErrorOf([&] { device->Set_Text(L"$G1"); }), L"'$G1' is not a valid integer value");
+  EXPECT_EQ(ErrorOf([&] { device->Set_Text(L"$-1"); }), L"'$-1' is not a valid integer value");
+  EXPECT_TRUE(TakeCalls().empty());
+}
+
+TEST_F(HPIBDevTest, TextWriteSendsAtMost250CharactersAndMapsWideCharactersToQuestionMarks) {
+  device->Set_Port(3);
+  OpenCard();
+  device->Set_Text(std::wstring(300, L'a'));
+  Calls calls = TakeCalls();
+  EXPECT_EQ(calls.front(), "SetBufLen(249,1)");
+  EXPECT_EQ(driver.sent, std::string(249, 'a'));
+  device->Set_Text(L"\x0413\x00E9");
+  EXPECT_EQ(driver.sent, "?\xE9");
+}
+
+TEST_F(HPIBDevTest, TextWhileInactiveStillOpensTheCardButTouchesNothingElse) {
+  device->Set_Active(false);
+  EXPECT_EQ(device->Get_Text(), L"");
+  device->Set_Text(L"$G1");
+  EXPECT_EQ(TakeCalls(), kOpening);
+}
+
+TEST_F(HPIBDevTest, InactiveSwitchesOffTheCommandsAndTheFreeRunning) {
+  device->Set_Port(7);
+  device->Set_InternalTrigger(true);
+  EXPECT_TRUE(device->Timer.Enabled());
+  device->Set_Active(false);
+  EXPECT_FALSE(device->Get_Active());
+  EXPECT_FALSE(device->Get_InternalTrigger());
+  EXPECT_FALSE(device->Timer.Enabled());
+  for (auto* item : {&device->LocalControlItem, &device->ClearItem, &device->TriggerItem, &device->InternalTriggerItem})
+    EXPECT_FALSE(item->Enabled()) << std::string(item->Caption().begin(), item->Caption().end());
+  TakeCalls();
+  device->Trigger();
+  device->Clear();
+  device->Set_InternalTrigger(true);
+  EXPECT_FALSE(device->Get_InternalTrigger());
+  platform.Advance(5000);
+  EXPECT_TRUE(TakeCalls().empty());
+  EXPECT_EQ(sink->fired, (std::vector<int>{}));
+
+  device->Set_Active(true);
+  EXPECT_FALSE(device->Get_InternalTrigger());
+  EXPECT_TRUE(device->TriggerItem.Enabled());
+  platform.Advance(5000);
+  EXPECT_TRUE(TakeCalls().empty()) << "switching on again does not resume free-running";
+}
+
+TEST_F(HPIBDevTest, OneTriggerBringsOneTickAndOneOnData) {
+  device->Set_Port(7);
+  device->Trigger();
+  EXPECT_TRUE(device->Timer.Enabled());
+  platform.Advance(999);
+  EXPECT_TRUE(sink->fired.empty());
+  platform.Advance(1);
+  EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnData}));
+  EXPECT_FALSE(device->Timer.Enabled());
+  platform.Advance(10000);
+  EXPECT_EQ(sink->fired.size(), 1u);
+}
+
+TEST_F(HPIBDevTest, TriggerWhileATickIsPendingKeepsTheTicksTime) {
+  device->Set_Port(7);
+  device->Trigger();
+  platform.Advance(600);
+  device->Trigger();
+  EXPECT_EQ(platform.NextTick(device->Timer), 1000u);
+  platform.Advance(400);
+  EXPECT_EQ(sink->fired.size(), 1u);
+  platform.Advance(5000);
+  EXPECT_EQ(sink->fired.size(), 1u);
+  EXPECT_EQ(TakeCalls(), Then(kOpening, {"TriggerHPIB(707,1)", "TriggerHPIB(707,1)"}));
+}
+
+TEST_F(HPIBDevTest, FreeRunningTriggersAgainAfterEachOnData) {
+  device->Set_Port(7);
+  std::vector<std::string> order;
+  sink->onFire = [&](int dispid) {
+    if (dispid == framework::kOnData) order.push_back("OnData after " + std::to_string(driver.calls.size()) + " calls");
+  };
+  device->Set_InternalTrigger(true);
+  platform.Advance(3000);
+  EXPECT_EQ(sink->fired.size(), 3u);
+  EXPECT_EQ(order, (std::vector<std::string>{"OnData after 4 calls", "OnData after 5 calls", "OnData after 6 calls"}));
+  device->Set_InternalTrigger(false);
+  platform.Advance(3000);
+  EXPECT_EQ(sink->fired.size(), 4u) << "the measurement already triggered still ends with OnData";
+  EXPECT_FALSE(device->Timer.Enabled());
+}
+
+TEST_F(HPIBDevTest, InternalTriggerPutTrueTriggersEveryTime) {
+  device->Set_Port(7);
+  device->Set_InternalTrigger(true);
+  device->Set_InternalTrigger(true);
+  EXPECT_EQ(TakeCalls(), Then(kOpening, {"TriggerHPIB(707,1)", "TriggerHPIB(707,1)"}));
+}
+
+TEST_F(HPIBDevTest, MenuItemsToggleTheirSwitchesThroughTheOperations) {
+  device->Set_Port(7);
+  device->InternalTriggerItem.Click();
+  EXPECT_TRUE(device->Get_InternalTrigger());
+  device->InternalTriggerItem.Click();
+  EXPECT_FALSE(device->Get_InternalTrigger());
+  device->ActiveItem.Click();
+  EXPECT_FALSE(device->Get_Active());
+  device->ActiveItem.Click();
+  EXPECT_TRUE(device->Get_Active());
+}
+
+TEST_F(HPIBDevTest, ABusErrorReachesTheCallerClosesTheCardAndTheNextStepReopensIt) {
+  device->Set_Port(7);
+  device->Trigger();
+  TakeCalls();
+  driver.results["TriggerHPIB"] = {4};
+  EXPECT_EQ(ErrorOf([&] { device->Trigger(); }), L"Critical HPIB driver error:\nHPIB timeout!");
+  EXPECT_FALSE(hpib::HPIBIsOpen());
+  EXPECT_EQ(TakeCalls(), (Calls{"TriggerHPIB(707,1)", "CloseHPIB(1,1)"}));
+  device->Clear();
+  EXPECT_EQ(TakeCalls(), Then(kOpening, {"ClearHPIB(707,1)"}));
+}
+
+// A failing driver call at each step of each bus operation: the exact message reaches the
+// caller, the card is closed, and the next bus step opens it again.
+TEST_F(HPIBDevTest, EveryStepOfEveryOperationFailsCleanly) {
+  struct Operation {
+    const char* name;
+    std::function<void(THPIBDevice&)> run;
+    std::vector<const char*> steps;  // entry points whose failure the operation reports
+  };
+  const std::vector<Operation> operations = {
+      {"Text read", [](THPIBDevice& d) { d.Get_Text(); }, {"ResetHPIB", "TimeoutHPIB", "EntersHPIB"}},
+      {"Text write", [](THPIBDevice& d) { d.Set_Text(L"F5E"); }, {"ResetHPIB", "TimeoutHPIB", "OutputsHPIB"}},
+      {"byte write", [](THPIBDevice& d) { d.Set_Text(L"$38"); }, {"ResetHPIB", "TimeoutHPIB", "OutputABHPIB"}},
+      {"Trigger", [](THPIBDevice& d) { d.Trigger(); }, {"ResetHPIB", "TimeoutHPIB", "TriggerHPIB"}},
+      {"Clear", [](THPIBDevice& d) { d.Clear(); }, {"ResetHPIB", "TimeoutHPIB", "ClearHPIB"}},
+      {"Local", [](THPIBDevice& d) { d.LocalControlItem.Click(); }, {"ResetHPIB", "TimeoutHPIB", "LocalHPIB"}},
+  };
+  device->Set_Port(7);
+  for (const auto& op : operations) {
+    for (const char* step : op.steps) {
+      hpib::HPIBClose();
+      TakeCalls();
+      driver.results[step] = {2};
+      EXPECT_EQ(ErrorOf([&] { op.run(*device); }), L"Critical HPIB driver error:\nInvalid HPIB select code or device address!")
+          << op.name << " failing at " << step;
+      Calls calls = TakeCalls();
+      ASSERT_FALSE(calls.empty());
+      EXPECT_EQ(calls.back(), "CloseHPIB(1,1)") << op.name << " failing at " << step;
+      EXPECT_EQ(calls[calls.size() - 2].rfind(step, 0), 0u) << op.name << " failing at " << step;
+      EXPECT_FALSE(hpib::HPIBIsOpen());
+      device->LocalControlItem.Click();
+      EXPECT_EQ(TakeCalls(), Then(kOpening, {"LocalHPIB(707,1)"})) << op.name << " after " << step;
+    }
+  }
+}
+
+TEST_F(HPIBDevTest, OpenFailureIsNotExaminedButTheResetIs) {
+  device->Set_Port(7);
+  driver.results["OpenHPIB"] = {10};
+  device->Trigger();
+  EXPECT_EQ(TakeCalls(), Then(kOpening, {"TriggerHPIB(707,1)"}));
+}
+
+TEST_F(HPIBDevTest, AFailedTriggerInATickStopsFreeRunningButKeepsTheCheckMark) {
+  device->Set_Port(7);
+  device->Set_InternalTrigger(true);
+  driver.results["TriggerHPIB"] = {4};
+  platform.Advance(1000);
+  EXPECT_EQ(sink->fired.size(), 1u);
+  EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));
+  EXPECT_TRUE(device->Get_InternalTrigger());
+  EXPECT_FALSE(device->Timer.Enabled());
+  platform.Advance(5000);
+  EXPECT_EQ(sink->fired.size(), 1u);
+  device->Trigger();
+  platform.Advance(2000);
+  EXPECT_EQ(sink->fired.size(), 3u) << "the next successful trigger resumes free-running";
+}
+
+TEST_F(HPIBDevTest, InternalTriggerPutFailsWhenItsTriggerFailsAndKeepsTheMark) {
+  device->Set_Port(7);
+  driver.results["ResetHPIB"] = {1};
+  EXPECT_EQ(ErrorOf([&] { device->Set_InternalTrigger(true); }), L"Critical HPIB driver error:\nUnknown HPIB error!");
+  EXPECT_TRUE(device->Get_InternalTrigger());
+  EXPECT_FALSE(device->Timer.Enabled());
+}
+
+TEST_F(HPIBDevTest, AddressesThatOverflowOrDoNotFitFail) {
+  device->Set_Port(2147483000);
+  EXPECT_EQ(ErrorOf([&] { device->Trigger(); }), L"Integer overflow");
+  device->Set_Port(64836);  // 65536
+  EXPECT_EQ(ErrorOf([&] { device->Trigger(); }), L"Range check error");
+  device->Set_Port(-1000);
+  EXPECT_EQ(ErrorOf([&] { device->Get_Text(); }), L"Range check error");
+  EXPECT_EQ(device->Get_Port(), -1000);
+}
+
+TEST_F(HPIBDevTest, OnCreateComesWithTheFirstShowWhileASinkIsConnected) {
+  device->SetEventSink(nullptr);
+  device->Show();
+  EXPECT_TRUE(sink->fired.empty());
+  device->Hide();
+  device->SetEventSink(sink);
+  device->Show();
+  device->Hide();
+  device->Show();
+  EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnCreate}));
+}
+
+TEST_F(HPIBDevTest, OnDestroyFiresWhileASinkIsConnected) {
+  device.reset();
+  EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnDestroy}));
+  auto other = toolkit::CreateForm<THPIBDevice>();
+  other.reset();
+  EXPECT_EQ(sink->fired.size(), 1u);
+}
+
+TEST_F(HPIBDevTest, AHandlerMayDisconnectItsSinkDuringTheEvent) {
+  device->Set_Port(7);
+  std::weak_ptr<RecordingSink> weak = sink;
+  sink->onFire = [&](int) { device->SetEventSink(nullptr); };
+  sink.reset();
+  device->Trigger();
+  platform.Advance(1000);
+  EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(HPIBDevTest, OnDataHandlerCanTriggerAgainInsideTheTick) {
+  device->Set_Port(7);
+  sink->onFire = [&](int dispid) {
+    if (dispid == framework::kOnData) device->Trigger();
+  };
+  device->Set_InternalTrigger(true);
+  TakeCalls();
+  platform.Advance(1000);
+  EXPECT_EQ(TakeCalls(), (Calls{"TriggerHPIB(707,1)", "TriggerHPIB(707,1)"})) << "the host's and the tick's";
+}
+
+TEST_F(HPIBDevTest, LoadAndSaveConfigChangeNothing) {
+  device->Set_Port(5);
+  device->LoadConfig();
+  device->SaveConfig();
+  EXPECT_EQ(device->Get_Port(), 5);
+  EXPECT_TRUE(device->Get_Active());
+  EXPECT_TRUE(TakeCalls().empty());
+}
+
+}  // namespace

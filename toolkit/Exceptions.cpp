@@ -1,0 +1,18 @@
+#include "toolkit/Exceptions.h"
+
+namespace toolkit {
+
+Exception::Exception(std::wstring message, int helpContext)
+    : message_(std::move(message)), helpContext_(helpContext) {
+  narrow_.reserve(message_.size());
+  for (wchar_t c : message_) narrow_ += (c >= 0 && c < 0x80) ? static_cast<char>(c) : '?';
+}
+
+ERangeError::ERangeError() : Exception(L"Range check error") {}
+
+EIntOverflow::EIntOverflow() : Exception(L"Integer overflow") {}
+
+EOleSysError::EOleSysError(std::wstring message, std::int32_t errorCode)
+    : Exception(std::move(message)), errorCode_(errorCode) {}
+
+}  // namespace toolkit

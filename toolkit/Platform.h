@@ -1,0 +1,38 @@
+#pragma once
+// What the toolkit needs of the system it runs on. The Windows shell implements it with real
+// windows; tests use the headless platform with a virtual clock.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolkit/Component.h"
+
+namespace toolkit {
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // A peer that mirrors the component, or none where the platform shows nothing of it.
+  virtual std::unique_ptr<Peer> CreatePeer(Component& component) = 0;
+  // The system's simple beep.
+  virtual void Beep() = 0;
+  // A modal error message box with the text; returns when the user has closed it.
+  virtual void ShowError(const std::wstring& message) = 0;
+  // The decimal separator of the user's regional settings.
+  virtual wchar_t DecimalSeparator() = 0;
+  // Milliseconds since some fixed start.
+  virtual std::uint64_t Milliseconds() = 0;
+};
+
+// The platform of this process. Set once by whoever starts the toolkit (the server at load, a
+// test's fixture); every component reaches the system through it.
+Platform& CurrentPlatform();
+// Returns the platform that was set before.
+Platform* SetCurrentPlatform(Platform* platform);
+
+// The one dispatch point of user-interface events (clicks, ticks, edits): an exception that
+// escapes `handler` is shown in the platform's error box, and the application goes on.
+void DispatchUserEvent(const std::function<void()>& handler);
+
+}  // namespace toolkit
