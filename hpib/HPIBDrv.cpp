@@ -16,8 +16,6 @@ namespace {
 struct LayerState {
   std::unique_ptr<BusDriver> library;  // none: debug mode
   bool cardOpen = false;
-  // The entry point that the next call names; kept for the message when it is missing.
-  const char* procName = "";
   toolkit::FormPtr<TDebugTerminal> terminal;
   RandomGenerator random;
 };
@@ -27,10 +25,9 @@ LayerState& State() {
   return state;
 }
 
-// Looks the entry point up again on every call, as the driver may be replaced underneath.
+// Looks the entry point up on every call: the driver keeps no table of them for us.
 std::uint16_t HPIBCall(const char* procName, std::uint16_t first, std::uint16_t second) {
   LayerState& s = State();
-  s.procName = procName;
   std::uint32_t address = s.library->GetProcAddress16(procName);
   if (address == 0) {
     std::wstring name(procName, procName + std::char_traits<char>::length(procName));
@@ -70,7 +67,6 @@ void HPIBLoad(std::unique_ptr<BusDriver> driver) {
   LayerState& s = State();
   s.library = std::move(driver);
   s.cardOpen = false;
-  s.procName = "";
   s.random.Reset();
   if (!s.library) {
     s.terminal = toolkit::CreateForm<TDebugTerminal>();
