@@ -2,8 +2,8 @@
 
 namespace instruments {
 
-const toolkit::Font kDisplayFont{L"Arial", -19, true, toolkit::clRed, toolkit::RUSSIAN_CHARSET};
-const toolkit::Font kLabelFont{L"MS Sans Serif", -11, true, toolkit::clRed, toolkit::RUSSIAN_CHARSET};
+const toolkit::Font kDisplayFont{L"Arial", -19, true, toolkit::clRed, toolkit::kCyrillicCharset};
+const toolkit::Font kLabelFont{L"MS Sans Serif", -11, true, toolkit::clRed, toolkit::kCyrillicCharset};
 
 void PlacePanel(toolkit::Panel& panel, toolkit::WinControl& parent, int height) {
   panel.SetParent(&parent);

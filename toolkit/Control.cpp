@@ -6,7 +6,15 @@ namespace toolkit {
 
 Control::Control(Component* owner, std::wstring name) : Component(owner, std::move(name)) {}
 
-Control::~Control() { SetParent(nullptr); }
+// Leaves the parent quietly: the peer must not mirror a control that is half destroyed.
+Control::~Control() { Detach(); }
+
+void Control::Detach() {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  parent_ = nullptr;
+}
 
 WinControl::~WinControl() {
   for (Control* c : controls_) c->parent_ = nullptr;
@@ -14,10 +22,7 @@ WinControl::~WinControl() {
 
 void Control::SetParent(WinControl* parent) {
   if (parent == parent_) return;
-  if (parent_) {
-    auto& list = parent_->controls_;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
-  }
+  Detach();
   parent_ = parent;
   if (parent_) parent_->controls_.push_back(this);
   Changed();

@@ -19,15 +19,15 @@ constexpr Color clBtnFace = 0x8000000F;
 constexpr Color clWindow = 0x80000005;
 constexpr Color clWindowText = 0x80000008;
 
-constexpr int DEFAULT_CHARSET = 1;
-constexpr int RUSSIAN_CHARSET = 204;
+constexpr int kDefaultCharset = 1;    // the system's DEFAULT_CHARSET
+constexpr int kCyrillicCharset = 204;  // RUSSIAN_CHARSET: Windows-1251 fonts
 
 struct Font {
   std::wstring Name = L"MS Sans Serif";
   int Height = -11;  // negative: character height in pixels, as the system takes it
   bool Bold = false;
   Color FontColor = clWindowText;
-  int Charset = DEFAULT_CHARSET;
+  int Charset = kDefaultCharset;
   bool operator==(const Font& o) const {
     return Name == o.Name && Height == o.Height && Bold == o.Bold && FontColor == o.FontColor &&
            Charset == o.Charset;
@@ -80,6 +80,7 @@ class Control : public Component {
 
  private:
   friend class WinControl;
+  void Detach();
   WinControl* parent_ = nullptr;
   Bounds bounds_;
   bool visible_ = true;

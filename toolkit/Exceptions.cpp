@@ -5,7 +5,7 @@ namespace toolkit {
 Exception::Exception(std::wstring message, int helpContext)
     : message_(std::move(message)), helpContext_(helpContext) {
   narrow_.reserve(message_.size());
-  for (wchar_t c : message_) narrow_ += (c >= 0 && c < 0x80) ? static_cast<char>(c) : '?';
+  for (wchar_t c : message_) narrow_ += static_cast<unsigned long>(c) < 0x80 ? static_cast<char>(c) : '?';
 }
 
 ERangeError::ERangeError() : Exception(L"Range check error") {}

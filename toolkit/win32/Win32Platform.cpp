@@ -1,0 +1,73 @@
+#include "toolkit/win32/Win32Platform.h"
+
+#include "toolkit/Form.h"
+#include "toolkit/Timer.h"
+#include "toolkit/Widgets.h"
+#include "toolkit/win32/ContainerPeers.h"
+#include "toolkit/win32/ControlPeers.h"
+#include "toolkit/win32/FormPeer.h"
+#include "toolkit/win32/PeerContext.h"
+#include "toolkit/win32/TextPeers.h"
+#include "toolkit/win32/TimerPeer.h"
+
+namespace toolkit::win32 {
+namespace {
+
+// The peer of the first kind in the list that the component is; derived kinds come first.
+template <class Widget, class PeerType, class... Rest>
+std::unique_ptr<Peer> MakePeer(PeerContext& context, Component& component) {
+  if (auto* widget = dynamic_cast<Widget*>(&component)) return std::make_unique<PeerType>(context, *widget);
+  if constexpr (sizeof...(Rest) > 0) return MakePeer<Rest...>(context, component);
+  return nullptr;
+}
+
+// What a GUI framework names its application: the program's file name without folder and extension.
+std::wstring ProgramName() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.resize(dot);
+  return name;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(HINSTANCE module) : context_(std::make_unique<PeerContext>(module)) {}
+
+Win32Platform::~Win32Platform() = default;
+
+std::unique_ptr<Peer> Win32Platform::CreatePeer(Component& component) {
+  return MakePeer<Form, FormPeer, Timer, TimerPeer, SpinEdit, SpinEditPeer, Edit, EditPeer, Memo, MemoPeer,
+                  ComboBox, ComboBoxPeer, TrackBar, TrackBarPeer, StaticText, StaticTextPeer, Panel, PanelPeer,
+                  WinControl, ContainerPeer, Label, LabelPeer, SpeedButton, SpeedButtonPeer, Gauge, GaugePeer,
+                  Bevel, BevelPeer, GraphicControl, GraphicPeer>(*context_, component);
+}
+
+void Win32Platform::Beep() { MessageBeep(0xFFFFFFFF); }
+
+void Win32Platform::ShowError(const std::wstring& message) {
+  MessageBoxW(GetActiveWindow(), message.c_str(), ProgramName().c_str(), MB_OK | MB_ICONSTOP);
+}
+
+wchar_t Win32Platform::DecimalSeparator() {
+  wchar_t separator[4] = {};
+  return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 ? separator[0] : L'.';
+}
+
+std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
+
+HWND WindowOf(const toolkit::Control& control) {
+  const WindowPeer* peer = PeerOf(control);
+  return peer ? peer->Window() : nullptr;
+}
+
+}  // namespace toolkit::win32
