@@ -13,6 +13,12 @@ using FreeLibrary16Fn = void(WINAPI*)(DWORD);
 using GetProcAddress16Fn = DWORD(WINAPI*)(DWORD, LPCSTR);
 
 #if defined(__i386__)
+// GetProcAddress answers a generic function pointer; the entry's real type is ours to know.
+template <class Function>
+Function EntryPoint(HMODULE module, LPCSTR name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // The full path of `module`, however long; empty when the system cannot tell.
 std::string ModulePath(HMODULE module) {
   std::string path(MAX_PATH, '\0');
@@ -31,8 +37,8 @@ class ThunkDriver : public BusDriver {
  public:
   ThunkDriver(HMODULE kernel32, void* qtThunk, DWORD module)
       : kernel32_(kernel32), qtThunk_(qtThunk), module_(module),
-        getProcAddress16_(reinterpret_cast<GetProcAddress16Fn>(GetProcAddress(kernel32, MAKEINTRESOURCEA(37)))),
-        freeLibrary16_(reinterpret_cast<FreeLibrary16Fn>(GetProcAddress(kernel32, MAKEINTRESOURCEA(36)))) {}
+        getProcAddress16_(EntryPoint<GetProcAddress16Fn>(kernel32, MAKEINTRESOURCEA(37))),
+        freeLibrary16_(EntryPoint<FreeLibrary16Fn>(kernel32, MAKEINTRESOURCEA(36))) {}
 
   ~ThunkDriver() override {
     if (freeLibrary16_) freeLibrary16_(module_);
@@ -81,7 +87,7 @@ std::unique_ptr<BusDriver> LoadThunkDriver(HMODULE self) {
   HMODULE kernel32 = LoadLibraryA("kernel32.dll");
   if (!kernel32) return nullptr;
   void* qtThunk = reinterpret_cast<void*>(GetProcAddress(kernel32, "QT_Thunk"));
-  auto loadLibrary16 = reinterpret_cast<LoadLibrary16Fn>(GetProcAddress(kernel32, MAKEINTRESOURCEA(35)));
+  auto loadLibrary16 = EntryPoint<LoadLibrary16Fn>(kernel32, MAKEINTRESOURCEA(35));
   if (qtThunk && loadLibrary16) {
     std::string path = ModulePath(self);
     path.erase(path.find_last_of('\\') + 1);

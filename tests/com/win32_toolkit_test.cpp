@@ -850,6 +850,7 @@ TEST_F(Win32ToolkitTest, TheLabelUnderlinesItsAcceleratorWhichFocusesTheTrackBar
   EXPECT_EQ(ClassOf(label), L"Static");
   EXPECT_EQ(TextOf(label), L"  Max        <=   &Range   =>        Min  Auto");
   EXPECT_EQ(StyleOf(label) & (SS_NOTIFY | SS_NOPREFIX), 0u);
+  EXPECT_EQ(StyleOf(label) & SS_TYPEMASK, DWORD{SS_LEFTNOWORDWRAP});
   EXPECT_EQ(BoundsOf(label), (Bounds{0, 84, 200, 13}));
 
   const HWND track = WindowOf(form->Range);

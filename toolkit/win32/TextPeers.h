@@ -28,7 +28,8 @@ class LabelPeer final : public WidgetPeer<Label> {
 
  protected:
   const wchar_t* ClassName() const override { return L"Static"; }
-  DWORD Style() const override { return WS_CHILD | SS_LEFT; }
+  // A label is one line: what does not fit is cut at the right, never wrapped out of sight.
+  DWORD Style() const override { return WS_CHILD | SS_LEFTNOWORDWRAP; }
   RECT PlacementRect() const override;
 };
 

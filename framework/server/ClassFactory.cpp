@@ -1,0 +1,75 @@
+#include "framework/server/ClassFactory.h"
+
+#include <memory>
+#include <vector>
+
+#include "framework/server/Control.h"
+#include "framework/server/Errors.h"
+#include "framework/server/Module.h"
+
+namespace framework::server {
+namespace {
+
+std::vector<std::unique_ptr<ClassFactory>>& Factories() {
+  static std::vector<std::unique_ptr<ClassFactory>> factories;
+  return factories;
+}
+
+}  // namespace
+
+void CreateFactories() {
+  for (std::size_t i = 0; i < kClassCount; ++i) Factories().push_back(std::make_unique<ClassFactory>(kClasses[i]));
+}
+
+void DestroyFactories() noexcept { Factories().clear(); }
+
+ClassFactory* FindFactory(const CLSID& clsid) noexcept {
+  for (const auto& factory : Factories())
+    if (IsEqualCLSID(*factory->Entry().clsid, clsid)) return factory.get();
+  return nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE ClassFactory::QueryInterface(REFIID riid, void** ppv) noexcept {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
+  *ppv = static_cast<IClassFactory*>(this);
+  AddRef();
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE ClassFactory::AddRef() noexcept {
+  FactoryReferenced();
+  return 2;
+}
+
+ULONG STDMETHODCALLTYPE ClassFactory::Release() noexcept {
+  FactoryReleased();
+  return 1;
+}
+
+HRESULT STDMETHODCALLTYPE ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  // An aggregating object must hold the inner IUnknown, or it could not control the lifetime.
+  if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+  com_ptr<IUnknown> control;
+  try {
+    control = Control::Create(entry_, DescribeClass(entry_), outer);
+  } catch (...) {
+    return ResultFromCaughtException({Report::MessageBox, entry_.name, nullptr});
+  }
+  // A control without the interface goes away with `control`.
+  return control->QueryInterface(riid, ppv);
+}
+
+HRESULT STDMETHODCALLTYPE ClassFactory::LockServer(BOOL lock) noexcept {
+  RETURN_IF_FAILED(CoLockObjectExternal(static_cast<IClassFactory*>(this), lock, TRUE));
+  if (lock)
+    ObjectCreated();
+  else
+    ObjectDestroyed();
+  return S_OK;
+}
+
+}  // namespace framework::server

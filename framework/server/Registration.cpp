@@ -1,0 +1,111 @@
+#include "framework/server/Registration.h"
+
+#include <oleauto.h>
+
+#include "framework/server/ComResource.h"
+#include "framework/server/Module.h"
+#include "framework/server/ResourceIds.h"
+#include "toolkit/Exceptions.h"
+
+namespace framework::server {
+namespace {
+
+std::wstring GuidText(const GUID& guid) {
+  wchar_t text[39] = {};
+  StringFromGUID2(guid, text, 39);
+  return text;
+}
+
+[[noreturn]] void RegistryFailure() { throw toolkit::Exception(L"Error creating system registry entry"); }
+
+[[noreturn]] void Fail(HRESULT hr) { throw toolkit::EOleSysError(SystemMessage(hr), hr); }
+
+void WriteKey(const RegistryKey& key) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                      nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    RegistryFailure();
+  scope_exit closeKey([&] { RegCloseKey(handle); });
+  for (const auto& [name, value] : key.values) {
+    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    if (RegSetValueExW(handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()), bytes) != ERROR_SUCCESS)
+      RegistryFailure();
+  }
+}
+
+std::wstring ShortPath(const std::wstring& path) {
+  const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) Fail(HRESULT_FROM_WIN32(GetLastError()));
+  std::wstring result(size, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), result.data(), size);
+  if (length == 0 || length >= size) Fail(HRESULT_FROM_WIN32(GetLastError()));
+  result.resize(length);
+  return result;
+}
+
+}  // namespace
+
+ServerFile LocateServerFile() {
+  ServerFile file;
+  file.path = ModulePath();
+  // A blank would split the path where the system reads the value as a command line.
+  file.shortPath = file.path.find(L' ') != std::wstring::npos ? ShortPath(file.path) : file.path;
+  file.folder = file.path.substr(0, file.path.find_last_of(L'\\'));
+  return file;
+}
+
+LibraryIdentity IdentifyLibrary() {
+  ITypeLib& library = TypeLibrary();
+  TLIBATTR* attr = nullptr;
+  const HRESULT hr = library.GetLibAttr(&attr);
+  if (FAILED(hr)) Fail(hr);
+  const LibraryIdentity identity{attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind};
+  library.ReleaseTLibAttr(attr);
+  return identity;
+}
+
+std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& info, const LibraryIdentity& library,
+                                   const ServerFile& file) {
+  const std::wstring clsid = L"CLSID\\" + GuidText(*entry.clsid);
+  const std::wstring& progId = info.progId;
+  return {
+      {clsid, {{L"", info.description}}},
+      {clsid + L"\\InprocServer32", {{L"", file.shortPath}, {L"ThreadingModel", entry.threadingModel}}},
+      {progId, {{L"", info.description}}},
+      {progId + L"\\Clsid", {{L"", GuidText(*entry.clsid)}}},
+      {clsid + L"\\ProgID", {{L"", progId}}},
+      {clsid + L"\\Version", {{L"", std::to_wstring(library.major) + L"." + std::to_wstring(library.minor)}}},
+      {clsid + L"\\TypeLib", {{L"", GuidText(library.libid)}}},
+      {clsid + L"\\MiscStatus", {{L"", L"0"}}},
+      {clsid + L"\\MiscStatus\\1", {{L"", std::to_wstring(MiscStatus(entry))}}},
+      {clsid + L"\\ToolboxBitmap32", {{L"", file.path + L"," + std::to_wstring(entry.toolboxBitmap)}}},
+      {clsid + L"\\Control", {{L"", L""}}},
+      {clsid + L"\\Verb", {{L"", L""}}},
+      // The verb's name, menu flags (MF_STRING) and attributes (OLEVERBATTRIB_ONCONTAINERMENU).
+      {clsid + L"\\Verb\\0", {{L"", ResourceString(IDS_VERB_PROPERTIES) + L",0,2"}}},
+  };
+}
+
+void RegisterServer() {
+  const ServerFile file = LocateServerFile();
+  const LibraryIdentity library = IdentifyLibrary();
+  const HRESULT hr = RegisterTypeLib(&TypeLibrary(), const_cast<LPOLESTR>(file.path.c_str()),
+                                     const_cast<LPOLESTR>(file.folder.c_str()));
+  if (FAILED(hr)) Fail(hr);
+  for (std::size_t i = 0; i < kClassCount; ++i)
+    for (const RegistryKey& key : ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, file)) WriteKey(key);
+}
+
+void UnregisterServer() {
+  const LibraryIdentity library = IdentifyLibrary();
+  // Nothing registered is not a failure: unregistering twice must succeed.
+  UnRegisterTypeLib(library.libid, library.major, library.minor, library.lcid, library.sysKind);
+  for (std::size_t i = 0; i < kClassCount; ++i) {
+    // Only the keys' paths matter here, not the values naming the file.
+    const std::vector<RegistryKey> keys = ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, ServerFile{});
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) RegDeleteKeyW(HKEY_CLASSES_ROOT, key->path.c_str());
+  }
+}
+
+}  // namespace framework::server

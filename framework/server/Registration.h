@@ -1,0 +1,49 @@
+#pragma once
+// The server's entries in the system registry and the registration of its type library.
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/server/Classes.h"
+
+namespace framework::server {
+
+// One key under HKEY_CLASSES_ROOT with the string values written to it; an empty name is
+// the key's default value.
+struct RegistryKey {
+  std::wstring path;
+  std::vector<std::pair<std::wstring, std::wstring>> values;
+};
+
+// Where the server file is, as registration writes it.
+struct ServerFile {
+  std::wstring path;       // full path
+  std::wstring shortPath;  // the 8.3 form where the full path holds a blank, else the full path
+  std::wstring folder;     // the folder of the file, without a closing backslash
+};
+
+ServerFile LocateServerFile();
+
+// What the type library says of itself.
+struct LibraryIdentity {
+  GUID libid;
+  WORD major;
+  WORD minor;
+  LCID lcid;
+  SYSKIND sysKind;
+};
+
+LibraryIdentity IdentifyLibrary();
+
+// A class's keys in the order they are written; unregistration deletes them in reverse.
+std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& info, const LibraryIdentity& library,
+                                   const ServerFile& file);
+
+// Both throw toolkit::Exception on failure; unregistration ignores keys already gone.
+void RegisterServer();
+void UnregisterServer();
+
+}  // namespace framework::server

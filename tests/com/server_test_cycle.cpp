@@ -1,0 +1,258 @@
+// The measurement cycle of a B740X control in debug mode, with the thread's messages pumped as
+// a host's message loop would: trigger, the window timer's tick, the simulated reading, OnData
+// to the host's sink, and the debug terminal's log of every bus step. Run in a process of its
+// own, so that the log and the simulated readings start with this test.
+// Usage: server_cycle_test <Windows path of Apparata.ocx> [GoogleTest options]
+
+#include "server_test_support.h"
+
+#include <ocidl.h>
+
+#include <chrono>
+
+#include "Apparata_h.h"
+
+namespace {
+
+using namespace server_test;
+
+// The B740X's timer interval: the reading is taken this long after the trigger.
+constexpr DWORD kIntervalMs = 300;
+// "Read from 707: " and the reply.
+const std::wstring kReadPrefix = L"Read from 707: ";
+
+class Cycle : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = LoadLibraryW(ServerPath().c_str());
+    ASSERT_NE(nullptr, module_) << "LoadLibrary: " << GetLastError();
+    ASSERT_HR(S_OK, Export<DllFunctionFn>(module_, "DllRegisterServer")());
+  }
+  static void TearDownTestSuite() {
+    if (!module_) return;
+    EXPECT_HR(S_OK, Export<DllFunctionFn>(module_, "DllUnregisterServer")());
+    FreeLibrary(module_);
+    module_ = nullptr;
+  }
+
+  void SetUp() override {
+    CLSID clsid{};
+    ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.B740X", &clsid));
+    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
+    Ref<IConnectionPointContainer> container;
+    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
+    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
+  }
+  void TearDown() override {
+    // The handlers refer to the test's locals, which are gone; OnDestroy is only recorded.
+    sink_.onEvent = nullptr;
+    point_.reset();
+    device_.reset();
+  }
+
+  DWORD Connect(IDispatch* sink) {
+    DWORD cookie = 0;
+    EXPECT_HR(S_OK, point_->Advise(sink, &cookie));
+    return cookie;
+  }
+
+  std::wstring Text() {
+    Bstr text;
+    EXPECT_HR(S_OK, device_->get_Text(text.put()));
+    return text.str();
+  }
+
+  static HMODULE module_;
+  // Declared first, gone last: the control fires OnDestroy into it when it is released.
+  EventSink sink_{DIID_IQXDeviceEvents};
+  Ref<IQXDevice> device_;
+  Ref<IConnectionPoint> point_;
+};
+
+HMODULE Cycle::module_ = nullptr;
+
+// What the control shows for a reply of the multimeter: its unit label for "R", "=", and
+// characters 3 to 11 of the reply.
+std::wstring ShownReading(const std::wstring& reply) { return L"R     kOm=" + reply.substr(2, 9); }
+
+// While it lives, closes every dialog box of this thread (an error box among them) and
+// remembers the text of each: a box would otherwise hold the test in its modal loop.
+class DialogWatch {
+ public:
+  DialogWatch() : timer_(SetTimer(nullptr, 0, 50, Tick)) { current_ = this; }
+  DialogWatch(const DialogWatch&) = delete;
+  DialogWatch& operator=(const DialogWatch&) = delete;
+  ~DialogWatch() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  std::vector<std::wstring> texts;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
+  }
+  static BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) != L"#32770" || !current_) return TRUE;
+    HWND text = GetDlgItem(window, 0xFFFF);  // the message of a message box
+    current_->texts.push_back(text ? WindowText(text) : L"<no text>");
+    SendMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+  }
+  static DialogWatch* current_;
+  UINT_PTR timer_;
+};
+
+DialogWatch* DialogWatch::current_ = nullptr;
+
+std::vector<std::wstring> TerminalLines() {
+  return DebugTerminalLines().value_or(std::vector<std::wstring>{L"<no debug terminal>"});
+}
+
+TEST_F(Cycle, OneTriggerBringsOneReadingAfterTheIntervalAndTheTerminalLogsEveryBusStep) {
+  EventSink& sink = sink_;
+  std::vector<std::wstring> texts;
+  sink.onEvent = [&](DISPID dispid) {
+    if (dispid == 3) texts.push_back(Text());
+  };
+  Connect(&sink);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_HR(S_OK, device_->Trigger());
+  PumpFor(kIntervalMs - 100);
+  EXPECT_TRUE(sink.events.empty()) << "OnData before the interval";
+  ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty(); }, 3000)) << "no OnData within 3 s";
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), kIntervalMs - 20);
+  PumpFor(2 * kIntervalMs);
+  EXPECT_EQ((std::vector<DISPID>{3}), sink.events) << "exactly one OnData, as a method without arguments";
+
+  // The first simulated reading of the process.
+  EXPECT_EQ((std::vector<std::wstring>{L"R     kOm=+11350E-4"}), texts) << "Text read inside OnData";
+  EXPECT_EQ(L"R     kOm=+11350E-4", Text());
+  EXPECT_EQ((std::vector<std::wstring>{L"Card #7 opened", L"Reset address 7", L"Set timeout 3 for card 7",
+                                       L"Trigger address 707", kReadPrefix + L"R +11350E-4"}),
+            TerminalLines());
+}
+
+TEST_F(Cycle, InternalTriggerRunsFreeUntilSwitchedOffAndEachOnDataFindsItsReading) {
+  EventSink& sink = sink_;
+  std::vector<std::pair<std::wstring, std::wstring>> readings;  // shown, logged
+  sink.onEvent = [&](DISPID dispid) {
+    const std::vector<std::wstring> lines = TerminalLines();
+    const std::wstring& last = lines.back();
+    readings.emplace_back(Text(), last.compare(0, kReadPrefix.size(), kReadPrefix) == 0
+                                      ? ShownReading(last.substr(kReadPrefix.size()))
+                                      : L"<last line: " + last + L">");
+    EXPECT_EQ(3, dispid);
+  };
+  Connect(&sink);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+  ASSERT_TRUE(PumpUntil([&] { return sink.events.size() >= 3; }, 5000)) << sink.events.size() << " OnData in 5 s";
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_FALSE));
+  // The measurement already triggered still ends with its OnData; nothing follows it.
+  PumpFor(2 * kIntervalMs);
+  const std::size_t stopped = sink.events.size();
+  PumpFor(3 * kIntervalMs);
+  EXPECT_EQ(stopped, sink.events.size()) << "OnData after internal triggering was switched off";
+  for (const auto& [shown, logged] : readings) EXPECT_EQ(logged, shown);
+}
+
+TEST_F(Cycle, SwitchingActiveOffStopsFreeRunningAtOnce) {
+  EventSink& sink = sink_;
+  Connect(&sink);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+  ASSERT_TRUE(PumpUntil([&] { return !sink.events.empty(); }, 3000));
+  ASSERT_HR(S_OK, device_->put_Active(VARIANT_FALSE));
+  const std::size_t stopped = sink.events.size();
+  PumpFor(3 * kIntervalMs);
+  EXPECT_EQ(stopped, sink.events.size());
+  VARIANT_BOOL flag = -1;
+  ASSERT_HR(S_OK, device_->put_Active(VARIANT_TRUE));
+  EXPECT_HR(S_OK, device_->get_InternalTrigger(&flag));
+  EXPECT_EQ(0, flag);
+}
+
+TEST_F(Cycle, AFailingHandlerNeitherStopsTheControlNorShowsAnError) {
+  DialogWatch dialogs;
+  EventSink& sink = sink_;
+  sink.answer = DISP_E_EXCEPTION;
+  Connect(&sink);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  for (std::size_t round = 1; round <= 2; ++round) {
+    ASSERT_HR(S_OK, device_->Trigger());
+    ASSERT_TRUE(PumpUntil([&] { return sink.events.size() == round; }, 3000)) << "round " << round;
+  }
+  EXPECT_EQ(std::vector<std::wstring>{}, dialogs.texts) << "error boxes appeared";
+}
+
+// A sink that only the control holds, and that disconnects itself in its OnData handler.
+class SelfDisconnectingSink final : public IDispatch {
+ public:
+  SelfDisconnectingSink(IConnectionPoint* point, bool& destroyed, bool& destroyedInHandler)
+      : point_(point), destroyed_(destroyed), destroyedInHandler_(destroyedInHandler) {}
+  ~SelfDisconnectingSink() { destroyed_ = true; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) && !IsEqualIID(riid, DIID_IQXDeviceEvents))
+      return E_NOINTERFACE;
+    *ppv = this;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    ++calls;
+    point_->Unadvise(cookie);
+    // `destroyed_` lives outside this object, so reading it is safe either way.
+    destroyedInHandler_ = destroyed_;
+    return S_OK;
+  }
+
+  DWORD cookie = 0;
+  int calls = 0;
+
+ private:
+  ULONG refs_ = 1;
+  IConnectionPoint* point_;
+  bool& destroyed_;
+  bool& destroyedInHandler_;
+};
+
+TEST_F(Cycle, ASinkThatDisconnectsItselfDuringAnEventIsSafe) {
+  bool destroyed = false, destroyedInHandler = false;
+  auto* sink = new SelfDisconnectingSink(point_.get(), destroyed, destroyedInHandler);
+  sink->cookie = Connect(sink);
+  ASSERT_EQ(1u, sink->cookie);
+  sink->Release();  // from here on only the control holds it
+  ASSERT_FALSE(destroyed);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->Trigger());
+  ASSERT_TRUE(PumpUntil([&] { return destroyed; }, 3000)) << "the sink outlived its connection";
+  EXPECT_FALSE(destroyedInHandler) << "the sink was destroyed while its handler ran";
+  // The point is free again.
+  EXPECT_EQ(1u, Connect(&sink_));
+  ASSERT_HR(S_OK, device_->Trigger());
+  EXPECT_TRUE(PumpUntil([&] { return !sink_.events.empty(); }, 3000));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return server_test::RunTests(argc, argv); }

@@ -1,0 +1,355 @@
+#pragma once
+// What the server's tests share: result codes that print in hex, a small interface holder,
+// bounded message pumping, registry snapshots and child processes with a deadline.
+// Every test program takes the Windows path of the built Apparata.ocx as its first argument.
+
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <iomanip>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace server_test {
+
+// The server under test, as given on the command line.
+inline std::wstring& ServerPath() {
+  static std::wstring path;
+  return path;
+}
+
+inline std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+inline std::string Narrow(const std::wstring& text) {
+  std::string result;
+  for (wchar_t c : text) result += c < 0x80 ? static_cast<char>(c) : '?';
+  return result;
+}
+
+inline std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+// HRESULTs compared through this print in hex.
+struct Hr {
+  HRESULT value;
+};
+inline bool operator==(Hr a, Hr b) { return a.value == b.value; }
+inline void PrintTo(Hr r, std::ostream* os) {
+  *os << "0x" << std::hex << std::setw(8) << std::setfill('0') << static_cast<unsigned long>(r.value);
+}
+#define EXPECT_HR(expected, expr) EXPECT_EQ(::server_test::Hr{(expected)}, ::server_test::Hr{(expr)}) << #expr
+#define ASSERT_HR(expected, expr) ASSERT_EQ(::server_test::Hr{(expected)}, ::server_test::Hr{(expr)}) << #expr
+
+inline std::wstring GuidText(const GUID& guid) {
+  wchar_t text[39] = {};
+  StringFromGUID2(guid, text, 39);
+  return text;
+}
+
+// Holds one reference.
+template <class T>
+class Ref {
+ public:
+  Ref() = default;
+  explicit Ref(T* p) : p_(p) {
+    if (p_) p_->AddRef();
+  }
+  Ref(const Ref& other) : Ref(other.p_) {}
+  Ref& operator=(const Ref& other) {
+    Ref copy(other);
+    std::swap(p_, copy.p_);
+    return *this;
+  }
+  ~Ref() { reset(); }
+
+  T** put() {
+    reset();
+    return &p_;
+  }
+  void** put_void() { return reinterpret_cast<void**>(put()); }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  void reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+  template <class U>
+  HRESULT As(const IID& iid, Ref<U>& out) const {
+    return p_->QueryInterface(iid, out.put_void());
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(const std::wstring& text) : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  ~Bstr() { SysFreeString(s_); }
+  BSTR get() const { return s_; }
+  BSTR* put() {
+    SysFreeString(s_);
+    s_ = nullptr;
+    return &s_;
+  }
+  std::wstring str() const { return s_ ? std::wstring(s_, SysStringLen(s_)) : L"<null>"; }
+
+ private:
+  BSTR s_ = nullptr;
+};
+
+// Runs the thread's messages until `done` holds or `timeoutMs` has passed; tells which.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (done()) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left.count(), 20)),
+                              QS_ALLINPUT);
+  }
+}
+
+inline void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+// One registry key: its values (name -> type and text) and the names of its subkeys.
+struct KeyContents {
+  std::map<std::wstring, std::pair<DWORD, std::wstring>> values;
+  std::set<std::wstring> subkeys;
+};
+inline bool operator==(const KeyContents& a, const KeyContents& b) {
+  return a.values == b.values && a.subkeys == b.subkeys;
+}
+inline void PrintTo(const KeyContents& key, std::ostream* os) {
+  *os << "{values:";
+  for (const auto& [name, value] : key.values)
+    *os << " [" << (name.empty() ? "(default)" : Narrow(name)) << "]=" << (value.first == REG_SZ ? "" : "type ")
+        << (value.first == REG_SZ ? "" : std::to_string(value.first) + ":") << "\"" << Narrow(value.second) << "\"";
+  *os << "; subkeys:";
+  for (const auto& name : key.subkeys) *os << " " << Narrow(name);
+  *os << "}";
+}
+
+// A key whose values are all strings, as the server writes them.
+inline KeyContents StringKey(std::map<std::wstring, std::wstring> values, std::set<std::wstring> subkeys = {}) {
+  KeyContents key;
+  for (auto& [name, text] : values) key.values[name] = {REG_SZ, text};
+  key.subkeys = std::move(subkeys);
+  return key;
+}
+
+// The key under HKEY_CLASSES_ROOT, or nothing when it does not exist.
+inline std::optional<KeyContents> ReadClassesKey(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  KeyContents contents;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256, type = 0, bytes = 0;
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
+    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+    nameLength = 256;
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    data.resize(size / sizeof(wchar_t));
+    if (type == REG_SZ && !data.empty() && data.back() == L'\0') data.pop_back();
+    contents.values[name] = {type, data};
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256;
+    if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    contents.subkeys.insert(name);
+  }
+  RegCloseKey(key);
+  return contents;
+}
+
+// Runs a program of this prefix and answers its exit code; -1 when it did not start, -2 when
+// it was still running at the deadline (it is then ended).
+inline int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring line = commandLine;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return -1;
+  int result = -2;
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result = static_cast<int>(code);
+  } else {
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return result;
+}
+
+// regsvr32 of the test's own architecture, silent; answers its exit code.
+inline int Regsvr32(const std::wstring& arguments) {
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  return RunProcess(L"\"" + std::wstring(system) + L"\\regsvr32.exe\" /s " + arguments, 60000);
+}
+
+inline std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+// The top-level window of this process with the caption, or null.
+inline HWND FindOwnWindow(const wchar_t* caption) {
+  for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, caption); window;
+       window = FindWindowExW(nullptr, window, nullptr, caption)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) return window;
+  }
+  return nullptr;
+}
+
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+inline std::vector<std::wstring> SplitLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find(L"\r\n", start);
+    if (end == std::wstring::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Where a child window sits in its parent's client area.
+inline RECT ChildRect(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+inline std::string Describe(const RECT& r) {
+  std::ostringstream text;
+  text << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+  return text.str();
+}
+
+// The lines of the driver layer's debug terminal in this process.
+inline std::optional<std::vector<std::wstring>> DebugTerminalLines() {
+  HWND terminal = FindOwnWindow(L"HPIB driver debug terminal");
+  if (!terminal) return std::nullopt;
+  HWND edit = FindWindowExW(terminal, nullptr, L"Edit", nullptr);
+  if (!edit) return std::nullopt;
+  return SplitLines(WindowText(edit));
+}
+
+// The module's export, or null.
+template <class F>
+F Export(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using DllFunctionFn = HRESULT(STDAPICALLTYPE*)();
+
+// A host's event sink: answers for the control's event interface (a dispatch interface) and
+// records every call. It lives on the test's stack; `refs` shows what others hold.
+class EventSink : public IDispatch {
+ public:
+  explicit EventSink(const IID& eventsIid) : eventsIid_(eventsIid) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) && !IsEqualIID(riid, eventsIid_))
+      return E_NOINTERFACE;
+    *ppv = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO*, UINT*) override {
+    // Anything but a plain method call without arguments shows up as a distinct entry.
+    const bool plain = IsEqualIID(riid, IID_NULL) && flags == DISPATCH_METHOD && params && params->cArgs == 0 &&
+                       params->cNamedArgs == 0 && !result;
+    events.push_back(plain ? dispid : -1000 - dispid);
+    if (onEvent) onEvent(dispid);
+    return answer;
+  }
+
+  ULONG refs = 1;
+  std::vector<DISPID> events;
+  std::function<void(DISPID)> onEvent;
+  HRESULT answer = S_OK;
+
+ private:
+  const IID& eventsIid_;
+};
+
+// Tests take the server's Windows path as their first argument, then GoogleTest's options.
+inline int RunTests(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <Windows path of Apparata.ocx> [GoogleTest options]\n", argv[0]);
+    return 2;
+  }
+  std::wstring path = Widen(argv[1]);
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  ServerPath() = path;
+  if (FAILED(OleInitialize(nullptr))) {
+    std::fprintf(stderr, "OleInitialize failed\n");
+    return 2;
+  }
+  // The tests register and unregister the server; other suites may rely on a registration
+  // made before, which is therefore made again afterwards.
+  const wchar_t kRegisteredKey[] = L"CLSID\\{3C053B03-2C71-11D5-B2A4-FE129D63AC66}\\InprocServer32";
+  const bool wasRegistered = ReadClassesKey(kRegisteredKey).has_value();
+  int result = RUN_ALL_TESTS();
+  OleUninitialize();
+  if (wasRegistered && !ReadClassesKey(kRegisteredKey).has_value() && Regsvr32(Quoted(path)) != 0) {
+    std::fprintf(stderr, "registering the server again failed\n");
+    result = 1;
+  }
+  return result;
+}
+
+}  // namespace server_test

@@ -1,0 +1,21 @@
+# The control library itself, Apparata.ocx as built, under Wine: registration with regsvr32
+# and the exports, a control through every interface it offers, the measurement cycle in
+# debug mode, and hosting in the system's ATL container. Each program gets the server's path;
+# each registers the server, so none runs beside another (RESOURCE_LOCK registry).
+
+function(apparata_server_test name)
+  add_executable(server_${name}_test ${CMAKE_CURRENT_LIST_DIR}/server_test_${name}.cpp)
+  target_include_directories(server_${name}_test PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(server_${name}_test PRIVATE
+    apparata_contract GTest::gtest ${ARGN} ole32 oleaut32 uuid user32 gdi32 advapi32)
+  add_dependencies(server_${name}_test Apparata)
+  # Drive Z: of the prefix is the Unix root; the tests turn the slashes round.
+  add_test(NAME server_${name} COMMAND server_${name}_test "Z:$<TARGET_FILE:Apparata>")
+  # Every wait in the tests is bounded; this only ends a run that hangs in spite of that.
+  set_tests_properties(server_${name} PROPERTIES RESOURCE_LOCK registry TIMEOUT 300)
+endfunction()
+
+apparata_server_test(registration apparata_hpib version)
+apparata_server_test(control)
+apparata_server_test(cycle)
+apparata_server_test(host)

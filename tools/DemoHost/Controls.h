@@ -1,0 +1,18 @@
+#pragma once
+// The controls the demo shows, left to right: one line each.
+#include <cstdint>
+
+namespace demo {
+
+struct DemoControl {
+  const wchar_t* progId;
+  std::int32_t port;     // where the simulated instrument answers in debug mode
+  const wchar_t* setup;  // a command written to Text first, so that the panel shows the function the
+                         // simulated instrument reads; null for none
+};
+
+constexpr DemoControl kControls[] = {
+    {L"Apparata.B740X", 7, L"F2E"},  // R: resistance
+};
+
+}  // namespace demo

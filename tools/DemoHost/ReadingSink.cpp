@@ -1,0 +1,71 @@
+#include "tools/DemoHost/ReadingSink.h"
+
+#include <cwchar>
+#include <string>
+
+#include "tools/common/Console.h"
+
+namespace demo {
+
+using framework::server::com_ptr;
+using framework::server::unique_bstr;
+
+namespace {
+
+std::wstring OneLine(std::wstring text) {
+  for (std::size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 3))
+    text.replace(at, 2, L" | ");
+  return text;
+}
+
+}  // namespace
+
+com_ptr<IDispatch> ReadingSink::Create(std::wstring name, com_ptr<IQXDevice> device, DISPID onData,
+                                       ULONGLONG startTick) {
+  return com_ptr<IDispatch>::attach(new ReadingSink(std::move(name), std::move(device), onData, startTick));
+}
+
+HRESULT ReadingSink::QueryInterface(REFIID iid, void** out) noexcept {
+  if (!out) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_IQXDeviceEvents) {
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT ReadingSink::GetTypeInfoCount(UINT* count) noexcept {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT ReadingSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
+  if (info) *info = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+HRESULT ReadingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) noexcept {
+  for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT ReadingSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                            UINT*) noexcept {
+  if (result) VariantInit(result);
+  if (id != onData_) return S_OK;
+  wchar_t elapsed[32];
+  std::swprintf(elapsed, 32, L"%8.3f s  ", static_cast<double>(GetTickCount64() - startTick_) / 1000.0);
+  unique_bstr text;
+  const HRESULT hr = device_->get_Text(text.put());
+  if (FAILED(hr)) {
+    tools::WriteLine(tools::Stream::Err, elapsed + name_ + L"  Text failed: " + tools::DescribeResult(hr));
+    return S_OK;
+  }
+  tools::WriteLine(tools::Stream::Out, elapsed + name_ + L"  " + OneLine(text.str()));
+  return S_OK;
+}
+
+}  // namespace demo

@@ -1,0 +1,40 @@
+#pragma once
+// Receives one control's events and prints each reading as it arrives: seconds since the demo
+// started, the control's name and its Text, with line breaks shown as " | ".
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+#include "Apparata_h.h"
+#include "framework/server/ComResource.h"
+#include "tools/common/ComObject.h"
+
+namespace demo {
+
+class ReadingSink final : public tools::RefCounted<IDispatch> {
+ public:
+  // `onData` is the DISPID of OnData, as the control's type information gives it.
+  static framework::server::com_ptr<IDispatch> Create(std::wstring name, framework::server::com_ptr<IQXDevice> device,
+                                                     DISPID onData, ULONGLONG startTick);
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* ids) noexcept override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept override;
+
+ private:
+  ReadingSink(std::wstring name, framework::server::com_ptr<IQXDevice> device, DISPID onData, ULONGLONG startTick)
+      : name_(std::move(name)), device_(std::move(device)), onData_(onData), startTick_(startTick) {}
+
+  std::wstring name_;
+  // Held until the demo disconnects the sink, which ends the circle control -> sink -> control.
+  framework::server::com_ptr<IQXDevice> device_;
+  DISPID onData_;
+  ULONGLONG startTick_;
+};
+
+}  // namespace demo

@@ -1,0 +1,65 @@
+#include "tools/DemoHost/Screenshot.h"
+
+#include "framework/server/ComResource.h"
+
+namespace demo {
+
+using framework::server::scope_exit;
+
+HRESULT SaveClientArea(HWND window, const std::wstring& path) {
+  RECT client{};
+  if (!GetClientRect(window, &client)) return HRESULT_FROM_WIN32(GetLastError());
+  const LONG width = client.right - client.left;
+  const LONG height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return E_INVALIDARG;
+
+  const HDC windowDc = GetDC(window);
+  if (!windowDc) return E_FAIL;
+  scope_exit releaseWindowDc([&] { ReleaseDC(window, windowDc); });
+  const HDC memoryDc = CreateCompatibleDC(windowDc);
+  if (!memoryDc) return E_FAIL;
+  scope_exit deleteMemoryDc([&] { DeleteDC(memoryDc); });
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // positive: rows bottom-up, as a .bmp file stores them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return E_OUTOFMEMORY;
+  scope_exit deleteBitmap([&] { DeleteObject(bitmap); });
+
+  const HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+  const BOOL copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+  SelectObject(memoryDc, previous);
+  GdiFlush();
+  if (!copied) return E_FAIL;
+
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD imageSize = stride * static_cast<DWORD>(height);
+  info.bmiHeader.biSizeImage = imageSize;
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  header.bfSize = header.bfOffBits + imageSize;
+
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+  scope_exit closeFile([&] { CloseHandle(file); });
+  const struct {
+    const void* data;
+    DWORD size;
+  } parts[] = {{&header, sizeof header}, {&info.bmiHeader, sizeof info.bmiHeader}, {bits, imageSize}};
+  for (const auto& part : parts) {
+    DWORD written = 0;
+    if (!WriteFile(file, part.data, part.size, &written, nullptr) || written != part.size)
+      return HRESULT_FROM_WIN32(GetLastError());
+  }
+  return S_OK;
+}
+
+}  // namespace demo

@@ -1,0 +1,273 @@
+// apparata_demo: a window with the library's controls side by side, hosted by the system's ATL
+// control container as any container would host them, each running free (InternalTrigger) and
+// each reading printed as it arrives.
+//
+//   apparata_demo [--seconds N] [--screenshot file.bmp]
+//
+// Runs until the window is closed, or N seconds. The screenshot is taken just before closing.
+// The controls must be registered (regsvr32 Apparata.ocx).
+#include <windows.h>
+#include <ole2.h>
+
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Apparata_h.h"
+#include "framework/server/ComResource.h"
+#include "tools/DemoHost/Controls.h"
+#include "tools/DemoHost/ReadingSink.h"
+#include "tools/DemoHost/Screenshot.h"
+#include "tools/common/Console.h"
+#include "tools/common/Events.h"
+
+using framework::server::com_ptr;
+using framework::server::scope_exit;
+using framework::server::unique_bstr;
+using framework::server::unique_hwnd;
+using tools::DescribeResult;
+using tools::Stream;
+using tools::WriteLine;
+
+namespace {
+
+constexpr int kPanelWidth = 200;
+constexpr int kPanelHeight = 97;
+constexpr int kMargin = 12;
+constexpr int kCaptionHeight = 16;
+constexpr int kCaptionGap = 4;
+constexpr UINT_PTR kStopTimer = 1;
+constexpr wchar_t kWindowClass[] = L"ApparataDemoWindow";
+
+struct Options {
+  std::optional<UINT> seconds;
+  std::wstring screenshot;
+};
+
+void Fail(const std::wstring& message) { WriteLine(Stream::Err, L"apparata_demo: " + message); }
+
+std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring argument = argv[i];
+    if (argument == L"--seconds" && i + 1 < argc) {
+      wchar_t* end = nullptr;
+      const unsigned long seconds = std::wcstoul(argv[++i], &end, 10);
+      if (*end != L'\0' || seconds == 0 || seconds > 86400) {
+        Fail(L"--seconds needs a number from 1 to 86400");
+        return std::nullopt;
+      }
+      options.seconds = static_cast<UINT>(seconds);
+    } else if (argument == L"--screenshot" && i + 1 < argc) {
+      options.screenshot = argv[++i];
+    } else {
+      Fail(L"usage: apparata_demo [--seconds N] [--screenshot file.bmp]");
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+// The ATL control container of the system (Wine ships one): loaded at run time, as hosts do
+// that do not link ATL.
+struct AtlContainer {
+  using InitFunction = BOOL(WINAPI*)();
+  using GetControlFunction = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+  HMODULE module = nullptr;
+  GetControlFunction getControl = nullptr;
+
+  AtlContainer() = default;
+  AtlContainer(const AtlContainer&) = delete;
+  AtlContainer& operator=(const AtlContainer&) = delete;
+  ~AtlContainer() {
+    if (module) FreeLibrary(module);
+  }
+
+  HRESULT Load() {
+    module = LoadLibraryW(L"atl.dll");
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    // Through void (*)(): the one function type that any other converts to without a warning.
+    const auto init =
+        reinterpret_cast<InitFunction>(reinterpret_cast<void (*)()>(GetProcAddress(module, "AtlAxWinInit")));
+    getControl = reinterpret_cast<GetControlFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "AtlAxGetControl")));
+    if (!init || !getControl) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    return init() ? S_OK : E_FAIL;
+  }
+};
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    // Closing only ends the message loop: the demo disconnects and releases the controls
+    // before the windows go.
+    case WM_CLOSE:
+      PostQuitMessage(0);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kStopTimer) break;
+      KillTimer(window, kStopTimer);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Null on failure, with the reason in GetLastError.
+HWND CreateMainWindow(std::size_t panels) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&windowClass)) return nullptr;
+
+  const int count = static_cast<int>(panels);
+  RECT frame{0, 0, count * kPanelWidth + (count + 1) * kMargin,
+             kMargin + kCaptionHeight + kCaptionGap + kPanelHeight + kMargin};
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  return CreateWindowExW(0, kWindowClass, L"Apparata demo", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+// What the type library calls the class ("B7-40/5 Device Control"); the ProgID when the
+// control does not say.
+std::wstring Describe(IUnknown* control, const std::wstring& progId) {
+  com_ptr<ITypeInfo> classInfo;
+  unique_bstr description;
+  const auto provider = com_ptr<IUnknown>(control).query<IProvideClassInfo>(IID_IProvideClassInfo);
+  if (provider && SUCCEEDED(provider->GetClassInfo(classInfo.put())) &&
+      SUCCEEDED(classInfo->GetDocumentation(MEMBERID_NIL, nullptr, description.put(), nullptr, nullptr)) &&
+      !description.str().empty())
+    return description.str();
+  return progId;
+}
+
+// OnData's DISPID, from the control's own description of its events.
+HRESULT FindOnData(IUnknown* control, DISPID& onData) {
+  const auto provider = com_ptr<IUnknown>(control).query<IProvideClassInfo>(IID_IProvideClassInfo);
+  if (!provider) return E_NOINTERFACE;
+  com_ptr<ITypeInfo> classInfo;
+  RETURN_IF_FAILED(provider->GetClassInfo(classInfo.put()));
+  com_ptr<ITypeInfo> events;
+  IID iid{};
+  const HRESULT described = tools::DefaultEvents(classInfo.get(), events, iid);
+  RETURN_IF_FAILED(described);
+  if (described == S_FALSE || iid != DIID_IQXDeviceEvents) return E_NOINTERFACE;
+  wchar_t name[] = L"OnData";
+  LPOLESTR names[] = {name};
+  return events->GetIDsOfNames(names, 1, &onData);
+}
+
+struct Panel {
+  std::wstring name;
+  com_ptr<IQXDevice> device;
+  std::unique_ptr<tools::EventConnection> connection;
+};
+
+HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int index, const demo::DemoControl& entry,
+                     ULONGLONG startTick, Panel& panel) {
+  const int left = kMargin + index * (kPanelWidth + kMargin);
+  const int top = kMargin + kCaptionHeight + kCaptionGap;
+  // The container creates the control from the window text, in place.
+  const HWND site = CreateWindowExW(0, L"AtlAxWin", entry.progId, WS_CHILD | WS_VISIBLE, left, top, kPanelWidth,
+                                    kPanelHeight, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!site) return HRESULT_FROM_WIN32(GetLastError());
+  com_ptr<IUnknown> control;
+  RETURN_IF_FAILED(atl.getControl(site, control.put()));
+  if (!control) return E_NOINTERFACE;
+  RETURN_IF_FAILED(control->QueryInterface(IID_IQXDevice, panel.device.put_void()));
+
+  const std::wstring caption = Describe(control.get(), entry.progId) + L", Port " + std::to_wstring(entry.port);
+  const HWND label = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, left, kMargin,
+                                     kPanelWidth, kCaptionHeight, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (label) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+
+  const std::wstring progId = entry.progId;
+  panel.name = progId.substr(progId.find(L'.') + 1);
+  DISPID onData = DISPID_UNKNOWN;
+  RETURN_IF_FAILED(FindOnData(control.get(), onData));
+  com_ptr<IConnectionPoint> point;
+  RETURN_IF_FAILED(tools::FindConnectionPoint(control.get(), DIID_IQXDeviceEvents, point));
+  const com_ptr<IDispatch> sink = demo::ReadingSink::Create(panel.name, panel.device, onData, startTick);
+  RETURN_IF_FAILED(tools::Advise(std::move(point), sink.get(), panel.connection));
+
+  RETURN_IF_FAILED(panel.device->put_Port(entry.port));
+  if (entry.setup) {
+    unique_bstr owner;
+    BSTR* setup = owner.put();
+    *setup = SysAllocString(entry.setup);
+    RETURN_IF_FAILED(panel.device->put_Text(*setup));
+  }
+  return panel.device->put_InternalTrigger(VARIANT_TRUE);
+}
+
+int Run(const Options& options) {
+  AtlContainer atl;
+  if (const HRESULT hr = atl.Load(); FAILED(hr)) {
+    Fail(L"cannot load the ATL control container (atl.dll): " + DescribeResult(hr));
+    return 1;
+  }
+  unique_hwnd window(CreateMainWindow(std::size(demo::kControls)));
+  if (!window) {
+    Fail(L"cannot create the window: " + DescribeResult(HRESULT_FROM_WIN32(GetLastError())));
+    return 1;
+  }
+
+  const ULONGLONG startTick = GetTickCount64();
+  std::vector<Panel> panels(std::size(demo::kControls));
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    const demo::DemoControl& entry = demo::kControls[i];
+    if (const HRESULT hr = PlaceControl(atl, window.get(), static_cast<int>(i), entry, startTick, panels[i]);
+        FAILED(hr)) {
+      Fail(std::wstring(L"cannot place ") + entry.progId + L" (is Apparata.ocx registered?): " + DescribeResult(hr));
+      return 1;
+    }
+    WriteLine(Stream::Out, panels[i].name + L" on Port " + std::to_wstring(entry.port) + L", running free");
+  }
+  ShowWindow(window.get(), SW_SHOWNORMAL);
+  UpdateWindow(window.get());
+  if (options.seconds) SetTimer(window.get(), kStopTimer, *options.seconds * 1000, nullptr);
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+
+  int exitCode = 0;
+  if (!options.screenshot.empty()) {
+    RedrawWindow(window.get(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (const HRESULT hr = demo::SaveClientArea(window.get(), options.screenshot); FAILED(hr)) {
+      Fail(L"cannot save " + options.screenshot + L": " + DescribeResult(hr));
+      exitCode = 1;
+    }
+  }
+  // Disconnect, release, then destroy the windows (the container lets go of the controls).
+  for (Panel& panel : panels) panel.connection.reset();
+  panels.clear();
+  window.reset();
+  return exitCode;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::optional<Options> options = ParseOptions(argc, argv);
+  if (!options) return 1;
+  const HRESULT hr = OleInitialize(nullptr);
+  if (FAILED(hr)) {
+    Fail(L"cannot initialize OLE: " + DescribeResult(hr));
+    return 1;
+  }
+  scope_exit uninitialize([] { OleUninitialize(); });
+  return Run(*options);
+}

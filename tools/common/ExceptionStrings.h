@@ -1,0 +1,25 @@
+#pragma once
+// Takes over the strings that an EXCEPINFO carries, so that they are freed however the caller
+// leaves.
+#include <windows.h>
+#include <oaidl.h>
+
+#include <utility>
+
+#include "framework/server/ComResource.h"
+
+namespace tools {
+
+struct ExceptionStrings {
+  explicit ExceptionStrings(EXCEPINFO& info) noexcept {
+    *source.put() = std::exchange(info.bstrSource, nullptr);
+    *description.put() = std::exchange(info.bstrDescription, nullptr);
+    *helpFile.put() = std::exchange(info.bstrHelpFile, nullptr);
+  }
+
+  framework::server::unique_bstr source;
+  framework::server::unique_bstr description;
+  framework::server::unique_bstr helpFile;
+};
+
+}  // namespace tools
