@@ -47,6 +47,14 @@ class Component {
  protected:
   // Tells the peer that the state changed.
   void Changed();
+  // Sets `field` and tells the peer, only when the value really changes; says whether it did.
+  template <class T>
+  bool Update(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    Changed();
+    return true;
+  }
   // Drops the peers of this component and what it owns, last made first.
   void Unrealize();
 

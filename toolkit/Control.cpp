@@ -28,24 +28,11 @@ void Control::SetParent(WinControl* parent) {
   Changed();
 }
 
-void Control::SetBounds(int left, int top, int width, int height) {
-  Bounds b{left, top, width, height};
-  if (b == bounds_) return;
-  bounds_ = b;
-  Changed();
-}
+void Control::SetBounds(int left, int top, int width, int height) { Update(bounds_, Bounds{left, top, width, height}); }
 
-void Control::SetVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  Changed();
-}
+void Control::SetVisible(bool visible) { Update(visible_, visible); }
 
-void Control::SetEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  Changed();
-}
+void Control::SetEnabled(bool enabled) { Update(enabled_, enabled); }
 
 void Control::SetCaption(const std::wstring& caption) {
   if (caption == caption_) return;
@@ -54,23 +41,11 @@ void Control::SetCaption(const std::wstring& caption) {
   Changed();
 }
 
-void Control::SetFont(const Font& font) {
-  if (font == font_) return;
-  font_ = font;
-  Changed();
-}
+void Control::SetFont(const Font& font) { Update(font_, font); }
 
-void Control::SetColor(Color color) {
-  if (color == color_) return;
-  color_ = color;
-  Changed();
-}
+void Control::SetColor(Color color) { Update(color_, color); }
 
-void Control::SetAlign(Align align) {
-  if (align == align_) return;
-  align_ = align;
-  Changed();
-}
+void Control::SetAlign(Align align) { Update(align_, align); }
 
 void Control::Click() {
   if (OnClick) OnClick();

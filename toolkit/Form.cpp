@@ -18,10 +18,6 @@ void Form::BeforeDestruction() {
   if (OnDestroy) OnDestroy();
 }
 
-void Form::SetParentWindow(std::uintptr_t window) {
-  if (window == parentWindow_) return;
-  parentWindow_ = window;
-  Changed();
-}
+void Form::SetParentWindow(std::uintptr_t window) { Update(parentWindow_, window); }
 
 }  // namespace toolkit

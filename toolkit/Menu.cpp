@@ -15,31 +15,18 @@ MenuItem::~MenuItem() {
   for (MenuItem* item : items_) item->parent_ = nullptr;
 }
 
-void MenuItem::SetCaption(const std::wstring& caption) {
-  if (caption == caption_) return;
-  caption_ = caption;
-  Changed();
-}
+void MenuItem::SetCaption(const std::wstring& caption) { Update(caption_, caption); }
 
 void MenuItem::SetChecked(bool checked) {
   if (checked && RadioItem && parent_) {
     for (MenuItem* other : parent_->items_) {
-      if (other != this && other->RadioItem && other->GroupIndex == GroupIndex && other->checked_) {
-        other->checked_ = false;
-        other->Changed();
-      }
+      if (other != this && other->RadioItem && other->GroupIndex == GroupIndex) other->Update(other->checked_, false);
     }
   }
-  if (checked == checked_) return;
-  checked_ = checked;
-  Changed();
+  Update(checked_, checked);
 }
 
-void MenuItem::SetEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  Changed();
-}
+void MenuItem::SetEnabled(bool enabled) { Update(enabled_, enabled); }
 
 void MenuItem::Add(MenuItem& item) {
   item.parent_ = this;

@@ -2,17 +2,9 @@
 
 namespace toolkit {
 
-void Timer::SetEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  Changed();
-}
+void Timer::SetEnabled(bool enabled) { Update(enabled_, enabled); }
 
-void Timer::SetInterval(unsigned milliseconds) {
-  if (milliseconds == interval_) return;
-  interval_ = milliseconds;
-  Changed();
-}
+void Timer::SetInterval(unsigned milliseconds) { Update(interval_, milliseconds); }
 
 void Timer::Tick() {
   if (enabled_ && OnTimer) OnTimer();

@@ -9,11 +9,7 @@ namespace toolkit {
 
 Panel::Panel(Component* owner, std::wstring name) : WinControl(owner, std::move(name)) {}
 
-void Panel::SetBevelOuter(BevelKind kind) {
-  if (kind == bevelOuter_) return;
-  bevelOuter_ = kind;
-  Changed();
-}
+void Panel::SetBevelOuter(BevelKind kind) { Update(bevelOuter_, kind); }
 
 void Bevel::SetShape(Shape shape, BevelKind style) {
   if (shape == shape_ && style == style_) return;
@@ -22,28 +18,16 @@ void Bevel::SetShape(Shape shape, BevelKind style) {
   Changed();
 }
 
-void StaticText::SetBorder(BorderStyle border) {
-  if (border == border_) return;
-  border_ = border;
-  Changed();
-}
+void StaticText::SetBorder(BorderStyle border) { Update(border_, border); }
 
-void StaticText::SetAlignment(Alignment alignment) {
-  if (alignment == alignment_) return;
-  alignment_ = alignment;
-  Changed();
-}
+void StaticText::SetAlignment(Alignment alignment) { Update(alignment_, alignment); }
 
 void Label::SetFocusControl(WinControl* control) {
   focusControl_ = control;
   Changed();
 }
 
-void Label::SetAutoSize(bool autoSize) {
-  if (autoSize == autoSize_) return;
-  autoSize_ = autoSize;
-  Changed();
-}
+void Label::SetAutoSize(bool autoSize) { Update(autoSize_, autoSize); }
 
 Edit::Edit(Component* owner, std::wstring name) : WinControl(owner, std::move(name)) {
   SetColor(clWindow);
@@ -102,17 +86,9 @@ int Memo::LineCount() const {
   return static_cast<int>(lines_.size());
 }
 
-void Memo::SetWordWrap(bool wrap) {
-  if (wrap == wordWrap_) return;
-  wordWrap_ = wrap;
-  Changed();
-}
+void Memo::SetWordWrap(bool wrap) { Update(wordWrap_, wrap); }
 
-void Memo::SetReadOnly(bool readOnly) {
-  if (readOnly == readOnly_) return;
-  readOnly_ = readOnly;
-  Changed();
-}
+void Memo::SetReadOnly(bool readOnly) { Update(readOnly_, readOnly); }
 
 ComboBox::ComboBox(Component* owner, std::wstring name) : WinControl(owner, std::move(name)) {
   SetColor(clWindow);
@@ -126,9 +102,7 @@ void ComboBox::SetItems(std::vector<std::wstring> items) {
 
 void ComboBox::SetItemIndex(int index) {
   if (index < -1 || index >= static_cast<int>(items_.size())) index = -1;
-  if (index == itemIndex_) return;
-  itemIndex_ = index;
-  Changed();
+  Update(itemIndex_, index);
 }
 
 void ComboBox::UserSelect(int index) {
@@ -147,10 +121,7 @@ void TrackBar::SetRange(int minValue, int maxValue) {
 
 void TrackBar::SetPosition(int position) {
   position = std::clamp(position, min_, max_);
-  if (position == position_) return;
-  position_ = position;
-  Changed();
-  if (OnChange) OnChange();
+  if (Update(position_, position) && OnChange) OnChange();
 }
 
 void SpeedButton::SetDown(bool down) {
@@ -163,8 +134,7 @@ void SpeedButton::SetDown(bool down) {
   for (Control* c : Parent()->Controls()) {
     auto* other = dynamic_cast<SpeedButton*>(c);
     if (other && other != this && other->GroupIndex == GroupIndex && other->down_) {
-      other->down_ = false;
-      other->Changed();
+      other->Update(other->down_, false);
     }
   }
 }
@@ -187,9 +157,7 @@ void Gauge::SetLimits(int minValue, int maxValue) {
 
 void Gauge::SetProgress(int progress) {
   progress = std::clamp(progress, min_, max_);
-  if (progress == progress_) return;
-  progress_ = progress;
-  Changed();
+  Update(progress_, progress);
 }
 
 }  // namespace toolkit
