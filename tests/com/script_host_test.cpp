@@ -118,16 +118,30 @@ std::wstring WriteScript(const std::string& text) {
   return path;
 }
 
+// What a run must show: its exit code and all it wrote on either stream.
+struct Expected {
+  DWORD exitCode;
+  std::string out;
+  std::string err;
+};
+
+// Runs the host with `arguments` and holds the run to `expected`; answers the outcome for the
+// test's own checks.
+Outcome ExpectRun(const std::vector<std::wstring>& arguments, const Expected& expected) {
+  const Outcome outcome = RunHost(arguments);
+  EXPECT_EQ(outcome.exitCode, expected.exitCode);
+  EXPECT_EQ(outcome.out, expected.out);
+  EXPECT_EQ(outcome.err, expected.err);
+  return outcome;
+}
+
 TEST(ScriptHost, EchoWritesItsArgumentsSeparatedByBlanksOneLineEach) {
   const std::wstring script = WriteScript(
       "Host.Echo \"text\", 42, True\r\n"
       "host.echo\r\n"
       "Host.Echo \"Gr\xC3\xBC\xC3\x9F" "e\"\r\n"
       "Host.Quit 0\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(outcome.out, "text 42 True\r\n\r\nGr\xC3\xBC\xC3\x9F" "e\r\n");
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"--timeout", L"20"}, {0, "text 42 True\r\n\r\nGr\xC3\xBC\xC3\x9F" "e\r\n", ""});
 }
 
 TEST(ScriptHost, QuitEndsTheScriptWithItsCode) {
@@ -135,18 +149,12 @@ TEST(ScriptHost, QuitEndsTheScriptWithItsCode) {
       "Host.Echo \"before\"\r\n"
       "Host.Quit 7\r\n"
       "Host.Echo \"after\"\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 7u);
-  EXPECT_EQ(outcome.out, "before\r\n");
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"--timeout", L"20"}, {7, "before\r\n", ""});
 }
 
 TEST(ScriptHost, QuitWithoutCodeEndsWithZero) {
   const std::wstring script = WriteScript("Host.Quit\r\nHost.Echo \"after\"\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"--timeout", L"20"}, {0, "", ""});
 }
 
 // A script that goes on past Quit (On Error Resume Next) cannot change how the run ended.
@@ -156,10 +164,7 @@ TEST(ScriptHost, FirstQuitWins) {
       "Host.Quit 4\r\n"
       "Host.Echo \"after\"\r\n"
       "Host.Quit 0\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 4u);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"--timeout", L"20"}, {4, "", ""});
 }
 
 TEST(ScriptHost, SleepWaitsTheGivenTime) {
@@ -169,10 +174,7 @@ TEST(ScriptHost, SleepWaitsTheGivenTime) {
       "Host.Sleep 400\r\n"
       "Host.Echo Timer - started >= 0.39, Timer - started < 5\r\n"
       "Host.Quit 0\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(outcome.out, "True True\r\n");
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"--timeout", L"20"}, {0, "True True\r\n", ""});
 }
 
 TEST(ScriptHost, ScriptErrorIsReportedWithItsPositionAndFailsTheRun) {
@@ -181,10 +183,8 @@ TEST(ScriptHost, ScriptErrorIsReportedWithItsPositionAndFailsTheRun) {
       "  Err.Raise 5001, \"Checker\", \"custom failure\"\r\n"
       "Host.Echo \"not reached\"\r\n"
       "Host.Quit 0\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 1u);
-  EXPECT_EQ(outcome.out, "first\r\n");
-  EXPECT_EQ(outcome.err, Narrow(script) + "(2, 3) Checker: custom failure (0x800A1389)\r\n");
+  ExpectRun({script, L"--timeout", L"20"},
+            {1, "first\r\n", Narrow(script) + "(2, 3) Checker: custom failure (0x800A1389)\r\n"});
 }
 
 TEST(ScriptHost, HandledErrorIsNoFailure) {
@@ -192,26 +192,20 @@ TEST(ScriptHost, HandledErrorIsNoFailure) {
       "On Error Resume Next\r\n"
       "Err.Raise 5\r\n"
       "Host.Quit Err.Number\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 5u);
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"--timeout", L"20"}, {5, "", ""});
 }
 
 TEST(ScriptHost, TimeoutEndsTheRunWithTwo) {
   const std::wstring script = WriteScript("Host.Echo \"waiting\"\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"1"});
-  EXPECT_EQ(outcome.exitCode, 2u);
-  EXPECT_EQ(outcome.out, "waiting\r\n");
-  EXPECT_EQ(outcome.err, "apparata_scripthost: timed out after 1 s\r\n");
+  const Outcome outcome =
+      ExpectRun({script, L"--timeout", L"1"}, {2, "waiting\r\n", "apparata_scripthost: timed out after 1 s\r\n"});
   EXPECT_GE(outcome.milliseconds, 1000u);
 }
 
 TEST(ScriptHost, TimeoutEndsASleepAndTheScript) {
   const std::wstring script = WriteScript("Host.Sleep 60000\r\nHost.Echo \"after\"\r\n");
-  const Outcome outcome = RunHost({script, L"--timeout", L"1"});
-  EXPECT_EQ(outcome.exitCode, 2u);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "apparata_scripthost: timed out after 1 s\r\n");
+  const Outcome outcome =
+      ExpectRun({script, L"--timeout", L"1"}, {2, "", "apparata_scripthost: timed out after 1 s\r\n"});
   EXPECT_LT(outcome.milliseconds, 30000u);
 }
 
@@ -234,10 +228,8 @@ TEST(ScriptHost, CommandLineMistakesAreReported) {
       {{g_directory + L"\\missing.vbs"}, "cannot read " + Narrow(g_directory) + "\\missing.vbs"},
   };
   for (const auto& c : cases) {
-    const Outcome outcome = RunHost(c.arguments);
-    EXPECT_EQ(outcome.exitCode, 1u) << c.message;
-    EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "apparata_scripthost: " + c.message + "\r\n");
+    SCOPED_TRACE(c.message);
+    ExpectRun(c.arguments, {1, "", "apparata_scripthost: " + c.message + "\r\n"});
   }
 }
 
@@ -274,10 +266,7 @@ TEST(ScriptHostEvents, EachItemsEventsReachItsOwnHandlers) {
       "Host.Sleep 1000\r\n"
       "Host.Echo readingsOfA, readingsOfB\r\n"
       "Host.Quit 0\r\n");
-  const Outcome outcome = RunHost({script, L"A=Apparata.B740X", L"B=Apparata.B740X", L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(outcome.out, "1 0\r\n1 1\r\n");
-  EXPECT_EQ(outcome.err, "");
+  ExpectRun({script, L"A=Apparata.B740X", L"B=Apparata.B740X", L"--timeout", L"20"}, {0, "1 0\r\n1 1\r\n", ""});
 }
 
 TEST(ScriptHostEvents, ErrorInAHandlerEndsTheRun) {
@@ -289,10 +278,8 @@ TEST(ScriptHostEvents, ErrorInAHandlerEndsTheRun) {
       "Meter.Trigger\r\n"
       "Host.Sleep 10000\r\n"
       "Host.Echo \"not reached\"\r\n");
-  const Outcome outcome = RunHost({script, L"Meter=Apparata.B740X", L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 1u);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, Narrow(script) + "(2, 3) Handler: failed in OnData (0x800A138A)\r\n");
+  const Outcome outcome = ExpectRun({script, L"Meter=Apparata.B740X", L"--timeout", L"20"},
+                                    {1, "", Narrow(script) + "(2, 3) Handler: failed in OnData (0x800A138A)\r\n"});
   EXPECT_LT(outcome.milliseconds, 8000u);
 }
 
@@ -306,10 +293,7 @@ TEST(ScriptHostEvents, QuitInAHandlerEndsTheMainCodesSleep) {
       "Meter.InternalTrigger = True\r\n"
       "Host.Sleep 10000\r\n"
       "Host.Echo \"not reached\"\r\n");
-  const Outcome outcome = RunHost({script, L"Meter=Apparata.B740X", L"--timeout", L"20"});
-  EXPECT_EQ(outcome.exitCode, 6u);
-  EXPECT_EQ(outcome.out, "reading\r\n");
-  EXPECT_EQ(outcome.err, "");
+  const Outcome outcome = ExpectRun({script, L"Meter=Apparata.B740X", L"--timeout", L"20"}, {6, "reading\r\n", ""});
   EXPECT_LT(outcome.milliseconds, 8000u);
 }
 

@@ -20,21 +20,9 @@ using namespace server_test;
 
 const DWORD kMiscStatus = 0x32191;  // 205201
 
-// The server registered for the suite, loaded once so that its exports can be called.
-class Control : public ::testing::Test {
+// A control created by its ProgID from the server registered for the suite.
+class Control : public RegisteredServer {
  protected:
-  static void SetUpTestSuite() {
-    module_ = LoadLibraryW(ServerPath().c_str());
-    ASSERT_NE(nullptr, module_) << "LoadLibrary: " << GetLastError();
-    ASSERT_HR(S_OK, Export<DllFunctionFn>(module_, "DllRegisterServer")());
-  }
-  static void TearDownTestSuite() {
-    if (!module_) return;
-    EXPECT_HR(S_OK, Export<DllFunctionFn>(module_, "DllUnregisterServer")());
-    FreeLibrary(module_);
-    module_ = nullptr;
-  }
-
   void SetUp() override {
     CLSID clsid{};
     ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.B740X", &clsid));
@@ -49,6 +37,22 @@ class Control : public ::testing::Test {
     return result;
   }
 
+  // The control's connection point for `iid`. Fatal when it has none: call it inside
+  // ASSERT_NO_FATAL_FAILURE.
+  void FindPoint(const IID& iid, Ref<IConnectionPoint>& point) {
+    Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    ASSERT_HR(S_OK, container->FindConnectionPoint(iid, point.put()));
+  }
+
+  // Connects `sink` to the control's events, fatal on failure as FindPoint is. The test keeps
+  // no reference to the connection point, so that releasing the control releases it all.
+  void ConnectEvents(EventSink& sink) {
+    Ref<IConnectionPoint> point;
+    ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
+    DWORD cookie = 0;
+    ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
+  }
+
   // The reference count, seen from one interface.
   template <class I>
   static ULONG Count(I* object) {
@@ -56,11 +60,8 @@ class Control : public ::testing::Test {
     return object->Release();
   }
 
-  static HMODULE module_;
   Ref<IQXDevice> device_;
 };
-
-HMODULE Control::module_ = nullptr;
 
 // Control interface through the entry points
 
@@ -413,24 +414,11 @@ TEST_F(Control, TheEventPointTakesOneSinkWithCookieOne) {
 }
 
 // An object without the event interface.
-class NotASink : public IUnknown {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-  ULONG refs = 1;
-};
+using NotASink = CountedObject<IUnknown>;
 
 TEST_F(Control, ASinkWithoutTheEventInterfaceIsRefusedWithItsAnswer) {
-  Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
   Ref<IConnectionPoint> point;
-  ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
+  ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
   NotASink object;
   DWORD cookie = 77;
   EXPECT_HR(E_NOINTERFACE, point->Advise(&object, &cookie));
@@ -492,14 +480,8 @@ TEST_F(Control, TheContainerListsTheEventPointThenThePropertyNotificationPoint) 
 }
 
 TEST_F(Control, DestroyingTheControlFiresOnDestroyToTheConnectedSink) {
-  Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-  Ref<IConnectionPoint> point;
-  ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
   EventSink sink(DIID_IQXDeviceEvents);
-  DWORD cookie = 0;
-  ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
-  point.reset();
-  container.reset();
+  ASSERT_NO_FATAL_FAILURE(ConnectEvents(sink));
   device_.reset();
   EXPECT_EQ((std::vector<DISPID>{2}), sink.events);
   EXPECT_EQ(1u, sink.refs);
@@ -508,9 +490,8 @@ TEST_F(Control, DestroyingTheControlFiresOnDestroyToTheConnectedSink) {
 TEST_F(Control, OnDestroyIsNotFiredWithoutASink) {
   EventSink sink(DIID_IQXDeviceEvents);
   {
-    Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
     Ref<IConnectionPoint> point;
-    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
+    ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
     DWORD cookie = 0;
     ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
     ASSERT_HR(S_OK, point->Unadvise(cookie));
@@ -639,13 +620,7 @@ TEST_F(Control, InPlaceActivationFollowsTheContainerProtocol) {
   ASSERT_NE(nullptr, host.get());
   Site site(host.get(), RECT{10, 20, 210, 117});
   EventSink sink(DIID_IQXDeviceEvents);
-  {
-    Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    Ref<IConnectionPoint> point;
-    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
-    DWORD cookie = 0;
-    ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
-  }
+  ASSERT_NO_FATAL_FAILURE(ConnectEvents(sink));
   Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
   Ref<IOleInPlaceObject> inPlace = As<IOleInPlaceObject>(IID_IOleInPlaceObject);
   HWND form = nullptr;
@@ -782,20 +757,11 @@ TEST_F(Control, NeverClaimsToBeSafeForUntrustedCallers) {
 }
 
 // A property-change sink for quick activation.
-class PropertySink : public IPropertyNotifySink {
+class PropertySink : public CountedObject<IPropertyNotifySink> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyNotifySink)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  PropertySink() : CountedObject({IID_IPropertyNotifySink}) {}
   HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
-  ULONG refs = 1;
 };
 
 TEST_F(Control, QuickActivationConnectsSiteAndSinksInOneCall) {
@@ -825,9 +791,8 @@ TEST_F(Control, QuickActivationConnectsSiteAndSinksInOneCall) {
   EXPECT_EQ(static_cast<IOleClientSite*>(&site), current.get());
   current.reset();
 
-  Ref<IConnectionPointContainer> points = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
   Ref<IConnectionPoint> point;
-  ASSERT_HR(S_OK, points->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
+  ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
   EventSink other(DIID_IQXDeviceEvents);
   DWORD cookie = 0;
   EXPECT_HR(CONNECT_E_CANNOTCONNECT, point->Advise(&other, &cookie));
@@ -841,7 +806,6 @@ TEST_F(Control, QuickActivationConnectsSiteAndSinksInOneCall) {
 
   EXPECT_HR(S_OK, object->SetClientSite(nullptr));
   point.reset();
-  points.reset();
   object.reset();
   quick.reset();
   device_.reset();
@@ -862,17 +826,9 @@ SIZEL DefaultExtent() {
 }
 
 // Records the view and close notifications.
-class AdviseSink : public IAdviseSink {
+class AdviseSink : public CountedObject<IAdviseSink> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IAdviseSink)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  AdviseSink() : CountedObject({IID_IAdviseSink}) {}
   void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override { calls.push_back("OnDataChange"); }
   void STDMETHODCALLTYPE OnViewChange(DWORD aspect, LONG index) override {
     calls.push_back("OnViewChange " + std::to_string(aspect) + " " + std::to_string(index));
@@ -880,7 +836,6 @@ class AdviseSink : public IAdviseSink {
   void STDMETHODCALLTYPE OnRename(IMoniker*) override { calls.push_back("OnRename"); }
   void STDMETHODCALLTYPE OnSave() override { calls.push_back("OnSave"); }
   void STDMETHODCALLTYPE OnClose() override { calls.push_back("OnClose"); }
-  ULONG refs = 1;
   std::vector<std::string> calls;
 };
 
@@ -1018,20 +973,12 @@ TEST_F(Control, AStreamHoldsTheExtentAndNothingOfTheInterface) {
 }
 
 // A property bag that keeps what is written in it.
-class PropertyBag : public IPropertyBag {
+class PropertyBag : public CountedObject<IPropertyBag> {
  public:
+  PropertyBag() : CountedObject({IID_IPropertyBag}) {}
   ~PropertyBag() {
     for (auto& [name, value] : values) VariantClear(&value);
   }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyBag)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
     auto found = values.find(name);
     if (found == values.end()) return E_INVALIDARG;
@@ -1049,7 +996,6 @@ class PropertyBag : public IPropertyBag {
     return S_OK;
   }
   std::map<std::wstring, VARIANT> values;
-  ULONG refs = 1;
 };
 
 TEST_F(Control, APropertyBagHoldsTheExtentAndNothingOfTheInterface) {

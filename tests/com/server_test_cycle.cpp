@@ -21,20 +21,8 @@ constexpr DWORD kIntervalMs = 300;
 // "Read from 707: " and the reply.
 const std::wstring kReadPrefix = L"Read from 707: ";
 
-class Cycle : public ::testing::Test {
+class Cycle : public RegisteredServer {
  protected:
-  static void SetUpTestSuite() {
-    module_ = LoadLibraryW(ServerPath().c_str());
-    ASSERT_NE(nullptr, module_) << "LoadLibrary: " << GetLastError();
-    ASSERT_HR(S_OK, Export<DllFunctionFn>(module_, "DllRegisterServer")());
-  }
-  static void TearDownTestSuite() {
-    if (!module_) return;
-    EXPECT_HR(S_OK, Export<DllFunctionFn>(module_, "DllUnregisterServer")());
-    FreeLibrary(module_);
-    module_ = nullptr;
-  }
-
   void SetUp() override {
     CLSID clsid{};
     ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.B740X", &clsid));
@@ -62,14 +50,11 @@ class Cycle : public ::testing::Test {
     return text.str();
   }
 
-  static HMODULE module_;
   // Declared first, gone last: the control fires OnDestroy into it when it is released.
   EventSink sink_{DIID_IQXDeviceEvents};
   Ref<IQXDevice> device_;
   Ref<IConnectionPoint> point_;
 };
-
-HMODULE Cycle::module_ = nullptr;
 
 // What the control shows for a reply of the multimeter: its unit label for "R", "=", and
 // characters 3 to 11 of the reply.
@@ -93,11 +78,9 @@ class DialogWatch {
     EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
   }
   static BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) != L"#32770" || !current_) return TRUE;
+    if (ClassOf(window) != L"#32770" || !current_) return TRUE;
     HWND text = GetDlgItem(window, 0xFFFF);  // the message of a message box
-    current_->texts.push_back(text ? WindowText(text) : L"<no text>");
+    current_->texts.push_back(text ? TextOf(text) : L"<no text>");
     SendMessageW(window, WM_COMMAND, IDOK, 0);
     return TRUE;
   }
@@ -192,32 +175,20 @@ TEST_F(Cycle, AFailingHandlerNeitherStopsTheControlNorShowsAnError) {
 }
 
 // A sink that only the control holds, and that disconnects itself in its OnData handler.
-class SelfDisconnectingSink final : public IDispatch {
+class SelfDisconnectingSink final : public DispatchSink {
  public:
   SelfDisconnectingSink(IConnectionPoint* point, bool& destroyed, bool& destroyedInHandler)
-      : point_(point), destroyed_(destroyed), destroyedInHandler_(destroyedInHandler) {}
+      : DispatchSink(DIID_IQXDeviceEvents),
+        point_(point),
+        destroyed_(destroyed),
+        destroyedInHandler_(destroyedInHandler) {}
   ~SelfDisconnectingSink() { destroyed_ = true; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) && !IsEqualIID(riid, DIID_IQXDeviceEvents))
-      return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
   ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
+    const ULONG left = DispatchSink::Release();
+    if (left == 0) delete this;
+    return left;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
     ++calls;
     point_->Unadvise(cookie);
@@ -230,7 +201,6 @@ class SelfDisconnectingSink final : public IDispatch {
   int calls = 0;
 
  private:
-  ULONG refs_ = 1;
   IConnectionPoint* point_;
   bool& destroyed_;
   bool& destroyedInHandler_;

@@ -16,12 +16,11 @@ using AtlAxWinInitFn = BOOL(WINAPI*)();
 using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 using AtlPixelToHiMetricFn = void(WINAPI*)(const SIZEL*, SIZEL*);
 
-class AtlHost : public ::testing::Test {
+class AtlHost : public RegisteredServer {
  protected:
   static void SetUpTestSuite() {
-    server_ = LoadLibraryW(ServerPath().c_str());
-    ASSERT_NE(nullptr, server_) << "LoadLibrary: " << GetLastError();
-    ASSERT_HR(S_OK, Export<DllFunctionFn>(server_, "DllRegisterServer")());
+    RegisteredServer::SetUpTestSuite();
+    if (HasFatalFailure()) return;
     atl_ = LoadLibraryW(L"atl.dll");
     ASSERT_NE(nullptr, atl_) << "atl.dll: " << GetLastError();
     getControl_ = Export<AtlAxGetControlFn>(atl_, "AtlAxGetControl");
@@ -29,12 +28,6 @@ class AtlHost : public ::testing::Test {
     auto init = Export<AtlAxWinInitFn>(atl_, "AtlAxWinInit");
     ASSERT_TRUE(init && getControl_ && pixelToHimetric_);
     ASSERT_TRUE(init());
-  }
-  static void TearDownTestSuite() {
-    if (!server_) return;
-    EXPECT_HR(S_OK, Export<DllFunctionFn>(server_, "DllUnregisterServer")());
-    FreeLibrary(server_);
-    server_ = nullptr;
   }
 
   void SetUp() override {
@@ -44,14 +37,12 @@ class AtlHost : public ::testing::Test {
   }
   void TearDown() override { DestroyWindow(top_); }
 
-  static HMODULE server_;
   static HMODULE atl_;
   static AtlAxGetControlFn getControl_;
   static AtlPixelToHiMetricFn pixelToHimetric_;
   HWND top_ = nullptr;
 };
 
-HMODULE AtlHost::server_ = nullptr;
 HMODULE AtlHost::atl_ = nullptr;
 AtlAxGetControlFn AtlHost::getControl_ = nullptr;
 AtlPixelToHiMetricFn AtlHost::pixelToHimetric_ = nullptr;

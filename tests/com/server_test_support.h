@@ -1,6 +1,7 @@
 #pragma once
 // What the server's tests share: result codes that print in hex, a small interface holder,
-// bounded message pumping, registry snapshots and child processes with a deadline.
+// bounded message pumping, registry snapshots, child processes with a deadline, the suite that
+// registers the server and the tests' own COM objects.
 // Every test program takes the Windows path of the built Apparata.ocx as its first argument.
 
 #include <windows.h>
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <iomanip>
@@ -23,7 +23,14 @@
 #include <utility>
 #include <vector>
 
+#include "window_support.h"
+
 namespace server_test {
+
+using window_support::ClassOf;
+using window_support::PumpFor;
+using window_support::PumpUntil;
+using window_support::TextOf;
 
 // The server under test, as given on the command line.
 inline std::wstring& ServerPath() {
@@ -113,27 +120,6 @@ class Bstr {
  private:
   BSTR s_ = nullptr;
 };
-
-// Runs the thread's messages until `done` holds or `timeoutMs` has passed; tells which.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left.count(), 20)),
-                              QS_ALLINPUT);
-  }
-}
-
-inline void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}
 
 // One registry key: its values (name -> type and text) and the names of its subkeys.
 struct KeyContents {
@@ -230,12 +216,6 @@ inline HWND FindOwnWindow(const wchar_t* caption) {
   return nullptr;
 }
 
-inline std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 inline std::vector<std::wstring> SplitLines(const std::wstring& text) {
   std::vector<std::wstring> lines;
   std::size_t start = 0;
@@ -271,7 +251,7 @@ inline std::optional<std::vector<std::wstring>> DebugTerminalLines() {
   if (!terminal) return std::nullopt;
   HWND edit = FindWindowExW(terminal, nullptr, L"Edit", nullptr);
   if (!edit) return std::nullopt;
-  return SplitLines(WindowText(edit));
+  return SplitLines(TextOf(edit));
 }
 
 // The module's export, or null.
@@ -283,28 +263,71 @@ F Export(HMODULE module, const char* name) {
 using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using DllFunctionFn = HRESULT(STDAPICALLTYPE*)();
 
-// A host's event sink: answers for the control's event interface (a dispatch interface) and
-// records every call. It lives on the test's stack; `refs` shows what others hold.
-class EventSink : public IDispatch {
+// A suite with the server loaded once and registered for its tests; unregistered after them.
+class RegisteredServer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = LoadLibraryW(ServerPath().c_str());
+    ASSERT_NE(nullptr, server_) << "LoadLibrary: " << GetLastError();
+    ASSERT_HR(S_OK, Export<DllFunctionFn>(server_, "DllRegisterServer")());
+  }
+  static void TearDownTestSuite() {
+    if (!server_) return;
+    EXPECT_HR(S_OK, Export<DllFunctionFn>(server_, "DllUnregisterServer")());
+    FreeLibrary(server_);
+    server_ = nullptr;
+  }
+
+ private:
+  inline static HMODULE server_ = nullptr;
+};
+
+// A test's own COM object, answering IUnknown and `iids` with its interface I. `refs` counts
+// what others hold and never deletes the object, so that it can live on the test's stack and
+// the test can see whether the server let go of it.
+template <class I>
+class CountedObject : public I {
  public:
-  explicit EventSink(const IID& eventsIid) : eventsIid_(eventsIid) {}
+  explicit CountedObject(std::vector<IID> iids = {}) : iids_(std::move(iids)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) && !IsEqualIID(riid, eventsIid_))
+    if (!IsEqualIID(riid, IID_IUnknown) &&
+        std::none_of(iids_.begin(), iids_.end(), [&](const IID& iid) { return IsEqualIID(riid, iid); }))
       return E_NOINTERFACE;
-    *ppv = static_cast<IDispatch*>(this);
+    *ppv = static_cast<I*>(this);
     AddRef();
     return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+
+  ULONG refs = 1;
+
+ private:
+  std::vector<IID> iids_;
+};
+
+// A sink for a control's event interface, a dispatch interface called by DISPID only: it has
+// neither type information nor names.
+class DispatchSink : public CountedObject<IDispatch> {
+ public:
+  explicit DispatchSink(const IID& eventsIid) : CountedObject({IID_IDispatch, eventsIid}) {}
+
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     *count = 0;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+};
+
+// A host's event sink that records every call. It lives on the test's stack; `refs` shows
+// what others hold.
+class EventSink : public DispatchSink {
+ public:
+  using DispatchSink::DispatchSink;
+
   HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO*, UINT*) override {
     // Anything but a plain method call without arguments shows up as a distinct entry.
@@ -315,13 +338,9 @@ class EventSink : public IDispatch {
     return answer;
   }
 
-  ULONG refs = 1;
   std::vector<DISPID> events;
   std::function<void(DISPID)> onEvent;
   HRESULT answer = S_OK;
-
- private:
-  const IID& eventsIid_;
 };
 
 // Tests take the server's Windows path as their first argument, then GoogleTest's options.

@@ -10,10 +10,10 @@
 #include "toolkit/Widgets.h"
 #include "toolkit/win32/MenuPopup.h"
 #include "toolkit/win32/SystemHeaders.h"
+#include "window_support.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstdint>
@@ -36,20 +36,13 @@ namespace {
 
 using namespace toolkit;
 using win32::WindowOf;
+using window_support::ClassOf;
+using window_support::PumpFor;
+using window_support::PumpUntil;
+using window_support::TextOf;
 
 // ---------------------------------------------------------------------------------------------
 // Reading windows
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  return std::wstring(name, static_cast<std::size_t>(GetClassNameW(window, name, 64)));
-}
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)); }
 DWORD ExStyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)); }
@@ -78,25 +71,6 @@ LOGFONTW FontOf(HWND window) {
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendMessageW(window, message, wParam, lParam);
 }
-
-// Pumps this thread's messages until `done` holds or `milliseconds` have passed; tells whether
-// it holds.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 10)), QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD milliseconds) { PumpUntil([] { return false; }, milliseconds); }
 
 // A window's client area painted into a 32-bit bitmap through WM_PRINTCLIENT.
 class Picture {

@@ -25,28 +25,6 @@ com_ptr<IDispatch> ReadingSink::Create(std::wstring name, com_ptr<IQXDevice> dev
   return com_ptr<IDispatch>::attach(new ReadingSink(std::move(name), std::move(device), onData, startTick));
 }
 
-HRESULT ReadingSink::QueryInterface(REFIID iid, void** out) noexcept {
-  if (!out) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_IQXDeviceEvents) {
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT ReadingSink::GetTypeInfoCount(UINT* count) noexcept {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT ReadingSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-  if (info) *info = nullptr;
-  return DISP_E_BADINDEX;
-}
-
 HRESULT ReadingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) noexcept {
   for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
   return DISP_E_UNKNOWNNAME;

@@ -8,19 +8,16 @@
 
 #include "Apparata_h.h"
 #include "framework/server/ComResource.h"
-#include "tools/common/ComObject.h"
+#include "tools/common/DispatchObject.h"
 
 namespace demo {
 
-class ReadingSink final : public tools::RefCounted<IDispatch> {
+class ReadingSink final : public tools::DispatchObject {
  public:
   // `onData` is the DISPID of OnData, as the control's type information gives it.
   static framework::server::com_ptr<IDispatch> Create(std::wstring name, framework::server::com_ptr<IQXDevice> device,
                                                      DISPID onData, ULONGLONG startTick);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) noexcept override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
                                           DISPID* ids) noexcept override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
@@ -28,7 +25,11 @@ class ReadingSink final : public tools::RefCounted<IDispatch> {
 
  private:
   ReadingSink(std::wstring name, framework::server::com_ptr<IQXDevice> device, DISPID onData, ULONGLONG startTick)
-      : name_(std::move(name)), device_(std::move(device)), onData_(onData), startTick_(startTick) {}
+      : DispatchObject(DIID_IQXDeviceEvents),
+        name_(std::move(name)),
+        device_(std::move(device)),
+        onData_(onData),
+        startTick_(startTick) {}
 
   std::wstring name_;
   // Held until the demo disconnects the sink, which ends the circle control -> sink -> control.

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "tools/common/ComObject.h"
+#include "tools/common/DispatchObject.h"
 
 namespace scripthost {
 
@@ -13,21 +13,13 @@ using framework::server::unique_bstr;
 
 namespace {
 
-class EventRelay final : public tools::RefCounted<IDispatch> {
+class EventRelay final : public tools::DispatchObject {
  public:
   EventRelay(com_ptr<IActiveScript> engine, std::wstring itemName, com_ptr<ITypeInfo> events, IID eventsIid)
-      : engine_(std::move(engine)), itemName_(std::move(itemName)), events_(std::move(events)), eventsIid_(eventsIid) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == eventsIid_) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
+      : DispatchObject(eventsIid),
+        engine_(std::move(engine)),
+        itemName_(std::move(itemName)),
+        events_(std::move(events)) {}
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
     if (!count) return E_POINTER;
@@ -68,7 +60,6 @@ class EventRelay final : public tools::RefCounted<IDispatch> {
   com_ptr<IActiveScript> engine_;
   std::wstring itemName_;
   com_ptr<ITypeInfo> events_;
-  IID eventsIid_;
 };
 
 }  // namespace

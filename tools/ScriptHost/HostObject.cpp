@@ -43,28 +43,6 @@ com_ptr<IDispatch> HostObject::Create(ScriptRun& run) {
   return com_ptr<IDispatch>::attach(new HostObject(run));
 }
 
-HRESULT HostObject::QueryInterface(REFIID iid, void** out) noexcept {
-  if (!out) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IDispatch) {
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT HostObject::GetTypeInfoCount(UINT* count) noexcept {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT HostObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-  if (info) *info = nullptr;
-  return DISP_E_BADINDEX;
-}
-
 HRESULT HostObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) noexcept {
   if (!names || !ids) return E_POINTER;
   HRESULT result = S_OK;

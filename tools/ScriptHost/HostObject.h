@@ -6,17 +6,14 @@
 
 #include "framework/server/ComResource.h"
 #include "tools/ScriptHost/ScriptRun.h"
-#include "tools/common/ComObject.h"
+#include "tools/common/DispatchObject.h"
 
 namespace scripthost {
 
-class HostObject final : public tools::RefCounted<IDispatch> {
+class HostObject final : public tools::DispatchObject {
  public:
   static framework::server::com_ptr<IDispatch> Create(ScriptRun& run);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) noexcept override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
                                           DISPID* ids) noexcept override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,

@@ -1,6 +1,7 @@
 #pragma once
 // Reference counting for the tools' own COM objects. They live on one thread (the apartment
-// that made them), so the count needs no interlocking; each class answers QueryInterface itself.
+// that made them), so the count needs no interlocking. Each class answers QueryInterface itself;
+// the IDispatch objects do so through DispatchObject.h.
 #include <windows.h>
 
 namespace tools {
