@@ -174,6 +174,33 @@ TEST_F(Cycle, AFailingHandlerNeitherStopsTheControlNorShowsAnError) {
   EXPECT_EQ(std::vector<std::wstring>{}, dialogs.texts) << "error boxes appeared";
 }
 
+// The tick re-triggers on its own, with no caller to tell: its failure goes to the user in an
+// error box, free-running ends, and the control stays usable.
+TEST_F(Cycle, AFailedTriggerInATickShowsTheErrorAndEndsFreeRunning) {
+  DialogWatch dialogs;
+  EventSink& sink = sink_;
+  sink.onEvent = [&](DISPID dispid) {
+    // 700 + Port no longer fits 32 bits, so the tick's trigger fails.
+    if (dispid == 3 && sink.events.size() == 1) {
+      EXPECT_HR(S_OK, device_->put_Port(2147483000));
+    }
+  };
+  Connect(&sink);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+  ASSERT_TRUE(PumpUntil([&] { return !dialogs.texts.empty(); }, 3000)) << "no error box";
+  PumpFor(3 * kIntervalMs);
+  EXPECT_EQ(std::vector<std::wstring>{L"Integer overflow"}, dialogs.texts);
+  EXPECT_EQ(std::vector<DISPID>{3}, sink.events) << "no tick after the failed trigger";
+  VARIANT_BOOL internalTrigger = VARIANT_FALSE;
+  EXPECT_HR(S_OK, device_->get_InternalTrigger(&internalTrigger));
+  EXPECT_EQ(VARIANT_TRUE, internalTrigger) << "the check mark stays";
+
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->Trigger());
+  EXPECT_TRUE(PumpUntil([&] { return sink.events.size() >= 3; }, 3000)) << "the next trigger resumes free-running";
+}
+
 // A sink that only the control holds, and that disconnects itself in its OnData handler.
 class SelfDisconnectingSink final : public DispatchSink {
  public:
