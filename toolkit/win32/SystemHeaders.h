@@ -1,9 +1,5 @@
 #pragma once
-// The Windows headers, for the toolkit's Win32 files. The toolkit's charset constants share their
-// names with macros of wingdi.h (same values), so the toolkit declares them first.
-#include "toolkit/Control.h"
-// clang-format off
+// The Windows headers that the toolkit's Win32 files use, in the order they need.
 #include <windows.h>
 #include <commctrl.h>
 #include <windowsx.h>
-// clang-format on

@@ -1,16 +1,14 @@
 #pragma once
 // The toolkit on Windows: every control a window, every timer a window timer, error boxes as
 // message boxes. Made once per module that shows forms; set it current before realizing any.
+#include <windows.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
-// Before windows.h: the toolkit's charset constants share their names with macros of wingdi.h.
 #include "toolkit/Control.h"
 #include "toolkit/Platform.h"
-// clang-format off
-#include <windows.h>
-// clang-format on
 
 namespace toolkit::win32 {
 
