@@ -7,6 +7,10 @@
 #include "framework/server/ResourceIds.h"
 #include "toolkit/Exceptions.h"
 
+// oleaut32 exports these (Windows Vista and later); mingw-w64's header does not declare them.
+WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* fullPath, OLECHAR* helpDir);
+WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND sysKind);
+
 namespace framework::server {
 namespace {
 
@@ -20,9 +24,51 @@ std::wstring GuidText(const GUID& guid) {
 
 [[noreturn]] void Fail(HRESULT hr) { throw toolkit::EOleSysError(SystemMessage(hr), hr); }
 
-void WriteKey(const RegistryKey& key) {
+// The root key of a scope's class entries, open while a registration runs.
+class ClassesRoot {
+ public:
+  explicit ClassesRoot(RegistrationScope scope) : scope_(scope) {
+    if (scope == RegistrationScope::Machine) return;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &user_, nullptr) != ERROR_SUCCESS)
+      RegistryFailure();
+  }
+  ClassesRoot(const ClassesRoot&) = delete;
+  ClassesRoot& operator=(const ClassesRoot&) = delete;
+  ~ClassesRoot() {
+    if (user_) RegCloseKey(user_);
+  }
+
+  RegistrationScope scope() const { return scope_; }
+  HKEY key() const { return user_ ? user_ : HKEY_CLASSES_ROOT; }
+
+ private:
+  RegistrationScope scope_;
+  HKEY user_ = nullptr;
+};
+
+// While it lives, this process's HKEY_CLASSES_ROOT stands for the root's key. The system's
+// per-user type-library calls may be plain machine registrations underneath (Wine's are); this
+// sends their writes to the user's classes all the same. Class entries never rely on it: they
+// name their root, which stays right even if the system's call resets the redirection.
+class ClassesRootRedirection {
+ public:
+  explicit ClassesRootRedirection(const ClassesRoot& root) : active_(root.scope() == RegistrationScope::User) {
+    if (active_ && RegOverridePredefKey(HKEY_CLASSES_ROOT, root.key()) != ERROR_SUCCESS) RegistryFailure();
+  }
+  ClassesRootRedirection(const ClassesRootRedirection&) = delete;
+  ClassesRootRedirection& operator=(const ClassesRootRedirection&) = delete;
+  ~ClassesRootRedirection() {
+    if (active_) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  }
+
+ private:
+  bool active_;
+};
+
+void WriteKey(HKEY root, const RegistryKey& key) {
   HKEY handle = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+  if (RegCreateKeyExW(root, key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                       nullptr, &handle, nullptr) != ERROR_SUCCESS)
     RegistryFailure();
   scope_exit closeKey([&] { RegCloseKey(handle); });
@@ -87,24 +133,44 @@ std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& inf
   };
 }
 
-void RegisterServer() {
-  const ServerFile file = LocateServerFile();
-  const LibraryIdentity library = IdentifyLibrary();
-  const HRESULT hr = RegisterTypeLib(&TypeLibrary(), const_cast<LPOLESTR>(file.path.c_str()),
-                                     const_cast<LPOLESTR>(file.folder.c_str()));
-  if (FAILED(hr)) Fail(hr);
-  for (std::size_t i = 0; i < kClassCount; ++i)
-    for (const RegistryKey& key : ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, file)) WriteKey(key);
+std::optional<RegistrationScope> InstallScope(const wchar_t* commandLine) {
+  if (!commandLine || !*commandLine) return RegistrationScope::Machine;
+  if (_wcsicmp(commandLine, L"user") == 0) return RegistrationScope::User;
+  return std::nullopt;
 }
 
-void UnregisterServer() {
+void RegisterServer(RegistrationScope scope) {
+  const ServerFile file = LocateServerFile();
   const LibraryIdentity library = IdentifyLibrary();
-  // Nothing registered is not a failure: unregistering twice must succeed.
-  UnRegisterTypeLib(library.libid, library.major, library.minor, library.lcid, library.sysKind);
+  const ClassesRoot root(scope);
+  {
+    const ClassesRootRedirection redirection(root);
+    const auto path = const_cast<LPOLESTR>(file.path.c_str());
+    const auto folder = const_cast<LPOLESTR>(file.folder.c_str());
+    const HRESULT hr = scope == RegistrationScope::User ? RegisterTypeLibForUser(&TypeLibrary(), path, folder)
+                                                        : RegisterTypeLib(&TypeLibrary(), path, folder);
+    if (FAILED(hr)) Fail(hr);
+  }
+  for (std::size_t i = 0; i < kClassCount; ++i)
+    for (const RegistryKey& key : ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, file))
+      WriteKey(root.key(), key);
+}
+
+void UnregisterServer(RegistrationScope scope) {
+  const LibraryIdentity library = IdentifyLibrary();
+  const ClassesRoot root(scope);
+  {
+    const ClassesRootRedirection redirection(root);
+    // Nothing registered is not a failure: unregistering twice must succeed.
+    if (scope == RegistrationScope::User)
+      UnRegisterTypeLibForUser(library.libid, library.major, library.minor, library.lcid, library.sysKind);
+    else
+      UnRegisterTypeLib(library.libid, library.major, library.minor, library.lcid, library.sysKind);
+  }
   for (std::size_t i = 0; i < kClassCount; ++i) {
     // Only the keys' paths matter here, not the values naming the file.
     const std::vector<RegistryKey> keys = ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, ServerFile{});
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) RegDeleteKeyW(HKEY_CLASSES_ROOT, key->path.c_str());
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) RegDeleteKeyW(root.key(), key->path.c_str());
   }
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,7 +12,7 @@
 
 namespace framework::server {
 
-// One key under HKEY_CLASSES_ROOT with the string values written to it; an empty name is
+// One key under the classes root with the string values written to it; an empty name is
 // the key's default value.
 struct RegistryKey {
   std::wstring path;
@@ -42,8 +43,17 @@ LibraryIdentity IdentifyLibrary();
 std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& info, const LibraryIdentity& library,
                                    const ServerFile& file);
 
+// Whose classes the entries go to: the machine's (HKEY_CLASSES_ROOT, an administrator's
+// registration for every user) or the current user's own (HKEY_CURRENT_USER\Software\Classes,
+// which needs no rights and which the system merges into that user's HKEY_CLASSES_ROOT).
+enum class RegistrationScope { Machine, User };
+
+// The scope that DllInstall's command line names: "user" (in any case) for the current user,
+// nothing for the machine; nothing at all for any other text.
+std::optional<RegistrationScope> InstallScope(const wchar_t* commandLine);
+
 // Both throw toolkit::Exception on failure; unregistration ignores keys already gone.
-void RegisterServer();
-void UnregisterServer();
+void RegisterServer(RegistrationScope scope);
+void UnregisterServer(RegistrationScope scope);
 
 }  // namespace framework::server

@@ -78,7 +78,7 @@ STDAPI DllCanUnloadNow() { return framework::server::ModuleInUse() ? S_FALSE : S
 // Installers and regsvr32 learn only success or failure: every failure is E_FAIL.
 STDAPI DllRegisterServer() {
   try {
-    framework::server::RegisterServer();
+    framework::server::RegisterServer(framework::server::RegistrationScope::Machine);
     return S_OK;
   } catch (...) {
     return E_FAIL;
@@ -87,7 +87,24 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    framework::server::UnregisterServer();
+    framework::server::UnregisterServer(framework::server::RegistrationScope::Machine);
+    return S_OK;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+// regsvr32 /n /i:user registers for the current user alone, without administrator rights;
+// regsvr32 /u /n /i:user removes exactly that. An empty command line means the machine.
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+  using namespace framework::server;
+  const std::optional<RegistrationScope> scope = InstallScope(commandLine);
+  if (!scope) return E_INVALIDARG;
+  try {
+    if (install)
+      RegisterServer(*scope);
+    else
+      UnregisterServer(*scope);
     return S_OK;
   } catch (...) {
     return E_FAIL;
