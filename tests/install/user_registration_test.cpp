@@ -1,0 +1,176 @@
+// Registration for the current user alone (regsvr32 /n /i:user, DllInstall "user") and its undo,
+// read back key by key: the user's classes receive exactly what a machine registration writes
+// to the machine's, the machine's stay untouched, and the undo leaves nothing behind.
+// Every key of the server's that the type library can name is looked at: each coclass's CLSID
+// key and ProgID, the library's own key and each interface's key, so that every class the
+// server registers is covered, whichever they are.
+// Usage: user_registration_test <Windows path of Apparata.ocx> [GoogleTest options]
+
+#include "tests/com/server_test_support.h"
+
+namespace {
+
+using namespace server_test;
+
+// A key's full path below a classes root, and what it holds; absent keys are not listed.
+using Tree = std::map<std::wstring, KeyContents>;
+
+void ReadTree(HKEY root, const std::wstring& path, Tree& tree) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  KeyContents contents;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256, type = 0, bytes = 0;
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
+    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+    nameLength = 256;
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    data.resize(size / sizeof(wchar_t));
+    if (type == REG_SZ && !data.empty() && data.back() == L'\0') data.pop_back();
+    contents.values[name] = {type, data};
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256;
+    if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    contents.subkeys.insert(name);
+  }
+  RegCloseKey(key);
+  tree[path] = contents;
+  for (const std::wstring& subkey : contents.subkeys) ReadTree(root, path + L"\\" + subkey, tree);
+}
+
+// The keys of the server's that its type library names: CLSID\{clsid} and the ProgID of every
+// coclass, TypeLib\{libid}, Interface\{iid} of every interface.
+std::vector<std::wstring> OwnKeyRoots() {
+  std::vector<std::wstring> roots;
+  Ref<ITypeLib> library;
+  if (FAILED(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, library.put()))) return roots;
+  Bstr libraryName;
+  library->GetDocumentation(-1, libraryName.put(), nullptr, nullptr, nullptr);
+  TLIBATTR* libraryAttr = nullptr;
+  library->GetLibAttr(&libraryAttr);
+  roots.push_back(L"TypeLib\\" + GuidText(libraryAttr->guid));
+  library->ReleaseTLibAttr(libraryAttr);
+  for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
+    Ref<ITypeInfo> info;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(library->GetTypeInfo(i, info.put())) || FAILED(info->GetTypeAttr(&attr))) continue;
+    const std::wstring guid = GuidText(attr->guid);
+    const TYPEKIND kind = attr->typekind;
+    info->ReleaseTypeAttr(attr);
+    if (kind == TKIND_COCLASS) {
+      Bstr name;
+      info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
+      roots.push_back(L"CLSID\\" + guid);
+      roots.push_back(libraryName.str() + L"." + name.str());
+    } else if (kind == TKIND_DISPATCH || kind == TKIND_INTERFACE) {
+      roots.push_back(L"Interface\\" + guid);
+    }
+  }
+  return roots;
+}
+
+// The machine's classes: not HKEY_CLASSES_ROOT, which shows the user's entries too on Windows.
+const wchar_t kClasses[] = L"Software\\Classes";
+
+struct ClassesRoot {
+  HKEY hive;
+  const char* name;
+};
+const ClassesRoot kMachine{HKEY_LOCAL_MACHINE, "machine"};
+const ClassesRoot kUser{HKEY_CURRENT_USER, "user"};
+
+// Every key of the server's below the root's classes, paths relative to those classes.
+Tree OwnKeys(const ClassesRoot& root) {
+  Tree tree;
+  HKEY classes = nullptr;
+  if (RegOpenKeyExW(root.hive, kClasses, 0, KEY_READ, &classes) != ERROR_SUCCESS) return tree;
+  for (const std::wstring& path : OwnKeyRoots()) ReadTree(classes, path, tree);
+  RegCloseKey(classes);
+  return tree;
+}
+
+std::string Paths(const Tree& tree) {
+  std::string text;
+  for (const auto& [path, contents] : tree) text += "\n  " + Narrow(path);
+  return text;
+}
+
+using DllInstallFn = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
+
+class UserRegistration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(OwnKeyRoots().empty()) << "no type library in " << Narrow(ServerPath());
+    ASSERT_EQ(Tree{}, OwnKeys(kMachine)) << "registered for the machine before the test:" << Paths(OwnKeys(kMachine));
+    ASSERT_EQ(Tree{}, OwnKeys(kUser)) << "registered for the user before the test:" << Paths(OwnKeys(kUser));
+  }
+  void TearDown() override {
+    Regsvr32(L"/u /n /i:user " + Quoted(ServerPath()));
+    Regsvr32(L"/u " + Quoted(ServerPath()));
+  }
+};
+
+TEST_F(UserRegistration, WritesToTheUsersClassesExactlyWhatTheMachineRegistrationWrites) {
+  ASSERT_EQ(0, Regsvr32(Quoted(ServerPath())));
+  const Tree machine = OwnKeys(kMachine);
+  ASSERT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
+  ASSERT_EQ(Tree{}, OwnKeys(kMachine)) << Paths(OwnKeys(kMachine));
+  const auto classes = std::count_if(machine.begin(), machine.end(), [](const auto& key) {
+    return key.first.rfind(L"CLSID\\", 0) == 0 && key.second.subkeys.count(L"InprocServer32");
+  });
+  ASSERT_GE(classes, 1) << "the machine registration wrote no class:" << Paths(machine);
+
+  ASSERT_EQ(0, Regsvr32(L"/n /i:user " + Quoted(ServerPath())));
+  const Tree user = OwnKeys(kUser);
+  EXPECT_EQ(Tree{}, OwnKeys(kMachine)) << "the machine's classes changed:" << Paths(OwnKeys(kMachine));
+  ASSERT_EQ(machine.size(), user.size()) << "machine:" << Paths(machine) << "\nuser:" << Paths(user);
+  for (const auto& [path, contents] : machine) {
+    const auto found = user.find(path);
+    ASSERT_NE(user.end(), found) << Narrow(path);
+    EXPECT_EQ(contents, found->second) << Narrow(path);
+  }
+}
+
+TEST_F(UserRegistration, UndoRemovesEveryKeyAndToleratesMissingOnes) {
+  ASSERT_EQ(0, Regsvr32(L"/n /i:user " + Quoted(ServerPath())));
+  ASSERT_NE(Tree{}, OwnKeys(kUser));
+  ASSERT_EQ(0, Regsvr32(L"/u /n /i:user " + Quoted(ServerPath())));
+  EXPECT_EQ(Tree{}, OwnKeys(kUser)) << "left behind:" << Paths(OwnKeys(kUser));
+  EXPECT_EQ(0, Regsvr32(L"/u /n /i:user " + Quoted(ServerPath())));
+  EXPECT_EQ(Tree{}, OwnKeys(kMachine));
+}
+
+TEST_F(UserRegistration, DllInstallTakesUserInAnyCaseOrNothingForTheMachine) {
+  struct Case {
+    const wchar_t* commandLine;
+    HRESULT result;
+    const ClassesRoot* written;  // null: nothing anywhere
+  };
+  const Case cases[] = {
+      {L"user", S_OK, &kUser},        {L"USER", S_OK, &kUser},           {L"User", S_OK, &kUser},
+      {L"", S_OK, &kMachine},         {nullptr, S_OK, &kMachine},        {L"machine", E_INVALIDARG, nullptr},
+      {L"user ", E_INVALIDARG, nullptr}, {L"/user", E_INVALIDARG, nullptr}, {L"users", E_INVALIDARG, nullptr},
+  };
+  HMODULE server = LoadLibraryW(ServerPath().c_str());
+  ASSERT_NE(nullptr, server) << GetLastError();
+  const auto install = Export<DllInstallFn>(server, "DllInstall");
+  ASSERT_NE(nullptr, install);
+  for (const Case& c : cases) {
+    const std::string name = c.commandLine ? "\"" + Narrow(c.commandLine) + "\"" : "null";
+    EXPECT_HR(c.result, install(TRUE, c.commandLine)) << name;
+    for (const ClassesRoot* root : {&kMachine, &kUser})
+      EXPECT_EQ(root == c.written, !OwnKeys(*root).empty()) << name << " in the " << root->name << "'s classes";
+    EXPECT_HR(c.result, install(FALSE, c.commandLine)) << name;
+    EXPECT_EQ(Tree{}, OwnKeys(kMachine)) << name << ": " << Paths(OwnKeys(kMachine));
+    EXPECT_EQ(Tree{}, OwnKeys(kUser)) << name << ": " << Paths(OwnKeys(kUser));
+  }
+  FreeLibrary(server);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return server_test::RunTests(argc, argv); }
