@@ -15,9 +15,9 @@ using namespace server_test;
 // A key's full path below a classes root, and what it holds; absent keys are not listed.
 using Tree = std::map<std::wstring, KeyContents>;
 
-void ReadTree(HKEY root, const std::wstring& path, Tree& tree) {
+void ReadTree(HKEY root, REGSAM view, const std::wstring& path, Tree& tree) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
   KeyContents contents;
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
@@ -39,7 +39,7 @@ void ReadTree(HKEY root, const std::wstring& path, Tree& tree) {
   }
   RegCloseKey(key);
   tree[path] = contents;
-  for (const std::wstring& subkey : contents.subkeys) ReadTree(root, path + L"\\" + subkey, tree);
+  for (const std::wstring& subkey : contents.subkeys) ReadTree(root, view, path + L"\\" + subkey, tree);
 }
 
 // The keys of the server's that its type library names: CLSID\{clsid} and the ProgID of every
@@ -76,21 +76,42 @@ std::vector<std::wstring> OwnKeyRoots() {
 // The machine's classes: not HKEY_CLASSES_ROOT, which shows the user's entries too on Windows.
 const wchar_t kClasses[] = L"Software\\Classes";
 
-struct ClassesRoot {
-  HKEY hive;
-  const char* name;
-};
-const ClassesRoot kMachine{HKEY_LOCAL_MACHINE, "machine"};
-const ClassesRoot kUser{HKEY_CURRENT_USER, "user"};
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
+const HKEY kUser = HKEY_CURRENT_USER;
+
+// The registry view of this process, and the other one of 64-bit Windows.
+constexpr REGSAM kOwnView = 0;
+#ifdef _WIN64
+constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
+#endif
 
 // Every key of the server's below the root's classes, paths relative to those classes.
-Tree OwnKeys(const ClassesRoot& root) {
+Tree OwnKeys(HKEY hive, REGSAM view = kOwnView) {
   Tree tree;
   HKEY classes = nullptr;
-  if (RegOpenKeyExW(root.hive, kClasses, 0, KEY_READ, &classes) != ERROR_SUCCESS) return tree;
-  for (const std::wstring& path : OwnKeyRoots()) ReadTree(classes, path, tree);
+  if (RegOpenKeyExW(hive, kClasses, 0, KEY_READ | view, &classes) != ERROR_SUCCESS) return tree;
+  for (const std::wstring& path : OwnKeyRoots()) ReadTree(classes, view, path, tree);
   RegCloseKey(classes);
   return tree;
+}
+
+// Keys that a per-user registration leaves in the machine's classes. Wine's per-user type-
+// library registration is its machine one, which also registers each interface in the other
+// view, and that write bypasses the redirection to the user's classes: Interface keys there
+// are the system's doing, nothing else is tolerated. Its unregistration removes them again.
+Tree MachineKeysBesidesSystemInterfaces() {
+  Tree keys = OwnKeys(kMachine);
+  for (const auto& [path, contents] : OwnKeys(kMachine, kOtherView))
+    if (path.rfind(L"Interface\\", 0) != 0) keys[L"(other view) " + path] = contents;
+  return keys;
+}
+
+Tree MachineKeysInBothViews() {
+  Tree keys = OwnKeys(kMachine);
+  for (const auto& [path, contents] : OwnKeys(kMachine, kOtherView)) keys[L"(other view) " + path] = contents;
+  return keys;
 }
 
 std::string Paths(const Tree& tree) {
@@ -105,7 +126,8 @@ class UserRegistration : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(OwnKeyRoots().empty()) << "no type library in " << Narrow(ServerPath());
-    ASSERT_EQ(Tree{}, OwnKeys(kMachine)) << "registered for the machine before the test:" << Paths(OwnKeys(kMachine));
+    ASSERT_EQ(Tree{}, MachineKeysInBothViews())
+        << "registered for the machine before the test:" << Paths(MachineKeysInBothViews());
     ASSERT_EQ(Tree{}, OwnKeys(kUser)) << "registered for the user before the test:" << Paths(OwnKeys(kUser));
   }
   void TearDown() override {
@@ -118,7 +140,7 @@ TEST_F(UserRegistration, WritesToTheUsersClassesExactlyWhatTheMachineRegistratio
   ASSERT_EQ(0, Regsvr32(Quoted(ServerPath())));
   const Tree machine = OwnKeys(kMachine);
   ASSERT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
-  ASSERT_EQ(Tree{}, OwnKeys(kMachine)) << Paths(OwnKeys(kMachine));
+  ASSERT_EQ(Tree{}, MachineKeysInBothViews()) << Paths(MachineKeysInBothViews());
   const auto classes = std::count_if(machine.begin(), machine.end(), [](const auto& key) {
     return key.first.rfind(L"CLSID\\", 0) == 0 && key.second.subkeys.count(L"InprocServer32");
   });
@@ -126,7 +148,8 @@ TEST_F(UserRegistration, WritesToTheUsersClassesExactlyWhatTheMachineRegistratio
 
   ASSERT_EQ(0, Regsvr32(L"/n /i:user " + Quoted(ServerPath())));
   const Tree user = OwnKeys(kUser);
-  EXPECT_EQ(Tree{}, OwnKeys(kMachine)) << "the machine's classes changed:" << Paths(OwnKeys(kMachine));
+  EXPECT_EQ(Tree{}, MachineKeysBesidesSystemInterfaces())
+      << "the machine's classes changed:" << Paths(MachineKeysBesidesSystemInterfaces());
   ASSERT_EQ(machine.size(), user.size()) << "machine:" << Paths(machine) << "\nuser:" << Paths(user);
   for (const auto& [path, contents] : machine) {
     const auto found = user.find(path);
@@ -140,19 +163,20 @@ TEST_F(UserRegistration, UndoRemovesEveryKeyAndToleratesMissingOnes) {
   ASSERT_NE(Tree{}, OwnKeys(kUser));
   ASSERT_EQ(0, Regsvr32(L"/u /n /i:user " + Quoted(ServerPath())));
   EXPECT_EQ(Tree{}, OwnKeys(kUser)) << "left behind:" << Paths(OwnKeys(kUser));
+  EXPECT_EQ(Tree{}, MachineKeysInBothViews()) << "left behind:" << Paths(MachineKeysInBothViews());
   EXPECT_EQ(0, Regsvr32(L"/u /n /i:user " + Quoted(ServerPath())));
-  EXPECT_EQ(Tree{}, OwnKeys(kMachine));
+  EXPECT_EQ(Tree{}, OwnKeys(kUser));
 }
 
 TEST_F(UserRegistration, DllInstallTakesUserInAnyCaseOrNothingForTheMachine) {
   struct Case {
     const wchar_t* commandLine;
     HRESULT result;
-    const ClassesRoot* written;  // null: nothing anywhere
+    HKEY written;  // the hive whose classes receive the entries; null: none
   };
   const Case cases[] = {
-      {L"user", S_OK, &kUser},        {L"USER", S_OK, &kUser},           {L"User", S_OK, &kUser},
-      {L"", S_OK, &kMachine},         {nullptr, S_OK, &kMachine},        {L"machine", E_INVALIDARG, nullptr},
+      {L"user", S_OK, kUser},           {L"USER", S_OK, kUser},           {L"User", S_OK, kUser},
+      {L"", S_OK, kMachine},            {nullptr, S_OK, kMachine},        {L"machine", E_INVALIDARG, nullptr},
       {L"user ", E_INVALIDARG, nullptr}, {L"/user", E_INVALIDARG, nullptr}, {L"users", E_INVALIDARG, nullptr},
   };
   HMODULE server = LoadLibraryW(ServerPath().c_str());
@@ -162,10 +186,10 @@ TEST_F(UserRegistration, DllInstallTakesUserInAnyCaseOrNothingForTheMachine) {
   for (const Case& c : cases) {
     const std::string name = c.commandLine ? "\"" + Narrow(c.commandLine) + "\"" : "null";
     EXPECT_HR(c.result, install(TRUE, c.commandLine)) << name;
-    for (const ClassesRoot* root : {&kMachine, &kUser})
-      EXPECT_EQ(root == c.written, !OwnKeys(*root).empty()) << name << " in the " << root->name << "'s classes";
+    EXPECT_EQ(c.written == kMachine, !MachineKeysBesidesSystemInterfaces().empty()) << name << " in the machine's classes";
+    EXPECT_EQ(c.written == kUser, !OwnKeys(kUser).empty()) << name << " in the user's classes";
     EXPECT_HR(c.result, install(FALSE, c.commandLine)) << name;
-    EXPECT_EQ(Tree{}, OwnKeys(kMachine)) << name << ": " << Paths(OwnKeys(kMachine));
+    EXPECT_EQ(Tree{}, MachineKeysInBothViews()) << name << ": " << Paths(MachineKeysInBothViews());
     EXPECT_EQ(Tree{}, OwnKeys(kUser)) << name << ": " << Paths(OwnKeys(kUser));
   }
   FreeLibrary(server);

@@ -1,0 +1,156 @@
+; The Apparata installer: the 32-bit control library everywhere and the 64-bit one on 64-bit
+; Windows, registered for the current user without administrator rights (the default) or, from
+; an elevated prompt with /AllUsers, for every user of the machine. /S installs silently; so does
+; the uninstaller, which unregisters both libraries and removes every file and key it made.
+;
+; makensis -DVERSION=x.y.z -DDIST=<build/dist> -DFILES=<generated lists> -DOUTFILE=<setup.exe>
+; FILES is a folder with examples.nsh and examples-uninstall.nsh: the examples' File and
+; Delete/RMDir lines, written by scripts/package from the distribution folder.
+
+Unicode true
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include x64.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Apparata"
+
+Name "Apparata ${VERSION}"
+OutFile "${OUTFILE}"
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+ShowInstDetails show
+ShowUninstDetails show
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "Apparata"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "FileDescription" "Apparata instrument controls setup"
+VIAddVersionKey "LegalCopyright" ""
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var Scope  ; "user" or "machine"
+
+; Per machine only where asked for and allowed: a machine installation needs the rights to
+; write the machine's classes and its programs folder.
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AllUsers" $1
+  ${If} ${Errors}
+    StrCpy $Scope "user"
+    SetShellVarContext current
+    ${If} $INSTDIR == ""
+      StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Apparata"
+    ${EndIf}
+  ${Else}
+    UserInfo::GetAccountType
+    Pop $1
+    ${If} $1 != "Admin"
+      MessageBox MB_ICONSTOP "Installing for all users needs an elevated prompt (Run as administrator)." /SD IDOK
+      SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+      Quit
+    ${EndIf}
+    StrCpy $Scope "machine"
+    SetShellVarContext all
+    ${If} $INSTDIR == ""
+      StrCpy $INSTDIR "$PROGRAMFILES64\Apparata"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Registers (or with /u unregisters) one library for the installation's scope; $0 receives
+; regsvr32's exit code, 0 on success.
+!macro Regsvr32 FLAGS LIBRARY
+  ${If} $Scope == "user"
+    ExecWait '"$SYSDIR\regsvr32.exe" /s ${FLAGS} /n /i:user "${LIBRARY}"' $0
+  ${Else}
+    ExecWait '"$SYSDIR\regsvr32.exe" /s ${FLAGS} "${LIBRARY}"' $0
+  ${EndIf}
+!macroend
+
+Section
+  SetOutPath "$INSTDIR"
+  File "${DIST}/README.txt"
+  SetOutPath "$INSTDIR\x86"
+  File "${DIST}/x86/Apparata.ocx"
+  File "${DIST}/x86/apparata_scripthost.exe"
+  ${If} ${RunningX64}
+    SetOutPath "$INSTDIR\x64"
+    File "${DIST}/x64/Apparata.ocx"
+    File "${DIST}/x64/apparata_scripthost.exe"
+  ${EndIf}
+  !include "${FILES}/examples.nsh"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; The entry first, so that an installation whose registration fails can still be removed.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Apparata instrument controls"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Apparata"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+
+  DetailPrint "Registering the 32-bit library for the $Scope"
+  !insertmacro Regsvr32 "" "$INSTDIR\x86\Apparata.ocx"
+  ${If} $0 != 0
+    MessageBox MB_ICONSTOP "Registering $INSTDIR\x86\Apparata.ocx failed (regsvr32 exit code $0)." /SD IDOK
+    Abort
+  ${EndIf}
+  ${If} ${RunningX64}
+    DetailPrint "Registering the 64-bit library for the $Scope"
+    ; With redirection off, $SYSDIR is the 64-bit system folder and its regsvr32 the 64-bit one.
+    ${DisableX64FSRedirection}
+    !insertmacro Regsvr32 "" "$INSTDIR\x64\Apparata.ocx"
+    ${EnableX64FSRedirection}
+    ${If} $0 != 0
+      MessageBox MB_ICONSTOP "Registering $INSTDIR\x64\Apparata.ocx failed (regsvr32 exit code $0)." /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+SectionEnd
+
+; The installation's scope is where its uninstall entry names this folder.
+Function un.onInit
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    StrCpy $Scope "machine"
+    SetShellVarContext all
+  ${Else}
+    StrCpy $Scope "user"
+    SetShellVarContext current
+  ${EndIf}
+FunctionEnd
+
+Section Uninstall
+  ; Unregistration tolerates entries already gone; a library that is missing is left alone.
+  ${If} ${RunningX64}
+  ${AndIf} ${FileExists} "$INSTDIR\x64\Apparata.ocx"
+    ${DisableX64FSRedirection}
+    !insertmacro Regsvr32 "/u" "$INSTDIR\x64\Apparata.ocx"
+    ${EnableX64FSRedirection}
+    DetailPrint "Unregistering the 64-bit library: regsvr32 exit code $0"
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\x86\Apparata.ocx"
+    !insertmacro Regsvr32 "/u" "$INSTDIR\x86\Apparata.ocx"
+    DetailPrint "Unregistering the 32-bit library: regsvr32 exit code $0"
+  ${EndIf}
+
+  ; Only what was installed: a driver (HPIB_THK.DLL) put beside a library stays, with its folder.
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\x86\Apparata.ocx"
+  Delete "$INSTDIR\x86\apparata_scripthost.exe"
+  Delete "$INSTDIR\x64\Apparata.ocx"
+  Delete "$INSTDIR\x64\apparata_scripthost.exe"
+  !include "${FILES}/examples-uninstall.nsh"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR\x86"
+  RMDir "$INSTDIR\x64"
+  RMDir "$INSTDIR"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+SectionEnd
