@@ -160,4 +160,6 @@ void Gauge::SetProgress(int progress) {
   Update(progress_, progress);
 }
 
+void Gauge::SetForeColor(Color color) { Update(foreColor_, color); }
+
 }  // namespace toolkit

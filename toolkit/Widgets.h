@@ -185,9 +185,13 @@ class Gauge : public Control {
   int Progress() const { return progress_; }
   void SetLimits(int minValue, int maxValue);
   void SetProgress(int progress);
+  // The fill; Color is the empty part.
+  Color ForeColor() const { return foreColor_; }
+  void SetForeColor(Color color);
 
  private:
   int min_ = 0, max_ = 100, progress_ = 0;
+  Color foreColor_ = clBlack;
 };
 
 // A control without a window of its own that paints itself on its parent.
