@@ -73,7 +73,7 @@ TScanFrame::TScanFrame(toolkit::Component* owner, std::wstring name)
 
   // Bound last: the texts above are the panel's design, not changes.
   for (toolkit::Edit* edit : {&MinEdit, &MaxEdit, &Edit})
-    edit->OnChange = [this] { toolkit::DispatchUserEvent([this] { EditChange(); }); };
+    edit->OnChange = [this, edit] { toolkit::DispatchUserEvent(*edit, [this] { EditChange(); }); };
 }
 
 void TScanFrame::EditChange() {
