@@ -38,6 +38,10 @@ wchar_t Edit::KeyPress(wchar_t key) {
   return key;
 }
 
+void Edit::KeyDown(int key) {
+  if (OnKeyDown) OnKeyDown(key);
+}
+
 void Edit::CaptionChanged() {
   if (OnChange) OnChange();
 }

@@ -75,6 +75,9 @@ class Edit : public WinControl {
   std::function<void(wchar_t& key)> OnKeyPress;
   // The user typed `key`; returns the character the edit takes, 0 for none.
   wchar_t KeyPress(wchar_t key);
+  // A key went down in the edit: the system's virtual-key code (13 for Enter).
+  std::function<void(int key)> OnKeyDown;
+  void KeyDown(int key);
 
  protected:
   void CaptionChanged() override;
