@@ -160,4 +160,10 @@ void Gauge::SetProgress(int progress) {
   Update(progress_, progress);
 }
 
+void GraphicControl::Paint(Canvas&) {
+  // A copy: the handler may replace itself.
+  const std::function<void()> paint = OnPaint;
+  if (paint) paint();
+}
+
 }  // namespace toolkit
