@@ -166,4 +166,10 @@ void Gauge::SetProgress(int progress) {
 
 void Gauge::SetForeColor(Color color) { Update(foreColor_, color); }
 
+void GraphicControl::Paint(Canvas&) {
+  // A copy: the handler may replace itself.
+  const std::function<void()> paint = OnPaint;
+  if (paint) paint();
+}
+
 }  // namespace toolkit

@@ -197,13 +197,21 @@ class Gauge : public Control {
   Color foreColor_ = clBlack;
 };
 
-// A control without a window of its own that paints itself on its parent.
+class Canvas;
+
+// A control without a window of its own that paints itself on its parent. Its peer paints it
+// at once after every change (Invalidate included), and whenever the system asks.
 class GraphicControl : public Control {
  public:
   using Control::Control;
   std::function<void()> OnPaint;
   // Asks the peer to paint the control again.
   void Invalidate() { Changed(); }
+  // Paints the control's area, which starts at (0, 0) on the canvas; the default runs OnPaint.
+  virtual void Paint(Canvas& canvas);
+  // The mouse came onto the control, or left it.
+  virtual void MouseEnter() {}
+  virtual void MouseLeave() {}
 };
 
 // A group of controls made once and placed on forms.
