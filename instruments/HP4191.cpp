@@ -15,6 +15,7 @@ namespace {
 using toolkit::MenuItem;
 
 constexpr toolkit::Color clSilver = 0xC0C0C0;
+constexpr toolkit::Color clMaroon = 0x000080;
 const toolkit::Font kColumnFont{L"MS Sans Serif", -16, true, toolkit::clRed};
 
 // The timer interval that each item of the speed list chooses, in order.
@@ -50,6 +51,7 @@ THP4191Device::THP4191Device()
     : Panel(Make<toolkit::Panel>(L"Panel")),
       Bevel(Make<toolkit::Bevel>(L"Bevel")),
       LabelA(Make<toolkit::Label>(L"LabelA")),
+      ALed(Make<widgets::TALed>(L"ALed")),
       LabelB(Make<toolkit::Label>(L"LabelB")),
       StaticTextA(Make<toolkit::StaticText>(L"StaticTextA")),
       StaticTextA1(Make<toolkit::StaticText>(L"StaticTextA1")),
@@ -79,6 +81,13 @@ THP4191Device::THP4191Device()
     label->SetFont(kColumnFont);
     label->SetColor(clSilver);
   }
+  ALed.SetParent(&Panel);
+  ALed.SetBounds(6, 28, 16, 16);
+  ALed.SetTrueColor(toolkit::clRed);
+  ALed.SetFalseColor(clMaroon);
+  ALed.SetBlink(false);
+  ALed.SetInterval(500);
+  ALed.OnTimer = [this](widgets::TALed&) { ALedTimer(); };
   PlaceDisplay(StaticTextA, Panel, {28, 6, 131, 28}, toolkit::Alignment::Center, kDisplayFont);
   PlaceDisplay(StaticTextA1, Panel, {164, 6, 30, 28}, toolkit::Alignment::Left, kLabelFont);
   StaticTextA1.SetCaption(L"R Ohm");
@@ -188,6 +197,17 @@ void THP4191Device::UpdateMenus() {
   ModeMenu.SetEnabled(active);
   AngleMenu.SetEnabled(hp4191::HasAngle(mode) && active);
   SchemeMenu.SetEnabled(hp4191::HasScheme(mode) && active);
+}
+
+void THP4191Device::TriggerItemClick() {
+  THPIBDevice::TriggerItemClick();
+  ALed.SetBlink(true);
+  ALed.SetValue(true);
+}
+
+void THP4191Device::ALedTimer() {
+  ALed.SetBlink(false);
+  ALed.SetValue(false);
 }
 
 void THP4191Device::ClearItemClick() {

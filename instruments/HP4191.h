@@ -8,6 +8,7 @@
 #include "framework/HPIBDev.h"
 #include "instruments/Scan.h"
 #include "toolkit/Widgets.h"
+#include "widgets/ALed.h"
 
 namespace instruments {
 
@@ -18,6 +19,7 @@ class THP4191Device : public framework::THPIBDevice {
   toolkit::Panel& Panel;
   toolkit::Bevel& Bevel;
   toolkit::Label& LabelA;
+  widgets::TALed& ALed;
   toolkit::Label& LabelB;
   toolkit::StaticText& StaticTextA;
   toolkit::StaticText& StaticTextA1;
@@ -45,10 +47,13 @@ class THP4191Device : public framework::THPIBDevice {
   void Set_Active(bool value) override;
 
  protected:
+  // Triggers, then lights the LED for one blink interval.
+  void TriggerItemClick() override;
   void ClearItemClick() override;
   // Reads and shows the reply, fires OnData, takes the sweep step, then re-triggers.
   void TimerTimer() override;
   virtual void ActiveFormCreate();
+  virtual void ALedTimer();
   virtual void ModeMenuClick(toolkit::MenuItem& sender);
   virtual void AngleSchemeMenuClick(toolkit::MenuItem& sender);
   virtual void ScanFrameEditKeyDown(int key);

@@ -113,6 +113,30 @@ TEST_F(HP4191Test, ATickShowsBothDisplaysAndFiresOnDataOnce) {
   EXPECT_EQ(platform.beeps, 1);
 }
 
+TEST_F(HP4191Test, TheLedIsLitForOneBlinkIntervalAfterEachTrigger) {
+  EXPECT_FALSE(device->ALed.Value());
+  EXPECT_FALSE(device->ALed.Blink());
+  EXPECT_EQ(device->ALed.TrueColor(), toolkit::clRed);
+  EXPECT_EQ(device->ALed.FalseColor(), 0x000080u);
+  device->Trigger();
+  EXPECT_TRUE(device->ALed.Value());
+  EXPECT_TRUE(device->ALed.Blink());
+  EXPECT_EQ(device->ALed.ShownPicture(), 0);
+  platform.Advance(499);
+  EXPECT_TRUE(device->ALed.Value());
+  platform.Advance(1);
+  EXPECT_FALSE(device->ALed.Value());
+  EXPECT_FALSE(device->ALed.Blink());
+  EXPECT_EQ(device->ALed.ShownPicture(), 1);
+  EXPECT_EQ(device->ALed.BlinkTimer(), nullptr);
+
+  platform.Advance(500);
+  driver.results["TriggerHPIB"] = {4};
+  EXPECT_THROW(device->Trigger(), toolkit::Exception);
+  EXPECT_FALSE(device->ALed.Value()) << "a failed trigger leaves the LED dark";
+  EXPECT_FALSE(device->Timer.Enabled());
+}
+
 TEST_F(HP4191Test, TheLetterGeReachesTheHostAsCyrillic) {
   driver.reply = " NMN+9.0000E-01,NRN+1.0000E+00";
   device->Trigger();
@@ -334,7 +358,7 @@ TEST_F(HP4191Test, InactiveDisablesBothPanelsAndTheSubmenusButCommandsStillFollo
   for (toolkit::Control* c : std::initializer_list<toolkit::Control*>{
            &device->Panel, &device->StaticTextA, &device->StaticTextB1, &device->StepEdit, &device->ScanFrame,
            &device->ScanFrame.Edit, &device->ScanFrame.MinEdit, &device->ScanFrame.Gauge,
-           &device->ScanFrame.UpSpeedButton, &device->ScanFrame.SpeedComboBox})
+           &device->ScanFrame.UpSpeedButton, &device->ScanFrame.SpeedComboBox, &device->ALed})
     EXPECT_FALSE(c->Enabled()) << std::string(c->Name().begin(), c->Name().end());
   device->Set_Text(L"A2EN");
   device->Set_Text(L"FR3EN");
