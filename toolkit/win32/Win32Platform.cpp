@@ -99,7 +99,7 @@ wchar_t Win32Platform::DecimalSeparator() {
 std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
 
 std::unique_ptr<Bitmap> Win32Platform::LoadBitmapResource(const std::wstring& name) {
-  return DibBitmap::Load(context_->Module(), name);
+  return DibBitmap::Load(module_, name);
 }
 
 HWND WindowOf(const toolkit::Control& control) {
