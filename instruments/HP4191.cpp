@@ -115,7 +115,7 @@ THP4191Device::THP4191Device()
   scan.DACSpinEdit.SetVisible(false);
   scan.SpeedComboBox.SetBounds(8, 92, 57, 21);
   scan.SpeedComboBox.SetItems({L"1 p/s", L"3 p/s", L"10 p/s"});
-  scan.Edit.OnKeyDown = [this](int key) { ScanFrameEditKeyDown(key); };
+  scan.Edit.OnKeyDown = [this](int& key) { ScanFrameEditKeyDown(key); };
   scan.SpeedComboBox.OnChange = [this] { ScanFrameSpeedComboBoxChange(); };
 
   StepStaticText.SetParent(this);

@@ -1,5 +1,7 @@
 #include "instruments/Scan.h"
 
+#include <utility>
+
 #include "instruments/Numbers.h"
 #include "instruments/Panels.h"
 #include "instruments/ScanArithmetic.h"
@@ -57,11 +59,12 @@ TScanFrame::TScanFrame(toolkit::Component* owner, std::wstring name)
   SpeedComboBox.SetItems({L"10 min", L"5 min", L"1 min"});
 
   int left = 80;
-  for (toolkit::SpeedButton* button : {&UpSpeedButton, &DownSpeedButton}) {
+  for (auto [button, glyph] : {std::pair{&UpSpeedButton, L"SCANUP"}, std::pair{&DownSpeedButton, L"SCANDOWN"}}) {
     button->SetParent(this);
     button->SetBounds(left, 73, 20, 21);
     button->GroupIndex = 1;
     button->AllowAllUp = true;
+    button->SetGlyph(glyph);
     left += 20;
   }
 

@@ -33,13 +33,14 @@ Edit::Edit(Component* owner, std::wstring name) : WinControl(owner, std::move(na
   SetColor(clWindow);
 }
 
-wchar_t Edit::KeyPress(wchar_t key) {
-  if (OnKeyPress) OnKeyPress(key);
+int Edit::KeyDown(int key) {
+  if (OnKeyDown) OnKeyDown(key);
   return key;
 }
 
-void Edit::KeyDown(int key) {
-  if (OnKeyDown) OnKeyDown(key);
+wchar_t Edit::KeyPress(wchar_t key) {
+  if (OnKeyPress) OnKeyPress(key);
+  return key;
 }
 
 void Edit::CaptionChanged() {
@@ -143,6 +144,12 @@ void SpeedButton::SetDown(bool down) {
   }
 }
 
+void SpeedButton::SetGlyph(const std::wstring& name) {
+  if (name == glyph_) return;
+  glyph_ = name;
+  Changed();
+}
+
 void SpeedButton::Click() {
   if (!Enabled()) return;
   if (GroupIndex != 0) {
@@ -159,12 +166,12 @@ void Gauge::SetLimits(int minValue, int maxValue) {
   Changed();
 }
 
+void Gauge::SetForeColor(Color color) { Update(foreColor_, color); }
+
 void Gauge::SetProgress(int progress) {
   progress = std::clamp(progress, min_, max_);
   Update(progress_, progress);
 }
-
-void Gauge::SetForeColor(Color color) { Update(foreColor_, color); }
 
 void GraphicControl::Paint(Canvas&) {
   // A copy: the handler may replace itself.

@@ -92,6 +92,9 @@ TEST_F(ScanTest, ThePanelStartsWithItsDesignAndAnEmptyGauge) {
   EXPECT_EQ(frame.Edit.Parent(), &frame.Panel);
   EXPECT_FALSE(frame.UpSpeedButton.Down());
   EXPECT_FALSE(frame.DownSpeedButton.Down());
+  EXPECT_EQ(frame.UpSpeedButton.Glyph(), L"SCANUP");
+  EXPECT_EQ(frame.DownSpeedButton.Glyph(), L"SCANDOWN");
+  EXPECT_EQ(frame.Gauge.ForeColor(), toolkit::clRed);
   EXPECT_EQ(platform.beeps, 0);
 }
 
