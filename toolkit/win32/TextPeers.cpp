@@ -68,7 +68,7 @@ void EditPeerBase::OnCommand(WORD code) {
 int EditPeerBase::ModelKeyDown(WPARAM key) {
   Edit& edit = Model();
   int taken = 0;  // a handler that fails takes the key with it
-  DispatchUserEvent([&] { taken = edit.KeyDown(static_cast<int>(key)); });
+  DispatchUserEvent(edit, [&] { taken = edit.KeyDown(static_cast<int>(key)); });
   return taken;
 }
 
