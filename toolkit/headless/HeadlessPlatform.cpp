@@ -108,6 +108,7 @@ HeadlessPlatform::HeadlessPlatform() : previous_(SetCurrentPlatform(this)) {}
 HeadlessPlatform::~HeadlessPlatform() { SetCurrentPlatform(previous_); }
 
 std::unique_ptr<Peer> HeadlessPlatform::CreatePeer(Component& component) {
+  ++realizedComponents;
   if (auto* timer = dynamic_cast<Timer*>(&component)) return std::make_unique<TimerPeer>(*this, *timer);
   if (auto* graphic = dynamic_cast<GraphicControl*>(&component)) return std::make_unique<GraphicPeer>(*this, *graphic);
   return nullptr;

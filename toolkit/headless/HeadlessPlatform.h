@@ -47,6 +47,7 @@ class HeadlessPlatform : public Platform {
   // Null while the control has no peer.
   const Drawing* DrawingOf(const GraphicControl& control) const;
 
+  int realizedComponents = 0;
   int beeps = 0;
   std::vector<std::wstring> errors;
   wchar_t decimalSeparator = L'.';
