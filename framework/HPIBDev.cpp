@@ -9,6 +9,10 @@ namespace framework {
 using hpib::HPIBCheck;
 using hpib::HPIBSelectCode;
 
+std::string RawCommand(const std::wstring& text) {
+  return hpib::ToBusBytes(text.substr(0, THPIBDevice::kCommandLength));
+}
+
 THPIBDevice::THPIBDevice()
     : PopupMenu(Make<toolkit::PopupMenu>(L"PopupMenu")),
       InternalTriggerItem(Make<toolkit::MenuItem>(L"InternalTriggerItem", L"Internal Trigger")),
@@ -67,7 +71,7 @@ std::wstring THPIBDevice::Get_Text() {
 
 void THPIBDevice::Set_Text(const std::wstring& value) {
   if (IsOffline()) return;
-  std::string command = hpib::ToBusBytes(value.substr(0, kCommandLength));
+  std::string command = RawCommand(value);
   if (command.size() == 3 && command[0] == '$') {
     // "$" and two hexadecimal digits name one command byte.
     const char byte = static_cast<char>(toolkit::StrToInt(hpib::FromBusBytes(command)) & 0xFF);
@@ -115,22 +119,20 @@ void THPIBDevice::TriggerItemClick() {
 
 void THPIBDevice::TimerTimer() {
   Timer.SetEnabled(false);
-  FireEvent(kOnData);
+  if (!FireEvent(kOnData)) return;
   if (InternalTriggerItem.Checked()) TriggerItem.Click();
 }
 
 void THPIBDevice::ActiveFormShow() {
-  if (FEvents && !FCreateFired) {
-    FireEvent(kOnCreate);
-    FCreateFired = true;
-  }
+  if (FEvents && !FCreateFired && FireEvent(kOnCreate)) FCreateFired = true;
 }
 
 void THPIBDevice::ActiveFormDestroy() { FireEvent(kOnDestroy); }
 
-void THPIBDevice::FireEvent(int dispid) {
+bool THPIBDevice::FireEvent(int dispid) {
   // A handler may disconnect its own sink; keep the sink alive for the call.
   if (std::shared_ptr<EventSink> sink = FEvents) sink->Fire(dispid);
+  return !Closed();
 }
 
 }  // namespace framework

@@ -254,6 +254,37 @@ inline std::optional<std::vector<std::wstring>> DebugTerminalLines() {
   return SplitLines(TextOf(edit));
 }
 
+// While it lives, closes every dialog box of this thread (an error box among them) and
+// remembers the text of each: a box would otherwise hold the test in its modal loop.
+class DialogWatch {
+ public:
+  DialogWatch() : timer_(SetTimer(nullptr, 0, 50, Tick)) { current_ = this; }
+  DialogWatch(const DialogWatch&) = delete;
+  DialogWatch& operator=(const DialogWatch&) = delete;
+  ~DialogWatch() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  std::vector<std::wstring> texts;
+  // Sees each box before it is closed.
+  std::function<void(HWND)> onDialog;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
+  }
+  static BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
+    if (ClassOf(window) != L"#32770" || !current_) return TRUE;
+    HWND text = GetDlgItem(window, 0xFFFF);  // the message of a message box
+    current_->texts.push_back(text ? TextOf(text) : L"<no text>");
+    if (current_->onDialog) current_->onDialog(window);
+    SendMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+  }
+  static inline DialogWatch* current_ = nullptr;
+  UINT_PTR timer_;
+};
+
 // The module's export, or null.
 template <class F>
 F Export(HMODULE module, const char* name) {

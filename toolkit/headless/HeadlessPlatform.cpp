@@ -5,6 +5,8 @@
 
 #include "resources/Pictures.h"
 
+#include "toolkit/Form.h"
+
 namespace toolkit {
 namespace {
 
@@ -72,7 +74,7 @@ class HeadlessPlatform::GraphicPeer : public Peer {
     ++drawing.Paints;
     MemoryCanvas canvas(drawing);
     GraphicControl& control = control_;
-    DispatchUserEvent([&control, &canvas] { control.Paint(canvas); });
+    DispatchUserEvent(control, [&control, &canvas] { control.Paint(canvas); });
   }
 
  private:
@@ -106,6 +108,7 @@ HeadlessPlatform::HeadlessPlatform() : previous_(SetCurrentPlatform(this)) {}
 HeadlessPlatform::~HeadlessPlatform() { SetCurrentPlatform(previous_); }
 
 std::unique_ptr<Peer> HeadlessPlatform::CreatePeer(Component& component) {
+  ++realizedComponents;
   if (auto* timer = dynamic_cast<Timer*>(&component)) return std::make_unique<TimerPeer>(*this, *timer);
   if (auto* graphic = dynamic_cast<GraphicControl*>(&component)) return std::make_unique<GraphicPeer>(*this, *graphic);
   return nullptr;
@@ -135,9 +138,24 @@ void HeadlessPlatform::Advance(std::uint64_t milliseconds) {
     next->due += next->interval;
     next->order = order_++;
     Timer* timer = next->timer;
-    DispatchUserEvent([timer] { timer->Tick(); });
+    DispatchUserEvent(*timer, [timer] { timer->Tick(); });
   }
   now_ = end;
+}
+
+void HeadlessPlatform::Post(Form& form) {
+  std::lock_guard<std::mutex> lock(postedMutex_);
+  posted_.push_back(&form);
+}
+
+void HeadlessPlatform::RunPosted() {
+  std::vector<Form*> posted;
+  {
+    std::lock_guard<std::mutex> lock(postedMutex_);
+    posted.swap(posted_);
+  }
+  for (Form* form : posted)
+    if (form->OnPosted) DispatchUserEvent(*form, form->OnPosted);
 }
 
 bool HeadlessPlatform::Scheduled(const Timer& timer) const { return schedules_.count(&timer) != 0; }

@@ -4,6 +4,7 @@
 // control looked like when it was last painted.
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,11 @@ class HeadlessPlatform : public Platform {
   ~HeadlessPlatform() override;
 
   std::unique_ptr<Peer> CreatePeer(Component& component) override;
+  void Post(Form& form) override;
+  // What the forms' threads would run from their message loops: the posts so far, in order.
+  void RunPosted();
   void Beep() override { ++beeps; }
-  void ShowError(const std::wstring& message) override { errors.push_back(message); }
+  void ShowError(Component*, const std::wstring& message) override { errors.push_back(message); }
   wchar_t DecimalSeparator() override { return decimalSeparator; }
   std::uint64_t Milliseconds() override { return now_; }
   // From the library's picture table.
@@ -43,6 +47,7 @@ class HeadlessPlatform : public Platform {
   // Null while the control has no peer.
   const Drawing* DrawingOf(const GraphicControl& control) const;
 
+  int realizedComponents = 0;
   int beeps = 0;
   std::vector<std::wstring> errors;
   wchar_t decimalSeparator = L'.';
@@ -60,6 +65,8 @@ class HeadlessPlatform : public Platform {
   std::uint64_t order_ = 0;
   std::map<const Timer*, Schedule> schedules_;
   std::map<const GraphicControl*, Drawing> drawings_;
+  std::mutex postedMutex_;
+  std::vector<Form*> posted_;
   Platform* previous_;
 };
 

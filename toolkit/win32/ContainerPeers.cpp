@@ -104,13 +104,13 @@ bool GraphicPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& re
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};
         mouseInside_ = TrackMouseEvent(&track) != FALSE;
         GraphicControl& control = Model();
-        DispatchUserEvent([&control] { control.MouseEnter(); });
+        DispatchUserEvent(control, [&control] { control.MouseEnter(); });
       }
       return false;
     case WM_MOUSELEAVE: {
       mouseInside_ = false;
       GraphicControl& control = Model();
-      DispatchUserEvent([&control] { control.MouseLeave(); });
+      DispatchUserEvent(control, [&control] { control.MouseLeave(); });
       result = 0;
       return true;
     }
@@ -122,7 +122,7 @@ bool GraphicPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& re
     FillRect(dc, &r, Context().BrushFor(Model().GetColor()));
     DcCanvas canvas(dc, POINT{0, 0});
     GraphicControl& control = Model();
-    DispatchUserEvent([&control, &canvas] { control.Paint(canvas); });
+    DispatchUserEvent(control, [&control, &canvas] { control.Paint(canvas); });
   });
 }
 

@@ -40,7 +40,7 @@ DWORD StaticTextPeer::ExStyle() const { return Model().Border() == BorderStyle::
 void StaticTextPeer::OnCommand(WORD code) {
   if (code != STN_CLICKED || Syncing()) return;
   StaticText& text = Model();
-  DispatchUserEvent([&text] { text.Click(); });
+  DispatchUserEvent(text, [&text] { text.Click(); });
 }
 
 LabelPeer::LabelPeer(PeerContext& context, Label& label) : WidgetPeer(context, label) { Create(); }
@@ -62,13 +62,13 @@ void EditPeerBase::OnCommand(WORD code) {
   const std::wstring text = WindowText(Window());
   NoteShownText(text);
   Edit& edit = Model();
-  DispatchUserEvent([&edit, &text] { edit.SetText(text); });
+  DispatchUserEvent(edit, [&edit, &text] { edit.SetText(text); });
 }
 
 int EditPeerBase::ModelKeyDown(WPARAM key) {
   Edit& edit = Model();
   int taken = 0;  // a handler that fails takes the key with it
-  DispatchUserEvent([&] { taken = edit.KeyDown(static_cast<int>(key)); });
+  DispatchUserEvent(edit, [&] { taken = edit.KeyDown(static_cast<int>(key)); });
   return taken;
 }
 
@@ -87,7 +87,7 @@ bool EditPeerBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
   Edit& edit = Model();
   const auto typed = static_cast<wchar_t>(wParam);
   wchar_t key = 0;  // a handler that fails takes the key with it
-  DispatchUserEvent([&] { key = edit.KeyPress(typed); });
+  DispatchUserEvent(edit, [&] { key = edit.KeyPress(typed); });
   result = key ? DefSubclassProc(window, WM_CHAR, key, lParam) : 0;
   return true;
 }
@@ -125,7 +125,7 @@ void SpinEditPeer::PlaceArrows() {
 
 void SpinEditPeer::Step(int steps) {
   SpinEdit& spin = spin_;
-  DispatchUserEvent([&spin, steps] { spin.SetValue(spin.Value() + steps * spin.Increment); });
+  DispatchUserEvent(spin, [&spin, steps] { spin.SetValue(spin.Value() + steps * spin.Increment); });
 }
 
 LRESULT SpinEditPeer::OnNotify(const NMHDR& header) {
