@@ -65,8 +65,6 @@ SpeedButtonPeer::SpeedButtonPeer(PeerContext& context, SpeedButton& button) : Wi
   Create();
 }
 
-SpeedButtonPeer::~SpeedButtonPeer() = default;
-
 DWORD SpeedButtonPeer::Style() const {
   return WS_CHILD | (Model().Glyph().empty() ? BS_CHECKBOX | BS_PUSHLIKE : BS_OWNERDRAW);
 }
@@ -90,10 +88,9 @@ bool SpeedButtonPeer::OnDrawItem(const DRAWITEMSTRUCT& item) {
   RECT face = item.rcItem;
   DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
   if (!glyph_) return true;
-  // Two images side by side; a bitmap of one image serves both states.
-  const int images = glyph_->Width() >= 2 * glyph_->Height() ? 2 : 1;
-  const int width = glyph_->Width() / images, height = glyph_->Height();
-  const int image = Model().Enabled() || images == 1 ? 0 : 1;
+  // Two images side by side: enabled, disabled.
+  const int width = glyph_->Width() / 2, height = glyph_->Height();
+  const int image = Model().Enabled() ? 0 : 1;
   const int shift = pushed ? 1 : 0;
   const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - width) / 2 + shift;
   const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2 + shift;

@@ -49,7 +49,6 @@ class TrackBarPeer final : public WidgetPeer<TrackBar> {
 class SpeedButtonPeer final : public WidgetPeer<SpeedButton> {
  public:
   SpeedButtonPeer(PeerContext& context, SpeedButton& button);
-  ~SpeedButtonPeer() override;
   // BN_CLICKED: the button is clicked in the model, which decides what is down.
   void OnCommand(WORD code) override;
   bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
