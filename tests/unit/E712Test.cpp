@@ -1,0 +1,192 @@
+// The LCR meter control on the headless platform: exact bytes on the bus, what the panel
+// mirrors, the two-request tick and where a failure leaves it.
+#include "instruments/E712.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "LayerFixtures.h"
+
+namespace {
+
+using instruments::TE712Device;
+using testing_support::Calls;
+using testing_support::RecordingDriver;
+
+struct CountingSink : framework::EventSink {
+  void Fire(int dispid) override { fired.push_back(dispid); }
+  std::vector<int> fired;
+};
+
+// Serves `replies` one per read, in order, as the meter answers each request on its own.
+class ReplyingDriver : public RecordingDriver {
+ public:
+  ReplyingDriver(Log& log, std::deque<std::string>& replies) : RecordingDriver(log), log_(log), replies_(replies) {}
+  std::uint16_t Call16(std::uint32_t address, std::uint16_t first, std::uint16_t second) override {
+    if (std::string(kEntryPoints[address / 0x10000u - 1]) == "EntersHPIB" && !replies_.empty()) {
+      log_.reply = replies_.front();
+      replies_.pop_front();
+    }
+    return RecordingDriver::Call16(address, first, second);
+  }
+
+ private:
+  Log& log_;
+  std::deque<std::string>& replies_;
+};
+
+class E712Test : public testing_support::DriverModeTest {
+ protected:
+  void SetUp() override {
+    hpib::HPIBLoad(std::make_unique<ReplyingDriver>(driver, replies));
+    device = toolkit::CreateForm<TE712Device>();
+    device->InitializeForm();
+    device->SetEventSink(sink);
+    device->Set_Port(3);
+    hpib::HPIBOpenCard(hpib::HPIBSelectCode);
+    TakeCalls();
+  }
+  void TearDown() override {
+    device.reset();
+    DriverModeTest::TearDown();
+  }
+  int CheckedMode() const {
+    int checked = -1;
+    for (int i = 0; i < 4; ++i)
+      if (device->ModeItems[i]->Checked()) {
+        EXPECT_EQ(checked, -1) << "two modes checked";
+        checked = i;
+      }
+    return checked;
+  }
+
+  std::deque<std::string> replies;
+  std::shared_ptr<CountingSink> sink = std::make_shared<CountingSink>();
+  toolkit::FormPtr<TE712Device> device;
+};
+
+Calls Byte(int byte) { return {"SetBufLen(1,1)", "SetBuf(1," + std::to_string(byte) + ")", "OutputABHPIB(703,1)"}; }
+
+TEST_F(E712Test, TheModeSubmenuFollowsTheBaseItemsAsOneRadioGroup) {
+  const auto& items = device->PopupMenu.Items().Items();
+  ASSERT_EQ(items.size(), 8u);
+  EXPECT_EQ(items[5], &device->TriggerItem);
+  EXPECT_TRUE(items[6]->IsSeparator());
+  EXPECT_EQ(items[7], &device->ModeMenu);
+  EXPECT_EQ(device->ModeMenu.Items(), std::vector<toolkit::MenuItem*>(device->ModeItems.begin(), device->ModeItems.end()));
+  EXPECT_EQ(CheckedMode(), 0);
+  EXPECT_EQ(device->Get_Text(), L"L=+0.0000E+00\r\nD=+0.0000E+00");
+  EXPECT_EQ(device->RangeTrackBar.Tag, 2);
+  EXPECT_TRUE(TakeCalls().empty());
+}
+
+TEST_F(E712Test, TheControlsOwnBytesAreSentAndNotMirroredAgain) {
+  for (int mode : {3, 1, 1}) {
+    device->ModeItems[mode]->Click();
+    EXPECT_EQ(TakeCalls(), Byte(mode));
+    EXPECT_EQ(CheckedMode(), mode);
+  }
+  const std::pair<int, int> moves[] = {{5, 0x20}, {0, 0x2A}, {4, 0x2E}};
+  for (const auto& [position, byte] : moves) {
+    device->RangeTrackBar.SetPosition(position);
+    EXPECT_EQ(TakeCalls(), Byte(byte)) << position;
+  }
+  device->RangeTrackBar.SetPosition(4);
+  EXPECT_TRUE(TakeCalls().empty()) << "the position it already has";
+}
+
+TEST_F(E712Test, HostWritesAreMirroredAndSentAsWritten) {
+  const Calls text44{"SetBufLen(2,1)", "SetBuf(1,52)", "SetBuf(2,52)", "OutputsHPIB(703,1)"};
+  const struct {
+    const wchar_t* text;
+    Calls calls;
+    int mode, position;
+  } cases[] = {{L"$2C", Byte(0x2C), 0, 2}, {L"$20", Byte(0x20), 0, 5}, {L"44", text44, 0, 2},
+               {L"$03", Byte(3), 3, 2},     {L"$38", Byte(0x38), 3, 2}, {L"$2a", Byte(0x2A), 3, 0}};
+  for (const auto& c : cases) {
+    device->Set_Text(c.text);
+    EXPECT_EQ(TakeCalls(), c.calls) << c.text;
+    EXPECT_EQ(CheckedMode(), c.mode) << c.text;
+    EXPECT_EQ(device->RangeTrackBar.Position(), c.position) << c.text;
+    EXPECT_EQ(device->RangeTrackBar.Tag, c.position) << c.text;
+  }
+  try {
+    device->Set_Text(L"C+G");
+    ADD_FAILURE() << "accepted";
+  } catch (const toolkit::EConvertError& e) {
+    EXPECT_EQ(e.Message(), L"'C+G' is not a valid integer value");
+  }
+  EXPECT_TRUE(TakeCalls().empty());
+  EXPECT_EQ(CheckedMode(), 3);
+}
+
+TEST_F(E712Test, ATickAsksForBothValuesShowsThemAndThenFiresOnData) {
+  replies = {"+1.2345E-3L", "-0.0123E+0D"};
+  device->Trigger();
+  platform.Advance(300);
+  Calls expected{"TriggerHPIB(703,1)"};
+  for (int byte : {0x38, 0x30}) {
+    for (const std::string& call : Byte(byte)) expected.push_back(call);
+    expected.push_back("EntersHPIB(703,1)");
+    expected.push_back("GetBufLen(1,1)");
+    for (int i = 1; i <= 11; ++i) expected.push_back("GetBuf(" + std::to_string(i) + ",1)");
+  }
+  EXPECT_EQ(TakeCalls(), expected);
+  EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnData}));
+  EXPECT_EQ(device->Get_Text(), L"L=+1.2345E-3\r\nD=-0.0123E+0");
+  EXPECT_TRUE(TakeCalls().empty()) << "Text reads the panel, not the bus";
+}
+
+TEST_F(E712Test, AFailureInTheTickStopsThereWithoutOnDataAndEndsFreeRunning) {
+  const struct {
+    const char* entry;
+    std::deque<std::uint16_t> results;
+    const wchar_t* text;
+  } cases[] = {{"OutputABHPIB", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
+               {"EntersHPIB", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
+               {"OutputABHPIB", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"},
+               {"EntersHPIB", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"}};
+  for (const auto& c : cases) {
+    auto lcr = toolkit::CreateForm<TE712Device>();
+    auto events = std::make_shared<CountingSink>();
+    lcr->SetEventSink(events);
+    lcr->Set_Port(3);
+    lcr->Set_InternalTrigger(true);
+    replies = {"2.5000E-9 C", "1.0000E-3 D"};
+    driver.results[c.entry] = c.results;
+    platform.Advance(3000);
+    EXPECT_EQ(lcr->Get_Text(), c.text) << c.entry << c.results.size();
+    EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));
+    EXPECT_TRUE(events->fired.empty());
+    EXPECT_TRUE(lcr->Get_InternalTrigger());
+    EXPECT_FALSE(lcr->Timer.Enabled());
+    platform.errors.clear();
+  }
+}
+
+TEST_F(E712Test, ClearRestoresTheRangeAndKeepsTheMode) {
+  device->ModeItems[2]->Click();
+  device->RangeTrackBar.SetPosition(5);
+  TakeCalls();
+  device->Clear();
+  EXPECT_EQ(TakeCalls(), (Calls{"ClearHPIB(703,1)"}));
+  EXPECT_EQ(device->RangeTrackBar.Position(), 2);
+  EXPECT_EQ(device->RangeTrackBar.Tag, 2);
+  EXPECT_EQ(CheckedMode(), 2);
+}
+
+TEST_F(E712Test, InactiveDisablesThePanelButNotTheModeItems) {
+  device->Set_Active(false);
+  for (toolkit::Control* c : std::initializer_list<toolkit::Control*>{
+           &device->Panel, &device->DisplayAStaticText, &device->LabelAStaticText, &device->DisplayBStaticText,
+           &device->LabelBStaticText, &device->RangeTrackBar, &device->RangeLabel})
+    EXPECT_FALSE(c->Enabled()) << std::string(c->Name().begin(), c->Name().end());
+  device->ModeItems[1]->Click();
+  EXPECT_EQ(CheckedMode(), 1);
+  EXPECT_TRUE(TakeCalls().empty()) << "offline";
+  device->Set_Active(true);
+  EXPECT_TRUE(device->LabelBStaticText.Enabled());
+}
+
+}  // namespace
