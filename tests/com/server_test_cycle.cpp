@@ -60,36 +60,6 @@ class Cycle : public RegisteredServer {
 // characters 3 to 11 of the reply.
 std::wstring ShownReading(const std::wstring& reply) { return L"R     kOm=" + reply.substr(2, 9); }
 
-// While it lives, closes every dialog box of this thread (an error box among them) and
-// remembers the text of each: a box would otherwise hold the test in its modal loop.
-class DialogWatch {
- public:
-  DialogWatch() : timer_(SetTimer(nullptr, 0, 50, Tick)) { current_ = this; }
-  DialogWatch(const DialogWatch&) = delete;
-  DialogWatch& operator=(const DialogWatch&) = delete;
-  ~DialogWatch() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  std::vector<std::wstring> texts;
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
-  }
-  static BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
-    if (ClassOf(window) != L"#32770" || !current_) return TRUE;
-    HWND text = GetDlgItem(window, 0xFFFF);  // the message of a message box
-    current_->texts.push_back(text ? TextOf(text) : L"<no text>");
-    SendMessageW(window, WM_COMMAND, IDOK, 0);
-    return TRUE;
-  }
-  static DialogWatch* current_;
-  UINT_PTR timer_;
-};
-
-DialogWatch* DialogWatch::current_ = nullptr;
-
 std::vector<std::wstring> TerminalLines() {
   return DebugTerminalLines().value_or(std::vector<std::wstring>{L"<no debug terminal>"});
 }

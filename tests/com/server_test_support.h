@@ -28,9 +28,11 @@
 namespace server_test {
 
 using window_support::ClassOf;
+using window_support::DialogWatch;
 using window_support::PumpFor;
 using window_support::PumpUntil;
 using window_support::TextOf;
+using window_support::WindowWatch;
 
 // The server under test, as given on the command line.
 inline std::wstring& ServerPath() {
