@@ -13,6 +13,7 @@ struct DemoControl {
 
 constexpr DemoControl kControls[] = {
     {L"Apparata.B740X", 7, L"F2E"},  // R: resistance
+    {L"Apparata.E712X", 3, nullptr},
 };
 
 }  // namespace demo
