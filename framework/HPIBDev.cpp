@@ -115,22 +115,20 @@ void THPIBDevice::TriggerItemClick() {
 
 void THPIBDevice::TimerTimer() {
   Timer.SetEnabled(false);
-  FireEvent(kOnData);
+  if (!FireEvent(kOnData)) return;
   if (InternalTriggerItem.Checked()) TriggerItem.Click();
 }
 
 void THPIBDevice::ActiveFormShow() {
-  if (FEvents && !FCreateFired) {
-    FireEvent(kOnCreate);
-    FCreateFired = true;
-  }
+  if (FEvents && !FCreateFired && FireEvent(kOnCreate)) FCreateFired = true;
 }
 
 void THPIBDevice::ActiveFormDestroy() { FireEvent(kOnDestroy); }
 
-void THPIBDevice::FireEvent(int dispid) {
+bool THPIBDevice::FireEvent(int dispid) {
   // A handler may disconnect its own sink; keep the sink alive for the call.
   if (std::shared_ptr<EventSink> sink = FEvents) sink->Fire(dispid);
+  return !Closed();
 }
 
 }  // namespace framework

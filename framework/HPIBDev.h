@@ -76,7 +76,9 @@ class THPIBDevice : public toolkit::Form {
   virtual void ActiveFormDestroy();
   virtual void ActiveFormShow();
 
-  void FireEvent(int dispid);
+  // Raises the event when a sink is connected. False when the host let the control go during
+  // the event: the calling step must stop there, touching nothing more than its own locals.
+  bool FireEvent(int dispid);
 
   std::int32_t FPort = 0;
   bool FCreateFired = false;

@@ -18,6 +18,21 @@ void Form::BeforeDestruction() {
   if (OnDestroy) OnDestroy();
 }
 
+Form* FormOf(Component& component) noexcept {
+  Component* top = &component;
+  while (top->Owner()) top = top->Owner();
+  return dynamic_cast<Form*>(top);
+}
+
+FormHold::FormHold(Component& component) noexcept {
+  if (Form* form = FormOf(component)) keeper_ = form->Keeper();
+  if (keeper_) keeper_->Retain();
+}
+
+FormHold::~FormHold() {
+  if (keeper_) keeper_->Relinquish();
+}
+
 void Form::SetParentWindow(std::uintptr_t window) { Update(parentWindow_, window); }
 
 }  // namespace toolkit

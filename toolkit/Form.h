@@ -13,6 +13,18 @@
 
 namespace toolkit {
 
+// Keeps a form alive from outside while one of its steps runs. A host may release a control
+// inside an event, an error box or a site call; the keeper then marks the form closed and
+// destroys it only when the last hold ends, after the step that made the call has returned.
+class FormKeeper {
+ public:
+  virtual void Retain() noexcept = 0;
+  virtual void Relinquish() noexcept = 0;
+
+ protected:
+  ~FormKeeper() = default;
+};
+
 class Form : public WinControl {
  public:
   explicit Form(Component* owner = nullptr, std::wstring name = {});
@@ -24,6 +36,8 @@ class Form : public WinControl {
 
   std::function<void()> OnShow;
   std::function<void()> OnDestroy;
+  // Runs on the form's own thread after a Post from any thread (Platform::Post).
+  std::function<void()> OnPosted;
 
   // Makes the form visible, running OnShow when it was hidden.
   void Show();
@@ -32,6 +46,13 @@ class Form : public WinControl {
   // Runs OnDestroy once; FormPtr calls it before destruction.
   void BeforeDestruction();
 
+  FormKeeper* Keeper() const { return keeper_; }
+  void SetKeeper(FormKeeper* keeper) { keeper_ = keeper; }
+  // True once the owner has let the form go while a step of it was still running; that step
+  // must stop at once.
+  bool Closed() const { return closed_; }
+  void MarkClosed() { closed_ = true; }
+
   // Where the form is placed: 0 for a top-level window, else the platform's handle of the window
   // the form sits in.
   std::uintptr_t ParentWindow() const { return parentWindow_; }
@@ -39,8 +60,27 @@ class Form : public WinControl {
 
  private:
   bool destroying_ = false;
+  bool closed_ = false;
+  FormKeeper* keeper_ = nullptr;
   std::uintptr_t parentWindow_ = 0;
 };
+
+// Holds the form that `component` belongs to for the life of the hold, through its keeper;
+// a form without a keeper is not held. Outermost entry points hold: the form may be gone once
+// the hold ends.
+class FormHold {
+ public:
+  explicit FormHold(Component& component) noexcept;
+  ~FormHold();
+  FormHold(const FormHold&) = delete;
+  FormHold& operator=(const FormHold&) = delete;
+
+ private:
+  FormKeeper* keeper_ = nullptr;
+};
+
+// The form at the top of `component`'s owners, or null.
+Form* FormOf(Component& component) noexcept;
 
 struct FormDeleter {
   void operator()(Form* form) const {

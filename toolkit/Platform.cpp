@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "toolkit/Exceptions.h"
+#include "toolkit/Form.h"
 
 namespace toolkit {
 namespace {
@@ -25,15 +26,17 @@ Platform* SetCurrentPlatform(Platform* platform) {
   return previous;
 }
 
-void DispatchUserEvent(const std::function<void()>& handler) {
+void DispatchUserEvent(Component& source, const std::function<void()>& handler) {
+  // The box is a call out too: the host may let the control go while it is up.
+  FormHold hold(source);
   try {
     handler();
   } catch (const Exception& e) {
-    CurrentPlatform().ShowError(e.Message());
+    CurrentPlatform().ShowError(&source, e.Message());
   } catch (const std::exception& e) {
     std::wstring text;
     for (const char* p = e.what(); *p; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    CurrentPlatform().ShowError(text);
+    CurrentPlatform().ShowError(&source, text);
   }
 }
 

@@ -10,15 +10,21 @@
 
 namespace toolkit {
 
+class Form;
+
 class Platform {
  public:
   virtual ~Platform() = default;
   // A peer that mirrors the component, or none where the platform shows nothing of it.
   virtual std::unique_ptr<Peer> CreatePeer(Component& component) = 0;
+  // Callable from any thread: the thread that the form belongs to runs its OnPosted later,
+  // from its message loop. The caller never waits for that thread.
+  virtual void Post(Form& form) = 0;
   // The system's simple beep.
   virtual void Beep() = 0;
-  // A modal error message box with the text; returns when the user has closed it.
-  virtual void ShowError(const std::wstring& message) = 0;
+  // A modal error message box with the text, modal for the window that `source` sits in (or
+  // for the whole thread when there is none); returns when the user has closed it.
+  virtual void ShowError(Component* source, const std::wstring& message) = 0;
   // The decimal separator of the user's regional settings.
   virtual wchar_t DecimalSeparator() = 0;
   // Milliseconds since some fixed start.
@@ -31,8 +37,9 @@ Platform& CurrentPlatform();
 // Returns the platform that was set before.
 Platform* SetCurrentPlatform(Platform* platform);
 
-// The one dispatch point of user-interface events (clicks, ticks, edits): an exception that
-// escapes `handler` is shown in the platform's error box, and the application goes on.
-void DispatchUserEvent(const std::function<void()>& handler);
+// The one dispatch point of user-interface events (clicks, ticks, edits) of `source`: the
+// source's form is held while `handler` runs, and an exception that escapes it is shown in the
+// platform's error box; then the application goes on.
+void DispatchUserEvent(Component& source, const std::function<void()>& handler);
 
 }  // namespace toolkit

@@ -87,6 +87,7 @@ com_ptr<IUnknown> Control::Create(const ClassEntry& entry, ClassInfo info, IUnkn
 Control::Control(const ClassEntry& entry, ClassInfo info, IUnknown* outer)
     : controlling_(outer ? outer : &inner_), entry_(entry), info_(std::move(info)), parking_(CreateParkingWindow()) {
   form_ = entry_.makeForm();
+  form_->SetKeeper(this);
   form_->SetParentWindow(reinterpret_cast<std::uintptr_t>(ParkingWindow()));
   form_->InitializeForm();
   const toolkit::Bounds& bounds = form_->GetBounds();
@@ -132,13 +133,27 @@ ULONG STDMETHODCALLTYPE Control::Inner::AddRef() noexcept {
 
 ULONG STDMETHODCALLTYPE Control::Inner::Release() noexcept {
   const LONG refs = InterlockedDecrement(&control_.refs_);
-  if (refs == 0) {
-    // Whatever runs during destruction (the host's OnDestroy handler) may take and drop
-    // references again; they must not reach zero a second time.
-    control_.refs_ = 1;
-    delete &control_;
-  }
+  if (refs == 0) control_.LastReferenceGone();
   return static_cast<ULONG>(refs);
+}
+
+void Control::LastReferenceGone() noexcept {
+  // Whatever runs from here on (the host's OnDestroy handler) may take and drop references
+  // again; they must not reach zero a second time.
+  refs_ = 1;
+  if (holds_ == 0) return Destroy();
+  closed_ = true;
+  form_->MarkClosed();
+}
+
+void Control::Relinquish() noexcept {
+  if (--holds_ == 0 && closed_) Destroy();
+}
+
+void Control::Destroy() noexcept {
+  // Holds taken during destruction must not end in a second one.
+  holds_ = 1;
+  delete this;
 }
 
 HRESULT STDMETHODCALLTYPE Control::QueryInterface(REFIID riid, void** ppv) noexcept {

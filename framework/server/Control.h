@@ -47,7 +47,8 @@ class Control final : public IQXDevice,
                       public ISpecifyPropertyPages,
                       public IQuickActivate,
                       public ISimpleFrameSite,
-                      public IObjectSafety {
+                      public IObjectSafety,
+                      public toolkit::FormKeeper {
  public:
   // A new control with its form; answers its inner IUnknown, holding one reference. Throws
   // when the form cannot be built.
@@ -60,6 +61,11 @@ class Control final : public IQXDevice,
   void SinksChanged(ConnectionPoint& point);
   // The result and error information of the exception in flight.
   HRESULT Failed() noexcept;
+
+  // Steps of the form and the adapter's own calls out hold the control: a host that releases
+  // its last reference meanwhile closes it, and it is destroyed when the last hold ends.
+  void Retain() noexcept override { ++holds_; }
+  void Relinquish() noexcept override;
 
   // IUnknown, delegating to the controlling unknown.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) noexcept override;
@@ -229,12 +235,28 @@ class Control final : public IQXDevice,
     Control& control_;
   };
 
+  // Retains the control for its own life.
+  class Hold {
+   public:
+    explicit Hold(Control& control) noexcept : control_(control) { control_.Retain(); }
+    ~Hold() { control_.Relinquish(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    Control& control_;
+  };
+
   Control(const ClassEntry& entry, ClassInfo info, IUnknown* outer);
   ~Control();
+  // The host has let go: destroyed now, or when the last hold ends.
+  void LastReferenceGone() noexcept;
+  void Destroy() noexcept;
 
   // Runs a call of the control interface on the form; failures leave error information.
   template <class F>
   HRESULT Call(F&& body) noexcept {
+    Hold hold(*this);
     try {
       body();
       return S_OK;
@@ -258,6 +280,8 @@ class Control final : public IQXDevice,
   ObjectCount count_;
   Inner inner_{*this};
   LONG refs_ = 1;
+  int holds_ = 0;
+  bool closed_ = false;
   IUnknown* controlling_;
 
   const ClassEntry& entry_;

@@ -76,7 +76,8 @@ HRESULT ResultFromCaughtException(const ErrorOrigin& origin) noexcept {
       case Report::MessageBox:
         MessageBoxW(nullptr, WithFullStop(failure.message).c_str(), origin.source,
                     MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | MB_TOPMOST | MB_TASKMODAL);
-        break;
+        // The box told the user what failed; the caller learns only that it did.
+        return E_UNEXPECTED;
     }
     return failure.code;
   } catch (...) {

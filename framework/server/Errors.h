@@ -17,8 +17,9 @@ struct ErrorOrigin {
   const IID* iid;         // the interface named in the error information, or null
 };
 
-// E_UNEXPECTED for any exception, or the negative code that an operating-system error
-// carries; reports the exception's message as `origin` says. Call only inside a catch block.
+// Reports the exception's message as `origin` says. For error information: E_UNEXPECTED, or the
+// negative code that an operating-system error carries; after a box always E_UNEXPECTED. Call
+// only inside a catch block.
 HRESULT ResultFromCaughtException(const ErrorOrigin& origin) noexcept;
 
 }  // namespace framework::server

@@ -20,6 +20,7 @@ HRESULT Control::ActivateInPlace(bool uiActivate, IOleClientSite* activeSite) {
     if (!inPlaceSite) return E_NOINTERFACE;
     if (inPlaceSite->CanInPlaceActivate() != S_OK) return E_FAIL;
     RETURN_IF_FAILED(inPlaceSite->OnInPlaceActivate());
+    if (closed_) return E_UNEXPECTED;
 
     HWND siteWindow = nullptr;
     com_ptr<IOleInPlaceFrame> frame;
@@ -29,9 +30,9 @@ HRESULT Control::ActivateInPlace(bool uiActivate, IOleClientSite* activeSite) {
     frameInfo.cb = sizeof(frameInfo);
     HRESULT hr = inPlaceSite->GetWindow(&siteWindow);
     if (SUCCEEDED(hr)) hr = inPlaceSite->GetWindowContext(frame.put(), uiWindow.put(), &pos, &clip, &frameInfo);
-    if (FAILED(hr)) {
+    if (FAILED(hr) || closed_) {
       inPlaceSite->OnInPlaceDeactivate();
-      return hr;
+      return FAILED(hr) ? hr : E_UNEXPECTED;
     }
     inPlaceSite_ = std::move(inPlaceSite);
     frame_ = std::move(frame);
@@ -40,11 +41,14 @@ HRESULT Control::ActivateInPlace(bool uiActivate, IOleClientSite* activeSite) {
 
     form_->SetParentWindow(WindowHandle(siteWindow));
     RETURN_IF_FAILED(SetObjectRects(&pos, &clip));
-    form_->Show();
   }
+  // Also after the hide verb, which leaves the control in place.
+  form_->Show();
+  if (closed_) return E_UNEXPECTED;
   if (uiActivate && !uiActive_) {
     uiActive_ = true;
     inPlaceSite_->OnUIActivate();
+    if (closed_) return E_UNEXPECTED;
     SetFocus(FormWindow());
     IOleInPlaceActiveObject* active = this;
     if (frame_) {
@@ -86,6 +90,7 @@ HRESULT STDMETHODCALLTYPE Control::GetClientSite(IOleClientSite** site) noexcept
 HRESULT STDMETHODCALLTYPE Control::SetHostNames(LPCOLESTR, LPCOLESTR) noexcept { return S_OK; }
 
 HRESULT STDMETHODCALLTYPE Control::Close(DWORD saveOption) noexcept try {
+  Hold hold(*this);
   if (dirty_ && clientSite_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE))
     clientSite_->SaveObject();
   InPlaceDeactivate();
@@ -113,6 +118,7 @@ HRESULT STDMETHODCALLTYPE Control::GetClipboardData(DWORD, IDataObject** data) n
 
 HRESULT STDMETHODCALLTYPE Control::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent,
                                           LPCRECT) noexcept try {
+  Hold hold(*this);
   switch (verb) {
     // Verb 0, the primary one, is registered as "Properties".
     case OLEIVERB_PRIMARY:
@@ -224,6 +230,7 @@ HRESULT STDMETHODCALLTYPE Control::ContextSensitiveHelp(BOOL) noexcept { return 
 // IOleInPlaceObject
 
 HRESULT STDMETHODCALLTYPE Control::InPlaceDeactivate() noexcept try {
+  Hold hold(*this);
   if (!inPlaceActive_) return S_OK;
   UIDeactivate();
   inPlaceActive_ = false;
@@ -238,6 +245,7 @@ HRESULT STDMETHODCALLTYPE Control::InPlaceDeactivate() noexcept try {
 }
 
 HRESULT STDMETHODCALLTYPE Control::UIDeactivate() noexcept {
+  Hold hold(*this);
   if (!uiActive_) return S_OK;
   uiActive_ = false;
   if (frame_) frame_->SetActiveObject(nullptr, nullptr);

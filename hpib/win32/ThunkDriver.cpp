@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "hpib/DriverPath.h"
+
 namespace hpib::win32 {
 namespace {
 
@@ -89,11 +91,9 @@ std::unique_ptr<BusDriver> LoadThunkDriver(HMODULE self) {
   void* qtThunk = reinterpret_cast<void*>(GetProcAddress(kernel32, "QT_Thunk"));
   auto loadLibrary16 = EntryPoint<LoadLibrary16Fn>(kernel32, MAKEINTRESOURCEA(35));
   if (qtThunk && loadLibrary16) {
-    std::string path = ModulePath(self);
-    path.erase(path.find_last_of('\\') + 1);
-    path += kDriverName;
+    const std::string path = DriverPathBeside(ModulePath(self), kDriverName);
     // The 16-bit loader takes no longer path: too long means no driver, never an overflow.
-    if (path.size() < MAX_PATH) {
+    if (!path.empty() && path.size() < MAX_PATH) {
       DWORD module = loadLibrary16(path.c_str());
       if (module > 32) return std::make_unique<ThunkDriver>(kernel32, qtThunk, module);
     }

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "toolkit/Form.h"
+
 namespace toolkit {
 
 class HeadlessPlatform::TimerPeer : public Peer {
@@ -47,9 +49,24 @@ void HeadlessPlatform::Advance(std::uint64_t milliseconds) {
     next->due += next->interval;
     next->order = order_++;
     Timer* timer = next->timer;
-    DispatchUserEvent([timer] { timer->Tick(); });
+    DispatchUserEvent(*timer, [timer] { timer->Tick(); });
   }
   now_ = end;
+}
+
+void HeadlessPlatform::Post(Form& form) {
+  std::lock_guard<std::mutex> lock(postedMutex_);
+  posted_.push_back(&form);
+}
+
+void HeadlessPlatform::RunPosted() {
+  std::vector<Form*> posted;
+  {
+    std::lock_guard<std::mutex> lock(postedMutex_);
+    posted.swap(posted_);
+  }
+  for (Form* form : posted)
+    if (form->OnPosted) DispatchUserEvent(*form, form->OnPosted);
 }
 
 bool HeadlessPlatform::Scheduled(const Timer& timer) const { return schedules_.count(&timer) != 0; }

@@ -3,6 +3,7 @@
 // tick on it, and a record of every beep and error box.
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,11 @@ class HeadlessPlatform : public Platform {
   ~HeadlessPlatform() override;
 
   std::unique_ptr<Peer> CreatePeer(Component& component) override;
+  void Post(Form& form) override;
+  // What the forms' threads would run from their message loops: the posts so far, in order.
+  void RunPosted();
   void Beep() override { ++beeps; }
-  void ShowError(const std::wstring& message) override { errors.push_back(message); }
+  void ShowError(Component*, const std::wstring& message) override { errors.push_back(message); }
   wchar_t DecimalSeparator() override { return decimalSeparator; }
   std::uint64_t Milliseconds() override { return now_; }
 
@@ -43,6 +47,8 @@ class HeadlessPlatform : public Platform {
   std::uint64_t now_ = 0;
   std::uint64_t order_ = 0;
   std::map<const Timer*, Schedule> schedules_;
+  std::mutex postedMutex_;
+  std::vector<Form*> posted_;
   Platform* previous_;
 };
 

@@ -99,7 +99,7 @@ bool GraphicPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& re
     FillRect(dc, &r, Context().BrushFor(Model().GetColor()));
     // A copy: the handler may replace itself.
     const std::function<void()> paint = Model().OnPaint;
-    if (paint) DispatchUserEvent(paint);
+    if (paint) DispatchUserEvent(Model(), paint);
   });
 }
 

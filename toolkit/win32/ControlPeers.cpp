@@ -31,7 +31,7 @@ void ComboBoxPeer::OnCommand(WORD code) {
   if (code != CBN_SELCHANGE || Syncing()) return;
   const auto index = static_cast<int>(SendMessageW(Window(), CB_GETCURSEL, 0, 0));
   ComboBox& combo = Model();
-  DispatchUserEvent([&combo, index] { combo.UserSelect(index); });
+  DispatchUserEvent(combo, [&combo, index] { combo.UserSelect(index); });
 }
 
 TrackBarPeer::TrackBarPeer(PeerContext& context, TrackBar& track) : WidgetPeer(context, track) { Create(); }
@@ -56,7 +56,7 @@ void TrackBarPeer::OnScroll(WORD) {
   if (Syncing()) return;
   const auto position = static_cast<int>(SendMessageW(Window(), TBM_GETPOS, 0, 0));
   TrackBar& track = Model();
-  DispatchUserEvent([&track, position] { track.SetPosition(position); });
+  DispatchUserEvent(track, [&track, position] { track.SetPosition(position); });
 }
 
 SpeedButtonPeer::SpeedButtonPeer(PeerContext& context, SpeedButton& button) : WidgetPeer(context, button) {
@@ -70,7 +70,7 @@ void SpeedButtonPeer::SyncWidget() {
 void SpeedButtonPeer::OnCommand(WORD code) {
   if (code != BN_CLICKED || Syncing()) return;
   SpeedButton& button = Model();
-  DispatchUserEvent([&button] { button.Click(); });
+  DispatchUserEvent(button, [&button] { button.Click(); });
 }
 
 GaugePeer::GaugePeer(PeerContext& context, Gauge& gauge) : WidgetPeer(context, gauge) { Create(); }

@@ -27,10 +27,16 @@ bool FormPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       PaintBackground(reinterpret_cast<HDC>(wParam));
       result = 1;
       return true;
+    case kPostedMessage: {
+      Form& form = Model();
+      if (form.OnPosted) DispatchUserEvent(form, form.OnPosted);
+      result = 0;
+      return true;
+    }
     case WM_CLOSE: {
       // Closing a form hides it; only its owner destroys it.
       Form& form = Model();
-      DispatchUserEvent([&form] { form.Hide(); });
+      DispatchUserEvent(form, [&form] { form.Hide(); });
       result = 0;
       return true;
     }
@@ -43,7 +49,7 @@ bool FormPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       RECT r;
       GetWindowRect(Window(), &r);
       Form& form = Model();
-      DispatchUserEvent([&form, r] { form.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); });
+      DispatchUserEvent(form, [&form, r] { form.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); });
       return false;  // the default still reports the move and the size
     }
     default:

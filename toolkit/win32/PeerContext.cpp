@@ -15,36 +15,43 @@ COLORREF ToColorRef(Color color) {
   return color & 0xFFFFFF;
 }
 
-PeerContext::WindowClass::WindowClass(HINSTANCE module, const wchar_t* name, UINT style)
-    : module_(module), name_(name) {
-  // Behaviour comes from the peers, which subclass every window they make.
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = style;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = module;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-  wc.lpszClassName = name;
-  if (!RegisterClassExW(&wc))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "RegisterClassExW");
-}
-
-PeerContext::WindowClass::~WindowClass() {
-  if (name_) UnregisterClassW(name_, module_);
-}
-
-PeerContext::PeerContext(HINSTANCE module) : module_(module) {
+WindowClasses::WindowClasses(HINSTANCE module) : module_(module) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
+  const std::pair<const wchar_t*, UINT> kClasses[] = {
+      {kFormClass, 0u},
+      {kPanelClass, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW)},
+      {kBevelClass, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW)},
+      {kGraphicClass, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW)},
+      {kUtilityClass, 0u},
+  };
+  for (const auto& [name, style] : kClasses) {
+    // Behaviour comes from the peers, which subclass every window they make.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+    wc.lpszClassName = name;
+    if (!RegisterClassExW(&wc)) {
+      const auto error = static_cast<int>(GetLastError());
+      Unregister();
+      throw std::system_error(error, std::system_category(), "RegisterClassExW");
+    }
+    registered_.push_back(name);
+  }
+}
 
-  classes_.reserve(5);
-  classes_.emplace_back(module, kFormClass, 0u);
-  classes_.emplace_back(module, kPanelClass, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
-  classes_.emplace_back(module, kBevelClass, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
-  classes_.emplace_back(module, kGraphicClass, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
-  classes_.emplace_back(module, kUtilityClass, 0u);
+WindowClasses::~WindowClasses() { Unregister(); }
 
+void WindowClasses::Unregister() noexcept {
+  for (auto it = registered_.rbegin(); it != registered_.rend(); ++it) UnregisterClassW(*it, module_);
+  registered_.clear();
+}
+
+PeerContext::PeerContext(HINSTANCE module) : module_(module) {
   // Hidden for good; a popup rather than a message-only window so that it can hold child windows.
   utility_.reset(CreateWindowExW(0, kUtilityClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, module, nullptr));
   if (!utility_) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
@@ -62,7 +69,7 @@ LRESULT CALLBACK PeerContext::UtilityProc(HWND window, UINT message, WPARAM wPar
     auto it = context->timers_.find(wParam);
     if (it != context->timers_.end()) {
       Timer* timer = it->second;
-      DispatchUserEvent([timer] { timer->Tick(); });
+      DispatchUserEvent(*timer, [timer] { timer->Tick(); });
     }
     return 0;
   }

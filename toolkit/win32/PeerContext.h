@@ -1,7 +1,8 @@
 #pragma once
-// What the peers of one Win32Platform share: the window classes, the hidden utility window
-// (owner of the window timers, and home of windows whose parent has no window yet), and the
-// fonts and brushes made for the models' fonts and colours.
+// What the peers of one thread share: the hidden utility window (owner of the thread's window
+// timers, and home of windows whose parent has no window yet), and the fonts and brushes made
+// for the models' fonts and colours. Every window and timer of a control belongs to the thread
+// that created the control; the window classes are the process's.
 #include "toolkit/win32/SystemHeaders.h"
 
 #include <map>
@@ -21,11 +22,29 @@ inline constexpr wchar_t kBevelClass[] = L"ApparataBevel";
 inline constexpr wchar_t kGraphicClass[] = L"ApparataGraphic";
 inline constexpr wchar_t kUtilityClass[] = L"ApparataUtility";
 
+// Asks a form's window to run the form's OnPosted (Platform::Post).
+inline constexpr UINT kPostedMessage = WM_APP + 1;
+
 // A model colour as the system paints it; system colours follow the user's scheme.
 COLORREF ToColorRef(Color color);
 
+// The window classes of the peers, registered in `module` for the life of the platform.
+class WindowClasses {
+ public:
+  explicit WindowClasses(HINSTANCE module);
+  ~WindowClasses();
+  WindowClasses(const WindowClasses&) = delete;
+  WindowClasses& operator=(const WindowClasses&) = delete;
+
+ private:
+  void Unregister() noexcept;
+  HINSTANCE module_;
+  std::vector<const wchar_t*> registered_;
+};
+
 class PeerContext {
  public:
+  // Makes the utility window on the calling thread, which the context then belongs to.
   explicit PeerContext(HINSTANCE module);
   ~PeerContext();
   PeerContext(const PeerContext&) = delete;
@@ -44,26 +63,12 @@ class PeerContext {
   void RemoveTimer(UINT_PTR id);
 
  private:
-  class WindowClass {
-   public:
-    WindowClass(HINSTANCE module, const wchar_t* name, UINT style);
-    ~WindowClass();
-    WindowClass(WindowClass&& other) noexcept : module_(other.module_), name_(other.name_) { other.name_ = nullptr; }
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
-    WindowClass& operator=(WindowClass&&) = delete;
-
-   private:
-    HINSTANCE module_;
-    const wchar_t* name_;
-  };
   using FontKey = std::tuple<std::wstring, int, bool, int>;
 
   static LRESULT CALLBACK UtilityProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR context);
 
   HINSTANCE module_;
-  std::vector<WindowClass> classes_;  // declared first: they outlive every window made of them
   unique_hwnd utility_;
   std::map<FontKey, unique_hfont> fonts_;
   std::map<Color, unique_hbrush> brushes_;

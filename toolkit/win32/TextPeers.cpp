@@ -40,7 +40,7 @@ DWORD StaticTextPeer::ExStyle() const { return Model().Border() == BorderStyle::
 void StaticTextPeer::OnCommand(WORD code) {
   if (code != STN_CLICKED || Syncing()) return;
   StaticText& text = Model();
-  DispatchUserEvent([&text] { text.Click(); });
+  DispatchUserEvent(text, [&text] { text.Click(); });
 }
 
 LabelPeer::LabelPeer(PeerContext& context, Label& label) : WidgetPeer(context, label) { Create(); }
@@ -62,7 +62,7 @@ void EditPeerBase::OnCommand(WORD code) {
   const std::wstring text = WindowText(Window());
   NoteShownText(text);
   Edit& edit = Model();
-  DispatchUserEvent([&edit, &text] { edit.SetText(text); });
+  DispatchUserEvent(edit, [&edit, &text] { edit.SetText(text); });
 }
 
 bool EditPeerBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -71,7 +71,7 @@ bool EditPeerBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
   Edit& edit = Model();
   const auto typed = static_cast<wchar_t>(wParam);
   wchar_t key = 0;  // a handler that fails takes the key with it
-  DispatchUserEvent([&] { key = edit.KeyPress(typed); });
+  DispatchUserEvent(edit, [&] { key = edit.KeyPress(typed); });
   result = key ? DefSubclassProc(window, WM_CHAR, key, lParam) : 0;
   return true;
 }
@@ -109,7 +109,7 @@ void SpinEditPeer::PlaceArrows() {
 
 void SpinEditPeer::Step(int steps) {
   SpinEdit& spin = spin_;
-  DispatchUserEvent([&spin, steps] { spin.SetValue(spin.Value() + steps * spin.Increment); });
+  DispatchUserEvent(spin, [&spin, steps] { spin.SetValue(spin.Value() + steps * spin.Increment); });
 }
 
 LRESULT SpinEditPeer::OnNotify(const NMHDR& header) {

@@ -41,21 +41,53 @@ std::wstring ProgramName() {
 
 }  // namespace
 
-Win32Platform::Win32Platform(HINSTANCE module) : context_(std::make_unique<PeerContext>(module)) {}
+Win32Platform::Win32Platform(HINSTANCE module)
+    : module_(module), classes_(std::make_unique<WindowClasses>(module)) {}
 
-Win32Platform::~Win32Platform() = default;
+Win32Platform::~Win32Platform() {
+  // The contexts' windows go before the classes they are made of.
+  contexts_.clear();
+}
+
+PeerContext& Win32Platform::ThisThreadsContext() {
+  std::lock_guard<std::mutex> lock(contextsMutex_);
+  std::unique_ptr<PeerContext>& context = contexts_[GetCurrentThreadId()];
+  if (!context) context = std::make_unique<PeerContext>(module_);
+  return *context;
+}
+
+void Win32Platform::ThreadEnding() noexcept {
+  std::unique_ptr<PeerContext> ending;
+  {
+    std::lock_guard<std::mutex> lock(contextsMutex_);
+    auto it = contexts_.find(GetCurrentThreadId());
+    if (it == contexts_.end()) return;
+    ending = std::move(it->second);
+    contexts_.erase(it);
+  }
+}
+
+void Win32Platform::Post(Form& form) {
+  if (const HWND window = WindowOf(form)) PostMessageW(window, kPostedMessage, 0, 0);
+}
 
 std::unique_ptr<Peer> Win32Platform::CreatePeer(Component& component) {
   return MakePeer<Form, FormPeer, Timer, TimerPeer, SpinEdit, SpinEditPeer, Edit, EditPeer, Memo, MemoPeer,
                   ComboBox, ComboBoxPeer, TrackBar, TrackBarPeer, StaticText, StaticTextPeer, Panel, PanelPeer,
                   WinControl, ContainerPeer, Label, LabelPeer, SpeedButton, SpeedButtonPeer, Gauge, GaugePeer,
-                  Bevel, BevelPeer, GraphicControl, GraphicPeer>(*context_, component);
+                  Bevel, BevelPeer, GraphicControl, GraphicPeer>(ThisThreadsContext(), component);
 }
 
 void Win32Platform::Beep() { MessageBeep(0xFFFFFFFF); }
 
-void Win32Platform::ShowError(const std::wstring& message) {
-  MessageBoxW(GetActiveWindow(), message.c_str(), ProgramName().c_str(), MB_OK | MB_ICONSTOP);
+void Win32Platform::ShowError(Component* source, const std::wstring& message) {
+  // Modal for the host's window that the control sits in, also when the host is in the
+  // background (a free-running tick); without one, for every window of the thread.
+  const Form* form = source ? toolkit::FormOf(*source) : nullptr;
+  const HWND window = form ? WindowOf(*form) : nullptr;
+  HWND owner = window ? GetAncestor(window, GA_ROOT) : nullptr;
+  if (!owner || !IsWindowVisible(owner)) owner = GetActiveWindow();
+  MessageBoxW(owner, message.c_str(), ProgramName().c_str(), MB_OK | MB_ICONSTOP | (owner ? 0 : MB_TASKMODAL));
 }
 
 wchar_t Win32Platform::DecimalSeparator() {

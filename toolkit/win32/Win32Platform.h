@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "toolkit/Control.h"
@@ -13,25 +15,38 @@
 namespace toolkit::win32 {
 
 class PeerContext;
+class WindowClasses;
 
 class Win32Platform : public toolkit::Platform {
  public:
   // Registers the window classes in `module`; throws std::system_error when it cannot.
   explicit Win32Platform(HINSTANCE module);
-  // Unregisters them: every component realized on this platform must be gone by then.
+  // Unregisters them: every component realized on this platform must be gone by then. A thread's
+  // windows can only be destroyed by that thread, so threads that realized components should
+  // have ended, or let go of them through ThreadEnding.
   ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
+  // The peer belongs to the calling thread: its windows and timers live there.
   std::unique_ptr<Peer> CreatePeer(Component& component) override;
+  void Post(Form& form) override;
   void Beep() override;
-  // Modal, owned by the thread's active window, titled with the host program's name.
-  void ShowError(const std::wstring& message) override;
+  // Titled with the host program's name.
+  void ShowError(Component* source, const std::wstring& message) override;
   wchar_t DecimalSeparator() override;
   std::uint64_t Milliseconds() override;
 
+  // The calling thread ends: its utility window goes with it.
+  void ThreadEnding() noexcept;
+
  private:
-  std::unique_ptr<PeerContext> context_;
+  PeerContext& ThisThreadsContext();
+
+  HINSTANCE module_;
+  std::unique_ptr<WindowClasses> classes_;
+  std::mutex contextsMutex_;  // threads realize components at once; peers keep their context
+  std::map<DWORD, std::unique_ptr<PeerContext>> contexts_;
 };
 
 // The window that mirrors `control`, or null when it has none (not realized, or windowless).

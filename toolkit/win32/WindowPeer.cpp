@@ -381,7 +381,7 @@ bool WindowPeer::ShowContextMenu(HWND window, LPARAM where) {
   const MenuPopup popup(*form->ContextMenu);
   MenuItem* chosen = popup.Track(window, at);
   // The menu's loop ran timers and whatever else came; the form may be gone with its items.
-  if (chosen && !formAlive.expired()) DispatchUserEvent([chosen] { chosen->Click(); });
+  if (chosen && !formAlive.expired()) DispatchUserEvent(*chosen, [chosen] { chosen->Click(); });
   return true;
 }
 
