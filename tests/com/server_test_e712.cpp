@@ -149,7 +149,9 @@ TEST_F(E712, TheModeSubmenuOffersRadioItemsAndSendsTheChosenByte) {
     const auto shown = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
     const HMENU modes = GetSubMenu(shown, GetMenuItemCount(shown) - 1);
     for (UINT i = 0; i < 4; ++i) {
-      MENUITEMINFOW info{sizeof info, MIIM_FTYPE | MIIM_STATE};
+      MENUITEMINFOW info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_FTYPE | MIIM_STATE;
       GetMenuItemInfoW(modes, i, TRUE, &info);
       states.push_back(info.fType == MFT_RADIOCHECK ? info.fState : 0xFFFF);
     }
