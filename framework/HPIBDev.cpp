@@ -9,6 +9,10 @@ namespace framework {
 using hpib::HPIBCheck;
 using hpib::HPIBSelectCode;
 
+std::string RawCommand(const std::wstring& text) {
+  return hpib::ToBusBytes(text.substr(0, THPIBDevice::kCommandLength));
+}
+
 THPIBDevice::THPIBDevice()
     : PopupMenu(Make<toolkit::PopupMenu>(L"PopupMenu")),
       InternalTriggerItem(Make<toolkit::MenuItem>(L"InternalTriggerItem", L"Internal Trigger")),
@@ -67,7 +71,7 @@ std::wstring THPIBDevice::Get_Text() {
 
 void THPIBDevice::Set_Text(const std::wstring& value) {
   if (IsOffline()) return;
-  std::string command = hpib::ToBusBytes(value.substr(0, kCommandLength));
+  std::string command = RawCommand(value);
   if (command.size() == 3 && command[0] == '$') {
     // "$" and two hexadecimal digits name one command byte.
     const char byte = static_cast<char>(toolkit::StrToInt(hpib::FromBusBytes(command)) & 0xFF);

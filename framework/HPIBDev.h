@@ -18,6 +18,9 @@
 
 namespace framework {
 
+// What a Text write hands to the bus: the host's text as bus bytes, cut to its first 250.
+std::string RawCommand(const std::wstring& text);
+
 class THPIBDevice : public toolkit::Form {
  public:
   THPIBDevice();

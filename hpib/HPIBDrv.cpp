@@ -31,7 +31,7 @@ std::uint16_t HPIBCall(const char* procName, std::uint16_t first, std::uint16_t 
   std::uint32_t address = s.library->GetProcAddress16(procName);
   if (address == 0) {
     std::wstring name(procName, procName + std::char_traits<char>::length(procName));
-    throw toolkit::Exception(toolkit::FormatStr(kMissingEntryMessage.text, name));
+    throw toolkit::Exception(toolkit::FormatStr(MessageText(kMissingEntryMessage), name));
   }
   return s.library->Call16(address, first, second);
 }
@@ -169,7 +169,7 @@ std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint
 void HPIBCheck(std::uint32_t code) {
   if (code == 0) return;
   HPIBClose();
-  throw EHardwareError(toolkit::FormatStr(kCriticalErrorMessage.text, ResultCodeText(code)));
+  throw EHardwareError(toolkit::FormatStr(MessageText(kCriticalErrorMessage), ResultCodeText(code)));
 }
 
 bool HPIBIsOpen() { return State().cardOpen; }

@@ -21,8 +21,23 @@ const HPIBMessage kResultMessages[13] = {
 const HPIBMessage kMissingEntryMessage = {65302, L"Unable to obtain function <%s>!"};
 const HPIBMessage kCriticalErrorMessage = {65303, L"Critical HPIB driver error:\n%s"};
 
-const wchar_t* ResultCodeText(std::uint32_t code) {
-  if (code >= 1 && code <= 13) return kResultMessages[code - 1].text;
+namespace {
+MessageLoader& Loader() {
+  static MessageLoader loader;
+  return loader;
+}
+}  // namespace
+
+void SetMessageLoader(MessageLoader loader) { Loader() = std::move(loader); }
+
+std::wstring MessageText(const HPIBMessage& message) {
+  if (Loader())
+    if (std::optional<std::wstring> loaded = Loader()(message.stringId)) return *loaded;
+  return message.text;
+}
+
+std::wstring ResultCodeText(std::uint32_t code) {
+  if (code >= 1 && code <= 13) return MessageText(kResultMessages[code - 1]);
   return L"?????";
 }
 

@@ -2,6 +2,9 @@
 // The driver layer's texts, with the identifiers under which the library's string table
 // carries them too.
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 
 namespace hpib {
 
@@ -15,7 +18,14 @@ extern const HPIBMessage kResultMessages[13];
 extern const HPIBMessage kMissingEntryMessage;   // "Unable to obtain function <%s>!"
 extern const HPIBMessage kCriticalErrorMessage;  // "Critical HPIB driver error:\n%s"
 
+// Where the texts are read from: a loader answers the text under an identifier, or nothing, and
+// then the built-in text stands. The Windows build reads the library's string table, so that a
+// translated resource takes effect; none is set by default.
+using MessageLoader = std::function<std::optional<std::wstring>(int stringId)>;
+void SetMessageLoader(MessageLoader loader);
+std::wstring MessageText(const HPIBMessage& message);
+
 // The text for a driver result code; "?????" for codes outside 1 to 13.
-const wchar_t* ResultCodeText(std::uint32_t code);
+std::wstring ResultCodeText(std::uint32_t code);
 
 }  // namespace hpib

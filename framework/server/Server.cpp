@@ -8,6 +8,8 @@
 #include "framework/server/Module.h"
 #include "framework/server/Registration.h"
 #include "hpib/HPIBDrv.h"
+#include "hpib/HPIBMessages.h"
+#include "hpib/win32/StringTableMessages.h"
 #include "hpib/win32/ThunkDriver.h"
 #include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
@@ -21,6 +23,7 @@ void Unload() noexcept {
   DestroyFactories();
   ReleaseTypeLibrary();
   hpib::HPIBUnload();
+  hpib::SetMessageLoader(nullptr);
   toolkit::SetCurrentPlatform(nullptr);
   g_platform.reset();
 }
@@ -34,6 +37,7 @@ bool Load(HINSTANCE instance) noexcept {
     SetModuleInstance(instance);
     g_platform = std::make_unique<toolkit::win32::Win32Platform>(instance);
     toolkit::SetCurrentPlatform(g_platform.get());
+    hpib::win32::ReadMessagesFrom(instance);
     hpib::HPIBLoad(hpib::win32::LoadThunkDriver(instance));
     CreateFactories();
     return true;
@@ -48,8 +52,11 @@ bool Load(HINSTANCE instance) noexcept {
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
-      DisableThreadLibraryCalls(instance);
       return Load(instance) ? TRUE : FALSE;
+    case DLL_THREAD_DETACH:
+      // The thread's utility window and timers go with it; only it can destroy them.
+      if (g_platform) g_platform->ThreadEnding();
+      return TRUE;
     case DLL_PROCESS_DETACH:
       Unload();
       return TRUE;

@@ -681,6 +681,63 @@ TEST_F(Control, InPlaceActivationFollowsTheContainerProtocol) {
   EXPECT_EQ((std::vector<DISPID>{1, 2}), sink.events);
 }
 
+TEST_F(Control, EveryShowingVerbShowsTheFormAgainAfterTheHideVerb) {
+  HostWindow host;
+  Site site(host.get(), RECT{10, 20, 210, 117});
+  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  Ref<IOleInPlaceObject> inPlace = As<IOleInPlaceObject>(IID_IOleInPlaceObject);
+  ASSERT_HR(S_OK, object->SetClientSite(&site));
+  RECT rect{10, 20, 210, 117};
+  ASSERT_HR(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host.get(), &rect));
+  HWND form = nullptr;
+  ASSERT_HR(S_OK, inPlace->GetWindow(&form));
+  for (LONG verb : {OLEIVERB_SHOW, OLEIVERB_UIACTIVATE, OLEIVERB_INPLACEACTIVATE}) {
+    ASSERT_HR(S_OK, object->DoVerb(OLEIVERB_HIDE, nullptr, &site, 0, host.get(), &rect));
+    EXPECT_FALSE(IsWindowVisible(form));
+    ASSERT_HR(S_OK, object->DoVerb(verb, nullptr, &site, 0, host.get(), &rect));
+    EXPECT_TRUE(IsWindowVisible(form)) << "verb " << verb;
+    EXPECT_EQ(host.get(), GetParent(form));
+  }
+  EXPECT_HR(S_OK, object->Close(OLECLOSE_NOSAVE));
+  EXPECT_HR(S_OK, object->SetClientSite(nullptr));
+}
+
+// A free-running tick fails while another window of the host is active: the error box must
+// still keep the user out of the host's window that the control sits in.
+TEST_F(Control, TheErrorBoxOfATickIsModalForTheHostsWindowAlsoInTheBackground) {
+  HostWindow host;
+  Site site(host.get(), RECT{10, 20, 210, 117});
+  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  ASSERT_HR(S_OK, object->SetClientSite(&site));
+  RECT rect{10, 20, 210, 117};
+  ASSERT_HR(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host.get(), &rect));
+  HostWindow other;
+  SetActiveWindow(other.get());
+
+  DialogWatch dialogs;
+  std::vector<bool> hostEnabledUnderBox;
+  dialogs.onDialog = [&](HWND) { hostEnabledUnderBox.push_back(IsWindowEnabled(host.get()) != FALSE); };
+  EventSink sink(DIID_IQXDeviceEvents);
+  sink.onEvent = [&](DISPID dispid) {
+    if (dispid == 3) {
+      EXPECT_HR(S_OK, device_->put_Port(2147483000));  // the re-trigger overflows
+    }
+  };
+  ASSERT_NO_FATAL_FAILURE(ConnectEvents(sink));
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+  ASSERT_TRUE(PumpUntil([&] { return !dialogs.texts.empty(); }, 3000)) << "no error box";
+  EXPECT_EQ(std::vector<std::wstring>{L"Integer overflow"}, dialogs.texts);
+  EXPECT_EQ(std::vector<bool>{false}, hostEnabledUnderBox) << "the host's window stayed usable under the box";
+  EXPECT_TRUE(IsWindowEnabled(host.get())) << "and usable again after it";
+
+  sink.onEvent = nullptr;
+  EXPECT_HR(S_OK, object->Close(OLECLOSE_NOSAVE));
+  EXPECT_HR(S_OK, object->SetClientSite(nullptr));
+  object.reset();
+  device_.reset();  // it fires OnDestroy into this test's sink
+}
+
 TEST_F(Control, ActivationWithoutASiteFailsAndUnknownVerbsAreRefused) {
   Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
   RECT rect{0, 0, 100, 50};

@@ -60,6 +60,7 @@ class Cycle : public RegisteredServer {
 // characters 3 to 11 of the reply.
 std::wstring ShownReading(const std::wstring& reply) { return L"R     kOm=" + reply.substr(2, 9); }
 
+
 std::vector<std::wstring> TerminalLines() {
   return DebugTerminalLines().value_or(std::vector<std::wstring>{L"<no debug terminal>"});
 }
@@ -169,6 +170,26 @@ TEST_F(Cycle, AFailedTriggerInATickShowsTheErrorAndEndsFreeRunning) {
   ASSERT_HR(S_OK, device_->put_Port(7));
   ASSERT_HR(S_OK, device_->Trigger());
   EXPECT_TRUE(PumpUntil([&] { return sink.events.size() >= 3; }, 3000)) << "the next trigger resumes free-running";
+}
+
+// VBA's "Set Meter = Nothing" or .NET's ReleaseComObject inside the handler: the tick must end
+// there, and the control go once it has.
+TEST_F(Cycle, AHostReleasingTheControlInsideOnDataEndsTheTickThere) {
+  EventSink& sink = sink_;
+  sink.onEvent = [&](DISPID dispid) {
+    if (dispid != 3) return;
+    point_.reset();
+    device_.reset();
+  };
+  Connect(&sink);
+  ASSERT_HR(S_OK, device_->put_Port(7));
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+  ASSERT_TRUE(PumpUntil([&] { return sink.events.size() >= 2; }, 3000)) << sink.events.size() << " events";
+  PumpFor(3 * kIntervalMs);
+  EXPECT_EQ((std::vector<DISPID>{3, 2}), sink.events) << "OnData, then OnDestroy after the tick, and nothing more";
+  const std::vector<std::wstring> lines = TerminalLines();
+  EXPECT_EQ(kReadPrefix, lines.back().substr(0, kReadPrefix.size())) << "no trigger after the release";
+  EXPECT_EQ(1u, sink.refs) << "the control let go of the sink";
 }
 
 // A sink that only the control holds, and that disconnects itself in its OnData handler.

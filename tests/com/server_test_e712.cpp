@@ -129,13 +129,39 @@ TEST_F(E712, AFailingSecondRequestKeepsTheFirstValueFiresNothingAndEndsFreeRunni
   EXPECT_EQ(VARIANT_TRUE, internalTrigger) << "the check mark stays";
 }
 
+// While it lives, runs `act` once on each context menu that this thread shows, from a thread
+// timer, which the menu's modal loop serves.
+class MenuWatch {
+ public:
+  explicit MenuWatch(std::function<void(HWND)> act) : act_(std::move(act)) { current_ = this; }
+  MenuWatch(const MenuWatch&) = delete;
+  MenuWatch& operator=(const MenuWatch&) = delete;
+  ~MenuWatch() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), Visit, 0); }
+  static BOOL CALLBACK Visit(HWND window, LPARAM) {
+    if (!current_ || window == current_->last_ || !IsWindowVisible(window) || ClassOf(window) != L"#32768") return TRUE;
+    current_->last_ = window;
+    current_->act_(window);
+    return TRUE;
+  }
+  inline static MenuWatch* current_ = nullptr;
+  const std::function<void(HWND)> act_;
+  const UINT_PTR timer_ = SetTimer(nullptr, 0, 20, Tick);
+  HWND last_ = nullptr;
+};
+
 TEST_F(E712, TheModeSubmenuOffersRadioItemsAndSendsTheChosenByte) {
   Ref<IOleWindow> window;
   ASSERT_HR(S_OK, device_.As(IID_IOleWindow, window));
   HWND form = nullptr;
   ASSERT_HR(S_OK, window->GetWindow(&form));
   auto popUp = [form](std::function<void(HWND)> act) {
-    WindowWatch menus(L"#32768", std::move(act));
+    MenuWatch menus(std::move(act));
     SendMessageW(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form), MAKELPARAM(20, 20));
   };
   // Down past the five base items to "Mode", into the submenu at "L+D", down to "C+D".

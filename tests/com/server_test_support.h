@@ -28,11 +28,9 @@
 namespace server_test {
 
 using window_support::ClassOf;
-using window_support::DialogWatch;
 using window_support::PumpFor;
 using window_support::PumpUntil;
 using window_support::TextOf;
-using window_support::WindowWatch;
 
 // The server under test, as given on the command line.
 inline std::wstring& ServerPath() {
@@ -255,6 +253,37 @@ inline std::optional<std::vector<std::wstring>> DebugTerminalLines() {
   if (!edit) return std::nullopt;
   return SplitLines(TextOf(edit));
 }
+
+// While it lives, closes every dialog box of this thread (an error box among them) and
+// remembers the text of each: a box would otherwise hold the test in its modal loop.
+class DialogWatch {
+ public:
+  DialogWatch() : timer_(SetTimer(nullptr, 0, 50, Tick)) { current_ = this; }
+  DialogWatch(const DialogWatch&) = delete;
+  DialogWatch& operator=(const DialogWatch&) = delete;
+  ~DialogWatch() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  std::vector<std::wstring> texts;
+  // Sees each box before it is closed.
+  std::function<void(HWND)> onDialog;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
+  }
+  static BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
+    if (ClassOf(window) != L"#32770" || !current_) return TRUE;
+    HWND text = GetDlgItem(window, 0xFFFF);  // the message of a message box
+    current_->texts.push_back(text ? TextOf(text) : L"<no text>");
+    if (current_->onDialog) current_->onDialog(window);
+    SendMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+  }
+  static inline DialogWatch* current_ = nullptr;
+  UINT_PTR timer_;
+};
 
 // The module's export, or null.
 template <class F>

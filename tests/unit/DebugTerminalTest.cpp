@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "LayerFixtures.h"
 #include "hpib/SimulatedInstruments.h"
 
@@ -137,6 +139,29 @@ TEST_F(DebugTerminalTest, FiftyLinesAreNotYetTooMany) {
   DebugLog(L"fifty-first");
   EXPECT_EQ(Lines().size(), 51u);
   EXPECT_EQ(Lines().back(), L"fifty-first");
+}
+
+TEST_F(DebugTerminalTest, EachOperationIsOneLineWithControlCharactersShownAsPictures) {
+  const std::string sent("F2E\0\r\nD\x7F", 8);
+  HPIBOutput(707, sent.data(), static_cast<std::uint16_t>(sent.size()));
+  HPIBOutput(707, "D0E", 3);
+  const std::wstring shown = L"F2E\x2400\x240D\x240A" L"D\x2421";
+  EXPECT_EQ(Lines(), (LineList{L"Write to 707: " + shown + std::wstring(59 - 8, L' '),
+                               L"Write to 707: D0E" + std::wstring(56, L' ')}));
+}
+
+TEST_F(DebugTerminalTest, LinesFromOtherThreadsNeverWaitAndKeepTheirOrder) {
+  DebugLog(L"first");
+  std::thread([] {
+    DebugLog(L"second");
+    DebugLog(L"third");
+  }).join();
+  EXPECT_EQ(Lines(), (LineList{L"first"})) << "left for the terminal's thread";
+  DebugLog(L"fourth");
+  EXPECT_EQ(Lines(), (LineList{L"first", L"second", L"third", L"fourth"}));
+  std::thread([] { DebugLog(L"fifth"); }).join();
+  platform.RunPosted();
+  EXPECT_EQ(Lines().back(), L"fifth");
 }
 
 TEST_F(DebugTerminalTest, UnloadDestroysTheTerminal) {

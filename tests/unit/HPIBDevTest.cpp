@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "LayerFixtures.h"
 
 namespace {
@@ -126,6 +128,8 @@ TEST_F(HPIBDevTest, DollarFormWithoutHexDigitsFailsAndSendsNothing) {
 }
 
 TEST_F(HPIBDevTest, TextWriteSendsAtMost250CharactersAndMapsWideCharactersToQuestionMarks) {
+  EXPECT_EQ(framework::RawCommand(std::wstring(300, L'a')), std::string(250, 'a'));
+  EXPECT_EQ(framework::RawCommand(std::wstring(250, L'a')), std::string(250, 'a'));
   device->Set_Port(3);
   OpenCard();
   device->Set_Text(std::wstring(300, L'a'));
@@ -134,6 +138,8 @@ TEST_F(HPIBDevTest, TextWriteSendsAtMost250CharactersAndMapsWideCharactersToQues
   EXPECT_EQ(driver.sent, std::string(249, 'a'));
   device->Set_Text(L"\x0413\x00E9");
   EXPECT_EQ(driver.sent, "?\xE9");
+  device->Set_Text(std::wstring(L"F2E\0D0E", 7));
+  EXPECT_EQ(driver.sent, std::string("F2E\0D0E", 7)) << "a NUL goes to the instrument as it is";
 }
 
 TEST_F(HPIBDevTest, TextWhileInactiveStillOpensTheCardButTouchesNothingElse) {
@@ -357,6 +363,65 @@ TEST_F(HPIBDevTest, OnDataHandlerCanTriggerAgainInsideTheTick) {
   TakeCalls();
   platform.Advance(1000);
   EXPECT_EQ(TakeCalls(), (Calls{"TriggerHPIB(707,1)", "TriggerHPIB(707,1)"})) << "the host's and the tick's";
+}
+
+// Owns a control as the server does: by reference, destroying it when the host lets go and no
+// step of it is running, else when the last step ends.
+class Host final : public toolkit::FormKeeper {
+ public:
+  explicit Host(toolkit::FormPtr<THPIBDevice> form) : form_(std::move(form)) { form_->SetKeeper(this); }
+  THPIBDevice& Form() { return *form_; }
+  bool Destroyed() const { return !form_; }
+  void LetGo() {
+    if (holds_ == 0) return form_.reset();
+    form_->MarkClosed();
+    closed_ = true;
+  }
+  void Retain() noexcept override { ++holds_; }
+  void Relinquish() noexcept override {
+    if (--holds_ == 0 && closed_) form_.reset();
+  }
+
+ private:
+  toolkit::FormPtr<THPIBDevice> form_;
+  int holds_ = 0;
+  bool closed_ = false;
+};
+
+TEST_F(HPIBDevTest, AHostLettingGoInsideAnEventEndsTheStepThereAndFreesTheControlAfterIt) {
+  struct Case {
+    int event;
+    std::function<void(Host&, toolkit::HeadlessPlatform&)> raise;
+  };
+  const Case cases[] = {
+      {framework::kOnData, [](Host& host, toolkit::HeadlessPlatform& p) {
+         host.Form().Set_Port(7);
+         host.Form().Set_InternalTrigger(true);
+         p.Advance(1000);
+       }},
+      {framework::kOnCreate, [](Host& host, toolkit::HeadlessPlatform&) {
+         // The server shows the form from inside one of its calls, which holds the control.
+         toolkit::FormHold hold(host.Form());
+         host.Form().Show();
+       }},
+  };
+  for (const Case& c : cases) {
+    device.reset();
+    Host host(toolkit::CreateForm<THPIBDevice>());
+    host.Form().InitializeForm();
+    host.Form().SetEventSink(sink);
+    sink->fired.clear();
+    sink->onFire = [&](int dispid) {
+      if (dispid == c.event) host.LetGo();
+    };
+    c.raise(host, platform);
+    platform.Advance(5000);
+    EXPECT_TRUE(host.Destroyed()) << c.event;
+    EXPECT_EQ(sink->fired, (std::vector<int>{c.event, framework::kOnDestroy})) << "no further event";
+    const Calls calls = TakeCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "TriggerHPIB(707,1)"), c.event == framework::kOnData)
+        << "no trigger after the host let go";
+  }
 }
 
 TEST_F(HPIBDevTest, LoadAndSaveConfigChangeNothing) {

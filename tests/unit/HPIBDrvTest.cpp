@@ -1,4 +1,5 @@
 // The driver layer with a driver: exact call sequences, range checks and error texts.
+#include "hpib/DriverPath.h"
 #include "hpib/HPIBDrv.h"
 
 #include <gtest/gtest.h>
@@ -231,6 +232,22 @@ TEST_F(HPIBDrvTest, DriverModeHasNoTerminal) {
   EXPECT_FALSE(HPIBDebugMode());
   EXPECT_EQ(DebugTerminal(), nullptr);
   DebugLog(L"nowhere");
+  EXPECT_EQ(platform.realizedComponents, 0) << "no window of any kind";
+}
+
+TEST(DriverPathTest, TheDriverComesFromTheLibrarysFolderOrNowhere) {
+  const struct {
+    const char* library;
+    const char* driver;
+  } cases[] = {
+      {"C:\\Lab\\Apparata.ocx", "C:\\Lab\\HPIB_THK.DLL"},
+      {"C:\\Apparata.ocx", "C:\\HPIB_THK.DLL"},
+      {"\\\\server\\share\\Apparata.ocx", "\\\\server\\share\\HPIB_THK.DLL"},
+      {"Apparata.ocx", ""},  // the loader would search for a bare name
+      {"C:Apparata.ocx", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DriverPathBeside(c.library, "HPIB_THK.DLL"), c.driver) << c.library;
 }
 
 }  // namespace

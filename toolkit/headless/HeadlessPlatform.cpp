@@ -32,6 +32,7 @@ HeadlessPlatform::HeadlessPlatform() : previous_(SetCurrentPlatform(this)) {}
 HeadlessPlatform::~HeadlessPlatform() { SetCurrentPlatform(previous_); }
 
 std::unique_ptr<Peer> HeadlessPlatform::CreatePeer(Component& component) {
+  ++realizedComponents;
   if (auto* timer = dynamic_cast<Timer*>(&component)) return std::make_unique<TimerPeer>(*this, *timer);
   return nullptr;
 }

@@ -32,6 +32,7 @@ class HeadlessPlatform : public Platform {
   bool Scheduled(const Timer& timer) const;
   std::uint64_t NextTick(const Timer& timer) const;
 
+  int realizedComponents = 0;
   int beeps = 0;
   std::vector<std::wstring> errors;
   wchar_t decimalSeparator = L'.';
