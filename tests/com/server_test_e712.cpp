@@ -129,8 +129,8 @@ TEST_F(E712, AFailingSecondRequestKeepsTheFirstValueFiresNothingAndEndsFreeRunni
   EXPECT_EQ(VARIANT_TRUE, internalTrigger) << "the check mark stays";
 }
 
-// While it lives, runs `act` once on each context menu that this thread shows, from a thread
-// timer, which the menu's modal loop serves.
+// While it lives, runs `act` once, on the first context menu that this thread shows (not on
+// its submenus), from a thread timer, which the menu's modal loop serves.
 class MenuWatch {
  public:
   explicit MenuWatch(std::function<void(HWND)> act) : act_(std::move(act)) { current_ = this; }
@@ -144,15 +144,15 @@ class MenuWatch {
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), Visit, 0); }
   static BOOL CALLBACK Visit(HWND window, LPARAM) {
-    if (!current_ || window == current_->last_ || !IsWindowVisible(window) || ClassOf(window) != L"#32768") return TRUE;
-    current_->last_ = window;
+    if (!current_ || current_->acted_ || !IsWindowVisible(window) || ClassOf(window) != L"#32768") return TRUE;
+    current_->acted_ = true;
     current_->act_(window);
-    return TRUE;
+    return FALSE;
   }
   inline static MenuWatch* current_ = nullptr;
   const std::function<void(HWND)> act_;
   const UINT_PTR timer_ = SetTimer(nullptr, 0, 20, Tick);
-  HWND last_ = nullptr;
+  bool acted_ = false;
 };
 
 TEST_F(E712, TheModeSubmenuOffersRadioItemsAndSendsTheChosenByte) {
