@@ -14,20 +14,21 @@
 
 namespace {
 
-// Writes the text; false when it failed with a conversion error, in which case nothing was sent.
-bool WriteAsWritten(framework::THPIBDevice& device, const std::wstring& text,
+// Writes the text: it goes out as written, or fails with a conversion error and nothing goes out.
+void WriteAsWritten(framework::THPIBDevice& device, const std::wstring& text,
                     testing_support::RecordingDriver::Log& log) {
   const std::size_t calls = log.calls.size();
   try {
     device.Set_Text(text);
   } catch (const toolkit::EConvertError&) {
-    if (log.calls.size() != calls) std::abort();
-    return false;
+    // The card may have been opened on the way; nothing may have been sent.
+    for (std::size_t i = calls; i < log.calls.size(); ++i)
+      if (log.calls[i].rfind("Output", 0) == 0) std::abort();
+    return;
   }
   const std::string bytes = hpib::ToBusBytes(text.substr(0, 250));
   const bool byteForm = bytes.size() == 3 && bytes[0] == '$';
   if (!byteForm && log.sent != bytes.substr(0, hpib::HPIBMaxMessage)) std::abort();
-  return true;
 }
 
 }  // namespace
