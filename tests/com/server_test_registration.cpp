@@ -33,6 +33,7 @@ struct RegisteredClass {
 };
 const RegisteredClass kClasses[] = {
     {L"{3C053B03-2C71-11D5-B2A4-FE129D63AC66}", L"Apparata.B740X", L"B7-40/5 Device Control", L"1"},
+    {L"{3C053B04-2C71-11D5-B2A4-FE129D63AC66}", L"Apparata.HP4191X", L"HP4191A Device Control", L"2"},
     {L"{3C053B05-2C71-11D5-B2A4-FE129D63AC66}", L"Apparata.E712X", L"E 7-12 Device Control", L"3"},
 };
 
