@@ -45,8 +45,8 @@ std::optional<std::string> VisaDriver::CheckBoard() {
   ViStatus status = Done("viOpenDefaultRM", "", "", 0, vi_.viOpenDefaultRM(&rm));
   if (status < VI_SUCCESS) return BoardFailure("the VISA resource manager", status, StatusText(0, status));
   const std::string resource = InterfaceResource(board_);
-  ViSession interface = 0;
-  status = Done("viOpen", resource, "", rm, vi_.viOpen(rm, resource.c_str(), VI_NULL, VI_NULL, &interface));
+  ViSession session = 0;
+  status = Done("viOpen", resource, "", rm, vi_.viOpen(rm, resource.c_str(), VI_NULL, VI_NULL, &session));
   std::optional<std::string> failure;
   if (status < VI_SUCCESS) failure = BoardFailure(resource, status, StatusText(rm, status));
   Done("viClose", "", "", 0, vi_.viClose(rm));
@@ -94,14 +94,14 @@ std::uint16_t VisaDriver::Close(std::uint16_t, std::uint16_t) {
   return ResultCodeOf(Done("viClose", "", "", 0, vi_.viClose(rm)));
 }
 
-std::uint16_t VisaDriver::SessionFor(std::uint16_t address, Reach reach, bool& interface, Session*& session) {
+std::uint16_t VisaDriver::SessionFor(std::uint16_t address, Reach reach, bool& toInterface, Session*& session) {
   const std::optional<VisaTarget> target = VisaTargetOf(address);
   if (!target) return kResultInvalidAddress;
   if (interface_.handle == 0) return kResultCardNotOpen;
-  interface = target->interface;
-  if ((reach == Reach::Interface && !interface) || (reach == Reach::Instrument && interface))
+  toInterface = target->isInterface;
+  if ((reach == Reach::Interface && !toInterface) || (reach == Reach::Instrument && toInterface))
     return kResultImproperAddressing;
-  if (interface) {
+  if (toInterface) {
     session = &interface_;
     return kResultSuccess;
   }
@@ -128,11 +128,11 @@ std::uint16_t VisaDriver::SetTimeout(Session& session, const std::string& resour
 }
 
 std::uint16_t VisaDriver::Clear(std::uint16_t address, std::uint16_t) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Either, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Either, toInterface, session)) return code;
   const std::string resource = ResourceOf(board_, *VisaTargetOf(address));
-  if (interface) {
+  if (toInterface) {
     // Device Clear to every instrument on the bus, as a universal command.
     static const unsigned char kDeviceClear[] = {0x14};
     ViUInt32 sent = 0;
@@ -143,36 +143,36 @@ std::uint16_t VisaDriver::Clear(std::uint16_t address, std::uint16_t) {
 }
 
 std::uint16_t VisaDriver::Local(std::uint16_t address, std::uint16_t) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Either, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Either, toInterface, session)) return code;
   // The whole bus goes local when REN is released; one instrument by Go To Local.
-  const ViUInt16 mode = interface ? VI_GPIB_REN_DEASSERT : VI_GPIB_REN_ADDRESS_GTL;
+  const ViUInt16 mode = toInterface ? VI_GPIB_REN_DEASSERT : VI_GPIB_REN_ADDRESS_GTL;
   return ResultCodeOf(Done("viGpibControlREN", ResourceOf(board_, *VisaTargetOf(address)),
-                           interface ? "VI_GPIB_REN_DEASSERT" : "VI_GPIB_REN_ADDRESS_GTL", session->handle,
+                           toInterface ? "VI_GPIB_REN_DEASSERT" : "VI_GPIB_REN_ADDRESS_GTL", session->handle,
                            vi_.viGpibControlREN(session->handle, mode)));
 }
 
 std::uint16_t VisaDriver::Trigger(std::uint16_t address, std::uint16_t) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Either, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Either, toInterface, session)) return code;
   return ResultCodeOf(Done("viAssertTrigger", ResourceOf(board_, *VisaTargetOf(address)), "VI_TRIG_PROT_DEFAULT",
                            session->handle, vi_.viAssertTrigger(session->handle, VI_TRIG_PROT_DEFAULT)));
 }
 
 std::uint16_t VisaDriver::Reset(std::uint16_t address, std::uint16_t) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Interface, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Interface, toInterface, session)) return code;
   return ResultCodeOf(
       Done("viGpibSendIFC", InterfaceResource(board_), "", session->handle, vi_.viGpibSendIFC(session->handle)));
 }
 
 std::uint16_t VisaDriver::Timeout(std::uint16_t milliseconds, std::uint16_t address) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Interface, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Interface, toInterface, session)) return code;
   timeout_ = milliseconds;
   if (std::uint16_t code = SetTimeout(interface_, InterfaceResource(board_))) return code;
   for (auto& [primary, instrument] : instruments_)
@@ -181,9 +181,9 @@ std::uint16_t VisaDriver::Timeout(std::uint16_t milliseconds, std::uint16_t addr
 }
 
 std::uint16_t VisaDriver::Enter(std::uint16_t address, std::uint16_t) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Instrument, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Instrument, toInterface, session)) return code;
   std::string reply(kReadLength, '\0');
   ViUInt32 count = 0;
   const ViStatus status =
@@ -218,9 +218,9 @@ std::uint16_t VisaDriver::OutputString(std::uint16_t address, std::uint16_t) { r
 std::uint16_t VisaDriver::OutputBytes(std::uint16_t address, std::uint16_t) { return Write(address, false); }
 
 std::uint16_t VisaDriver::Write(std::uint16_t address, bool end) {
-  bool interface = false;
+  bool toInterface = false;
   Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Instrument, interface, session)) return code;
+  if (std::uint16_t code = SessionFor(address, Reach::Instrument, toInterface, session)) return code;
   const std::string resource = ResourceOf(board_, *VisaTargetOf(address));
   if (session->sendEnd != end) {
     const ViStatus status = Done("viSetAttribute", resource, Attribute("VI_ATTR_SEND_END_EN", end), session->handle,

@@ -63,7 +63,7 @@ class VisaDriver : public BusDriver {
   enum class Reach { Interface, Instrument, Either };
   // The session for `address` (opening an instrument's on first use) into `session`, or the
   // result code that tells why there is none.
-  std::uint16_t SessionFor(std::uint16_t address, Reach reach, bool& interface, Session*& session);
+  std::uint16_t SessionFor(std::uint16_t address, Reach reach, bool& toInterface, Session*& session);
   std::uint16_t Write(std::uint16_t address, bool end);
   std::uint16_t SetTimeout(Session& session, const std::string& resource);
   // Hands the call to the trace and answers its status.

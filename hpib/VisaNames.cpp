@@ -18,7 +18,7 @@ std::string InstrumentResource(unsigned board, unsigned primary) {
 }
 
 std::string ResourceOf(unsigned board, const VisaTarget& target) {
-  return target.interface ? InterfaceResource(board) : InstrumentResource(board, target.primary);
+  return target.isInterface ? InterfaceResource(board) : InstrumentResource(board, target.primary);
 }
 
 }  // namespace hpib

@@ -8,7 +8,7 @@
 namespace hpib {
 
 struct VisaTarget {
-  bool interface = false;
+  bool isInterface = false;
   unsigned primary = 0;  // for an instrument
 };
 
