@@ -4,13 +4,14 @@
 
 namespace hpib::win32 {
 
-std::optional<std::wstring> UserSetting(const wchar_t* name) {
+UserValue UserSetting(const wchar_t* name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Apparata", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return std::nullopt;
-  std::optional<std::wstring> value;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Apparata", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+  UserValue value;
   DWORD type = 0, bytes = 0;
   if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
+    value.present = true;
+    value.type = type;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
       std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
       DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -18,10 +19,8 @@ std::optional<std::wstring> UserSetting(const wchar_t* name) {
         text.resize(size / sizeof(wchar_t));
         // The stored text may or may not end in zeros.
         while (!text.empty() && text.back() == L'\0') text.pop_back();
-        value = text;
+        value.text = text;
       }
-    } else {
-      value = L"(registry type " + std::to_wstring(type) + L")";
     }
   }
   RegCloseKey(key);

@@ -5,8 +5,12 @@
 
 namespace hpib::win32 {
 
-// A string value (REG_SZ or REG_EXPAND_SZ, not expanded); nothing when it is absent. A value of
-// another type reads as a text that names its type, so that it is refused, not ignored.
-std::optional<std::wstring> UserSetting(const wchar_t* name);
+struct UserValue {
+  bool present = false;
+  std::optional<std::wstring> text;  // a string value (REG_SZ or REG_EXPAND_SZ, not expanded)
+  unsigned long type = 0;            // the registry type of a present value
+};
+
+UserValue UserSetting(const wchar_t* name);
 
 }  // namespace hpib::win32

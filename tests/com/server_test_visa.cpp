@@ -68,13 +68,16 @@ std::wstring OwnPath() {
 class UserSettings {
  public:
   UserSettings(const std::wstring& bus, const std::wstring& trace = {}) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-      return;
-    Set(key, L"Bus", bus);
-    if (!trace.empty()) Set(key, L"Trace", trace);
-    RegCloseKey(key);
+    Open([&](HKEY key) {
+      Set(key, L"Bus", bus);
+      if (!trace.empty()) Set(key, L"Trace", trace);
+    });
+  }
+  // A Bus value that is a number, not a text.
+  explicit UserSettings(DWORD bus) {
+    Open([&](HKEY key) {
+      RegSetValueExW(key, L"Bus", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&bus), sizeof bus);
+    });
   }
   UserSettings(const UserSettings&) = delete;
   UserSettings& operator=(const UserSettings&) = delete;
@@ -89,6 +92,14 @@ class UserSettings {
   }
 
  private:
+  static void Open(const std::function<void(HKEY)>& write) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+      return;
+    write(key);
+    RegCloseKey(key);
+  }
   static void Set(HKEY key, const wchar_t* name, const std::wstring& value) {
     RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -225,8 +236,12 @@ TEST(VisaBackEnd, AMissingLibraryMeansDebugModeWithItsReason) {
 
 TEST(VisaBackEnd, ASettingNotUnderstoodMeansDebugModeWithItsReason) {
   InstalledFake fake;
-  UserSettings settings(L"GPIB0");
-  EXPECT_EQ(0, RunScenario("BadSetting"));
+  {
+    UserSettings settings(L"GPIB0");
+    EXPECT_EQ(0, RunScenario("BadSetting"));
+  }
+  UserSettings settings(DWORD{1});
+  EXPECT_EQ(0, RunScenario("BadSettingType"));
 }
 
 // ---- The children: one scenario each, in a process that loaded the library afresh ---------
@@ -326,6 +341,10 @@ TEST_F(VisaScenario, MissingLibrary) {
 
 TEST_F(VisaScenario, BadSetting) {
   ExpectDebugMode(L"Debug mode: Bus setting \"GPIB0\" not understood; VISA or VISA:GPIB<n> expected");
+}
+
+TEST_F(VisaScenario, BadSettingType) {
+  ExpectDebugMode(L"Debug mode: Bus setting of registry type 4 not understood; a text, VISA or VISA:GPIB<n>, expected");
 }
 
 }  // namespace
