@@ -94,32 +94,25 @@ std::uint16_t VisaDriver::Close(std::uint16_t, std::uint16_t) {
   return ResultCodeOf(Done("viClose", "", "", 0, vi_.viClose(rm)));
 }
 
-std::uint16_t VisaDriver::SessionFor(std::uint16_t address, Reach reach, bool& toInterface, Session*& session) {
+VisaDriver::Target VisaDriver::SessionFor(std::uint16_t address, Reach reach) {
   const std::optional<VisaTarget> target = VisaTargetOf(address);
-  if (!target) return kResultInvalidAddress;
-  if (interface_.handle == 0) return kResultCardNotOpen;
-  toInterface = target->isInterface;
-  if ((reach == Reach::Interface && !toInterface) || (reach == Reach::Instrument && toInterface))
-    return kResultImproperAddressing;
-  if (toInterface) {
-    session = &interface_;
-    return kResultSuccess;
-  }
+  if (!target) return Target::Refused(kResultInvalidAddress);
+  if (interface_.handle == 0) return Target::Refused(kResultCardNotOpen);
+  if ((reach == Reach::Interface && !target->isInterface) || (reach == Reach::Instrument && target->isInterface))
+    return Target::Refused(kResultImproperAddressing);
+  const std::string resource = ResourceOf(board_, *target);
+  if (target->isInterface) return {kResultSuccess, &interface_, true, resource};
   auto found = instruments_.find(target->primary);
   if (found == instruments_.end()) {
-    const std::string resource = InstrumentResource(board_, target->primary);
     Session opened;
     const ViStatus status =
         Done("viOpen", resource, "", rm_, vi_.viOpen(rm_, resource.c_str(), VI_NULL, VI_NULL, &opened.handle));
-    if (status < VI_SUCCESS) return ResultCodeOf(status);
+    if (status < VI_SUCCESS) return Target::Refused(ResultCodeOf(status));
     found = instruments_.emplace(target->primary, opened).first;
-    if (timeout_) {
-      const std::uint16_t code = SetTimeout(found->second, resource);
-      if (code != kResultSuccess) return code;
-    }
+    if (timeout_)
+      if (std::uint16_t code = SetTimeout(found->second, resource)) return Target::Refused(code);
   }
-  session = &found->second;
-  return kResultSuccess;
+  return {kResultSuccess, &found->second, false, resource};
 }
 
 std::uint16_t VisaDriver::SetTimeout(Session& session, const std::string& resource) {
@@ -128,69 +121,61 @@ std::uint16_t VisaDriver::SetTimeout(Session& session, const std::string& resour
 }
 
 std::uint16_t VisaDriver::Clear(std::uint16_t address, std::uint16_t) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Either, toInterface, session)) return code;
-  const std::string resource = ResourceOf(board_, *VisaTargetOf(address));
-  if (toInterface) {
+  const Target t = SessionFor(address, Reach::Either);
+  if (t.code) return t.code;
+  const ViSession session = t.session->handle;
+  if (t.isInterface) {
     // Device Clear to every instrument on the bus, as a universal command.
     static const unsigned char kDeviceClear[] = {0x14};
     ViUInt32 sent = 0;
-    return ResultCodeOf(Done("viGpibCommand", resource, BytesDetail("sent", "\x14"), session->handle,
-                             vi_.viGpibCommand(session->handle, kDeviceClear, 1, &sent)));
+    return ResultCodeOf(Done("viGpibCommand", t.resource, BytesDetail("sent", "\x14"), session,
+                             vi_.viGpibCommand(session, kDeviceClear, 1, &sent)));
   }
-  return ResultCodeOf(Done("viClear", resource, "", session->handle, vi_.viClear(session->handle)));
+  return ResultCodeOf(Done("viClear", t.resource, "", session, vi_.viClear(session)));
 }
 
 std::uint16_t VisaDriver::Local(std::uint16_t address, std::uint16_t) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Either, toInterface, session)) return code;
+  const Target t = SessionFor(address, Reach::Either);
+  if (t.code) return t.code;
   // The whole bus goes local when REN is released; one instrument by Go To Local.
-  const ViUInt16 mode = toInterface ? VI_GPIB_REN_DEASSERT : VI_GPIB_REN_ADDRESS_GTL;
-  return ResultCodeOf(Done("viGpibControlREN", ResourceOf(board_, *VisaTargetOf(address)),
-                           toInterface ? "VI_GPIB_REN_DEASSERT" : "VI_GPIB_REN_ADDRESS_GTL", session->handle,
-                           vi_.viGpibControlREN(session->handle, mode)));
+  const ViUInt16 mode = t.isInterface ? VI_GPIB_REN_DEASSERT : VI_GPIB_REN_ADDRESS_GTL;
+  return ResultCodeOf(Done("viGpibControlREN", t.resource,
+                           t.isInterface ? "VI_GPIB_REN_DEASSERT" : "VI_GPIB_REN_ADDRESS_GTL", t.session->handle,
+                           vi_.viGpibControlREN(t.session->handle, mode)));
 }
 
 std::uint16_t VisaDriver::Trigger(std::uint16_t address, std::uint16_t) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Either, toInterface, session)) return code;
-  return ResultCodeOf(Done("viAssertTrigger", ResourceOf(board_, *VisaTargetOf(address)), "VI_TRIG_PROT_DEFAULT",
-                           session->handle, vi_.viAssertTrigger(session->handle, VI_TRIG_PROT_DEFAULT)));
+  const Target t = SessionFor(address, Reach::Either);
+  if (t.code) return t.code;
+  return ResultCodeOf(Done("viAssertTrigger", t.resource, "VI_TRIG_PROT_DEFAULT", t.session->handle,
+                           vi_.viAssertTrigger(t.session->handle, VI_TRIG_PROT_DEFAULT)));
 }
 
 std::uint16_t VisaDriver::Reset(std::uint16_t address, std::uint16_t) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Interface, toInterface, session)) return code;
-  return ResultCodeOf(
-      Done("viGpibSendIFC", InterfaceResource(board_), "", session->handle, vi_.viGpibSendIFC(session->handle)));
+  const Target t = SessionFor(address, Reach::Interface);
+  if (t.code) return t.code;
+  return ResultCodeOf(Done("viGpibSendIFC", t.resource, "", t.session->handle, vi_.viGpibSendIFC(t.session->handle)));
 }
 
 std::uint16_t VisaDriver::Timeout(std::uint16_t milliseconds, std::uint16_t address) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Interface, toInterface, session)) return code;
+  const Target t = SessionFor(address, Reach::Interface);
+  if (t.code) return t.code;
   timeout_ = milliseconds;
-  if (std::uint16_t code = SetTimeout(interface_, InterfaceResource(board_))) return code;
+  if (std::uint16_t code = SetTimeout(interface_, t.resource)) return code;
   for (auto& [primary, instrument] : instruments_)
     if (std::uint16_t code = SetTimeout(instrument, InstrumentResource(board_, primary))) return code;
   return kResultSuccess;
 }
 
 std::uint16_t VisaDriver::Enter(std::uint16_t address, std::uint16_t) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Instrument, toInterface, session)) return code;
+  const Target t = SessionFor(address, Reach::Instrument);
+  if (t.code) return t.code;
   std::string reply(kReadLength, '\0');
   ViUInt32 count = 0;
   const ViStatus status =
-      vi_.viRead(session->handle, reinterpret_cast<unsigned char*>(reply.data()), kReadLength, &count);
+      vi_.viRead(t.session->handle, reinterpret_cast<unsigned char*>(reply.data()), kReadLength, &count);
   reply.resize(std::min(count, kReadLength));
-  Done("viRead", ResourceOf(board_, *VisaTargetOf(address)), BytesDetail("received", reply), session->handle,
-       status);
+  Done("viRead", t.resource, BytesDetail("received", reply), t.session->handle, status);
   if (status < VI_SUCCESS) return ResultCodeOf(status);
   in_ = std::move(reply);
   return kResultSuccess;
@@ -218,19 +203,18 @@ std::uint16_t VisaDriver::OutputString(std::uint16_t address, std::uint16_t) { r
 std::uint16_t VisaDriver::OutputBytes(std::uint16_t address, std::uint16_t) { return Write(address, false); }
 
 std::uint16_t VisaDriver::Write(std::uint16_t address, bool end) {
-  bool toInterface = false;
-  Session* session = nullptr;
-  if (std::uint16_t code = SessionFor(address, Reach::Instrument, toInterface, session)) return code;
-  const std::string resource = ResourceOf(board_, *VisaTargetOf(address));
-  if (session->sendEnd != end) {
-    const ViStatus status = Done("viSetAttribute", resource, Attribute("VI_ATTR_SEND_END_EN", end), session->handle,
-                                 vi_.viSetAttribute(session->handle, VI_ATTR_SEND_END_EN, end));
+  const Target t = SessionFor(address, Reach::Instrument);
+  if (t.code) return t.code;
+  Session& session = *t.session;
+  if (session.sendEnd != end) {
+    const ViStatus status = Done("viSetAttribute", t.resource, Attribute("VI_ATTR_SEND_END_EN", end), session.handle,
+                                 vi_.viSetAttribute(session.handle, VI_ATTR_SEND_END_EN, end));
     if (status < VI_SUCCESS) return ResultCodeOf(status);
-    session->sendEnd = end;
+    session.sendEnd = end;
   }
   ViUInt32 written = 0;
-  return ResultCodeOf(Done("viWrite", resource, BytesDetail("sent", out_), session->handle,
-                           vi_.viWrite(session->handle, reinterpret_cast<const unsigned char*>(out_.data()),
+  return ResultCodeOf(Done("viWrite", t.resource, BytesDetail("sent", out_), session.handle,
+                           vi_.viWrite(session.handle, reinterpret_cast<const unsigned char*>(out_.data()),
                                        static_cast<ViUInt32>(out_.size()), &written)));
 }
 

@@ -61,9 +61,19 @@ class VisaDriver : public BusDriver {
 
   // Which sessions an entry point can address; any other address is improper.
   enum class Reach { Interface, Instrument, Either };
-  // The session for `address` (opening an instrument's on first use) into `session`, or the
-  // result code that tells why there is none.
-  std::uint16_t SessionFor(std::uint16_t address, Reach reach, bool& toInterface, Session*& session);
+  struct Target {
+    std::uint16_t code = 0;  // not 0: why there is no session
+    Session* session = nullptr;
+    bool isInterface = false;
+    std::string resource;
+    static Target Refused(std::uint16_t code) {
+      Target target;
+      target.code = code;
+      return target;
+    }
+  };
+  // The session for `address`, an instrument's opened on its first use.
+  Target SessionFor(std::uint16_t address, Reach reach);
   std::uint16_t Write(std::uint16_t address, bool end);
   std::uint16_t SetTimeout(Session& session, const std::string& resource);
   // Hands the call to the trace and answers its status.
