@@ -18,6 +18,7 @@ constexpr Color clWhite = 0xFFFFFF;
 constexpr Color clBtnFace = 0x8000000F;
 constexpr Color clWindow = 0x80000005;
 constexpr Color clWindowText = 0x80000008;
+constexpr Color clHighlight = 0x8000000D;
 
 constexpr int kDefaultCharset = 1;    // the system's DEFAULT_CHARSET
 constexpr int kCyrillicCharset = 204;  // RUSSIAN_CHARSET: Windows-1251 fonts

@@ -35,7 +35,9 @@ void MenuItem::Add(MenuItem& item) {
 }
 
 void MenuItem::Click() {
-  if (enabled_ && OnClick) OnClick();
+  if (!enabled_) return;
+  if (AutoCheck) SetChecked(!checked_);
+  if (OnClick) OnClick();
 }
 
 PopupMenu::PopupMenu(Component* owner, std::wstring name)

@@ -24,6 +24,8 @@ class MenuItem : public Component {
   void SetEnabled(bool enabled);
   bool RadioItem = false;
   int GroupIndex = 0;
+  // A click toggles the check mark before OnClick runs (checking a radio item clears its group).
+  bool AutoCheck = false;
 
   // The submenu: items placed under this one, in order.
   const std::vector<MenuItem*>& Items() const { return items_; }
@@ -31,7 +33,7 @@ class MenuItem : public Component {
   void Add(MenuItem& item);
 
   std::function<void()> OnClick;
-  // Runs OnClick, only while the item is enabled. Nothing toggles the check mark by itself.
+  // Runs OnClick, only while the item is enabled. Only AutoCheck toggles the check mark.
   void Click();
 
  private:

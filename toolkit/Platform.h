@@ -10,6 +10,7 @@
 
 namespace toolkit {
 
+class Bitmap;
 class Form;
 
 class Platform {
@@ -29,6 +30,8 @@ class Platform {
   virtual wchar_t DecimalSeparator() = 0;
   // Milliseconds since some fixed start.
   virtual std::uint64_t Milliseconds() = 0;
+  // A copy of the library's own bitmap resource `name`, or none when the library has no such bitmap.
+  virtual std::unique_ptr<Bitmap> LoadBitmapResource(const std::wstring& name) = 0;
 };
 
 // The platform of this process. Set once by whoever starts the toolkit (the server at load, a

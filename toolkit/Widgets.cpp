@@ -33,6 +33,11 @@ Edit::Edit(Component* owner, std::wstring name) : WinControl(owner, std::move(na
   SetColor(clWindow);
 }
 
+int Edit::KeyDown(int key) {
+  if (OnKeyDown) OnKeyDown(key);
+  return key;
+}
+
 wchar_t Edit::KeyPress(wchar_t key) {
   if (OnKeyPress) OnKeyPress(key);
   return key;
@@ -139,6 +144,12 @@ void SpeedButton::SetDown(bool down) {
   }
 }
 
+void SpeedButton::SetGlyph(const std::wstring& name) {
+  if (name == glyph_) return;
+  glyph_ = name;
+  Changed();
+}
+
 void SpeedButton::Click() {
   if (!Enabled()) return;
   if (GroupIndex != 0) {
@@ -155,9 +166,17 @@ void Gauge::SetLimits(int minValue, int maxValue) {
   Changed();
 }
 
+void Gauge::SetForeColor(Color color) { Update(foreColor_, color); }
+
 void Gauge::SetProgress(int progress) {
   progress = std::clamp(progress, min_, max_);
   Update(progress_, progress);
+}
+
+void GraphicControl::Paint(Canvas&) {
+  // A copy: the handler may replace itself.
+  const std::function<void()> paint = OnPaint;
+  if (paint) paint();
 }
 
 }  // namespace toolkit

@@ -65,14 +65,18 @@ class Label : public Control {
 };
 
 // A one-line edit. The caption is its text; OnChange runs on every change of it, typed or set
-// from code. OnKeyPress sees each typed character first and may replace it (0 swallows it).
+// from code. OnKeyDown sees each key pressed (its virtual key code: 13 is Enter) and may
+// replace it (0 swallows it); OnKeyPress then sees each typed character and may replace it.
 class Edit : public WinControl {
  public:
   explicit Edit(Component* owner, std::wstring name = {});
   const std::wstring& Text() const { return Caption(); }
   void SetText(const std::wstring& text) { SetCaption(text); }
   std::function<void()> OnChange;
+  std::function<void(int& key)> OnKeyDown;
   std::function<void(wchar_t& key)> OnKeyPress;
+  // The user pressed the key with virtual key code `key`; returns the key the edit takes, 0 for none.
+  int KeyDown(int key);
   // The user typed `key`; returns the character the edit takes, 0 for none.
   wchar_t KeyPress(wchar_t key);
 
@@ -161,25 +165,35 @@ class TrackBar : public WinControl {
 };
 
 // A flat button. Buttons with the same non-zero GroupIndex on the same parent form a group in
-// which at most one is down; with AllowAllUp false exactly one stays down.
+// which at most one is down; with AllowAllUp false exactly one stays down. A down button looks
+// pushed in.
 class SpeedButton : public Control {
  public:
   using Control::Control;
   int GroupIndex = 0;
   bool AllowAllUp = false;
+  // The name of the library's bitmap that the button shows instead of its caption: two images
+  // side by side, the first for the enabled button, the second for the disabled one. The lower
+  // left pixel's colour is transparent. Empty for none.
+  const std::wstring& Glyph() const { return glyph_; }
+  void SetGlyph(const std::wstring& name);
   bool Down() const { return down_; }
   // Puts the button down or up without a click; the rest of its group follows.
   void SetDown(bool down);
   void Click() override;
 
  private:
+  std::wstring glyph_;
   bool down_ = false;
 };
 
-// A progress gauge whose Progress stays within MinValue..MaxValue.
+// A progress gauge whose Progress stays within MinValue..MaxValue: a bar in ForeColor on the
+// control's colour, without text.
 class Gauge : public Control {
  public:
   using Control::Control;
+  Color ForeColor() const { return foreColor_; }
+  void SetForeColor(Color color);
   int MinValue() const { return min_; }
   int MaxValue() const { return max_; }
   int Progress() const { return progress_; }
@@ -188,15 +202,24 @@ class Gauge : public Control {
 
  private:
   int min_ = 0, max_ = 100, progress_ = 0;
+  Color foreColor_ = clHighlight;
 };
 
-// A control without a window of its own that paints itself on its parent.
+class Canvas;
+
+// A control without a window of its own that paints itself on its parent. Its peer paints it
+// at once after every change (Invalidate included), and whenever the system asks.
 class GraphicControl : public Control {
  public:
   using Control::Control;
   std::function<void()> OnPaint;
   // Asks the peer to paint the control again.
   void Invalidate() { Changed(); }
+  // Paints the control's area, which starts at (0, 0) on the canvas; the default runs OnPaint.
+  virtual void Paint(Canvas& canvas);
+  // The mouse came onto the control, or left it.
+  virtual void MouseEnter() {}
+  virtual void MouseLeave() {}
 };
 
 // A group of controls made once and placed on forms.

@@ -4,6 +4,7 @@
 #include "framework/server/Module.h"
 #include "framework/server/ResourceIds.h"
 #include "instruments/B740.h"
+#include "instruments/HP4191.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 
@@ -59,6 +60,8 @@ com_ptr<ITypeInfo> DefaultInterface(ITypeInfo& coclass, const ClassEntry& entry)
 // Factories are made at load, and classes registered, in table order: B740X, HP4191X, E712X.
 const ClassEntry kClasses[] = {
     {&CLSID_B740X, L"B740X", &MakeForm<instruments::TB740Device>, IDB_TOOLBOX_B740X, kRequestedMiscStatus,
+     L"Apartment"},
+    {&CLSID_HP4191X, L"HP4191X", &MakeForm<instruments::THP4191Device>, IDB_TOOLBOX_HP4191X, kRequestedMiscStatus,
      L"Apartment"},
 };
 const std::size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);

@@ -37,6 +37,7 @@ namespace {
 using namespace toolkit;
 using win32::WindowOf;
 using window_support::ClassOf;
+using window_support::Picture;
 using window_support::PumpFor;
 using window_support::PumpUntil;
 using window_support::TextOf;
@@ -71,41 +72,6 @@ LOGFONTW FontOf(HWND window) {
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendMessageW(window, message, wParam, lParam);
 }
-
-// A window's client area painted into a 32-bit bitmap through WM_PRINTCLIENT.
-class Picture {
- public:
-  explicit Picture(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    width = client.right;
-    height = client.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    win32::unique_hbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
-    {
-      win32::SelectedObject selected(dc.get(), bitmap.get());
-      Send(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
-      GdiFlush();
-    }
-    const auto* data = static_cast<const std::uint32_t*>(bits);
-    pixels.assign(data, data + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  }
-  // As a COLORREF.
-  COLORREF At(int x, int y) const {
-    const std::uint32_t p = pixels.at(static_cast<std::size_t>(y * width + x));
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;
-};
 
 // ---------------------------------------------------------------------------------------------
 // Modal loops of this thread, watched from a second one

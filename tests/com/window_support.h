@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace window_support {
 
@@ -43,5 +45,49 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 inline void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
+
+// A window's client area as its own painting draws it (through WM_PRINTCLIENT), or as the
+// window's device context holds it now, in a 32-bit bitmap.
+class Picture {
+ public:
+  enum class Source { Painting, Screen };
+  explicit Picture(HWND window, Source source = Source::Painting) {
+    RECT client;
+    GetClientRect(window, &client);
+    width = client.right;
+    height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    if (source == Source::Painting) {
+      SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    } else {
+      HDC screen = GetDC(window);
+      BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      ReleaseDC(window, screen);
+    }
+    GdiFlush();
+    const auto* data = static_cast<const std::uint32_t*>(bits);
+    pixels.assign(data, data + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  // As a COLORREF.
+  COLORREF At(int x, int y) const {
+    const std::uint32_t p = pixels.at(static_cast<std::size_t>(y * width + x));
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+};
 
 }  // namespace window_support

@@ -171,6 +171,14 @@ TEST_F(ToolkitTest, EditReportsEveryTextChangeAndFiltersKeys) {
   };
   EXPECT_EQ(edit.KeyPress(L'x'), 0);
   EXPECT_EQ(edit.KeyPress(L'7'), L'7');
+  std::vector<int> down;
+  edit.OnKeyDown = [&](int& key) {
+    down.push_back(key);
+    if (key == 13) key = 0;
+  };
+  EXPECT_EQ(edit.KeyDown(13), 0);
+  EXPECT_EQ(edit.KeyDown(37), 37);
+  EXPECT_EQ(down, (std::vector<int>{13, 37}));
 }
 
 TEST_F(ToolkitTest, SpinEditAndGaugeClamp) {

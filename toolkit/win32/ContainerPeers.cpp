@@ -1,6 +1,7 @@
 #include "toolkit/win32/ContainerPeers.h"
 
 #include "toolkit/Platform.h"
+#include "toolkit/win32/Drawing.h"
 
 namespace toolkit::win32 {
 namespace {
@@ -91,15 +92,37 @@ bool BevelPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
 
 GraphicPeer::GraphicPeer(PeerContext& context, GraphicControl& control) : WidgetPeer(context, control) { Create(); }
 
-void GraphicPeer::SyncWidget() { InvalidateRect(Window(), nullptr, TRUE); }
+void GraphicPeer::SyncWidget() {
+  InvalidateRect(Window(), nullptr, TRUE);
+  UpdateWindow(Window());
+}
 
 bool GraphicPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (!mouseInside_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};
+        mouseInside_ = TrackMouseEvent(&track) != FALSE;
+        GraphicControl& control = Model();
+        DispatchUserEvent(control, [&control] { control.MouseEnter(); });
+      }
+      return false;
+    case WM_MOUSELEAVE: {
+      mouseInside_ = false;
+      GraphicControl& control = Model();
+      DispatchUserEvent(control, [&control] { control.MouseLeave(); });
+      result = 0;
+      return true;
+    }
+    default:
+      break;
+  }
   return HandlePaint(Window(), message, wParam, result, [this](HDC dc) {
     const RECT r = ClientOf(Window());
     FillRect(dc, &r, Context().BrushFor(Model().GetColor()));
-    // A copy: the handler may replace itself.
-    const std::function<void()> paint = Model().OnPaint;
-    if (paint) DispatchUserEvent(Model(), paint);
+    DcCanvas canvas(dc, POINT{0, 0});
+    GraphicControl& control = Model();
+    DispatchUserEvent(control, [&control, &canvas] { control.Paint(canvas); });
   });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Windows of our own classes that paint themselves: panels and frames holding controls, bevels,
-// and graphic controls painted by their OnPaint.
+// and graphic controls painted by their Paint.
 #include "toolkit/Widgets.h"
 #include "toolkit/win32/WindowPeer.h"
 
@@ -42,7 +42,8 @@ class BevelPeer final : public WidgetPeer<Bevel> {
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
-// A graphic control: its colour, then whatever its OnPaint draws.
+// A graphic control: its colour, then what its Paint draws; painted again at once after every
+// change of the model. The mouse's coming and going reach the model.
 class GraphicPeer final : public WidgetPeer<GraphicControl> {
  public:
   GraphicPeer(PeerContext& context, GraphicControl& control);
@@ -52,6 +53,9 @@ class GraphicPeer final : public WidgetPeer<GraphicControl> {
   DWORD Style() const override { return WS_CHILD; }
   void SyncWidget() override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  bool mouseInside_ = false;
 };
 
 }  // namespace toolkit::win32

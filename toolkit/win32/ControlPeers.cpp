@@ -1,5 +1,7 @@
 #include "toolkit/win32/ControlPeers.h"
 
+#include <uxtheme.h>
+
 #include "toolkit/Platform.h"
 
 namespace toolkit::win32 {
@@ -63,8 +65,40 @@ SpeedButtonPeer::SpeedButtonPeer(PeerContext& context, SpeedButton& button) : Wi
   Create();
 }
 
+DWORD SpeedButtonPeer::Style() const {
+  return WS_CHILD | (Model().Glyph().empty() ? BS_CHECKBOX | BS_PUSHLIKE : BS_OWNERDRAW);
+}
+
+void SpeedButtonPeer::SyncText() { ShowText(Model().Glyph().empty() ? Model().Caption() : std::wstring()); }
+
 void SpeedButtonPeer::SyncWidget() {
-  SendMessageW(Window(), BM_SETCHECK, Model().Down() ? BST_CHECKED : BST_UNCHECKED, 0);
+  const SpeedButton& button = Model();
+  if (button.Glyph() != glyphName_) {
+    glyphName_ = button.Glyph();
+    glyph_ = glyphName_.empty() ? nullptr : DibBitmap::Load(Context().Module(), glyphName_);
+  }
+  if (glyphName_.empty())
+    SendMessageW(Window(), BM_SETCHECK, button.Down() ? BST_CHECKED : BST_UNCHECKED, 0);
+  else
+    InvalidateRect(Window(), nullptr, TRUE);
+}
+
+bool SpeedButtonPeer::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  const bool pushed = Model().Down() || (item.itemState & ODS_SELECTED);
+  RECT face = item.rcItem;
+  DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  if (!glyph_) return true;
+  // Two images side by side: enabled, disabled.
+  const int width = glyph_->Width() / 2, height = glyph_->Height();
+  const int image = Model().Enabled() ? 0 : 1;
+  const int shift = pushed ? 1 : 0;
+  const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - width) / 2 + shift;
+  const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2 + shift;
+  const Color transparent = glyph_->Pixel(0, height - 1);
+  unique_memory_dc source(CreateCompatibleDC(item.hDC));
+  SelectedObject selected(source.get(), glyph_->Handle());
+  TransparentBlt(item.hDC, x, y, width, height, source.get(), image * width, 0, width, height, ToColorRef(transparent));
+  return true;
 }
 
 void SpeedButtonPeer::OnCommand(WORD code) {
@@ -75,8 +109,13 @@ void SpeedButtonPeer::OnCommand(WORD code) {
 
 GaugePeer::GaugePeer(PeerContext& context, Gauge& gauge) : WidgetPeer(context, gauge) { Create(); }
 
+// A class list that names no theme class turns the visual style off for this window.
+void GaugePeer::WindowCreated() { SetWindowTheme(Window(), L" ", L" "); }
+
 void GaugePeer::SyncWidget() {
   const Gauge& gauge = Model();
+  SendMessageW(Window(), PBM_SETBARCOLOR, 0, static_cast<LPARAM>(ToColorRef(gauge.ForeColor())));
+  SendMessageW(Window(), PBM_SETBKCOLOR, 0, static_cast<LPARAM>(ToColorRef(gauge.GetColor())));
   SendMessageW(Window(), PBM_SETRANGE32, static_cast<WPARAM>(gauge.MinValue()), gauge.MaxValue());
   SendMessageW(Window(), PBM_SETPOS, static_cast<WPARAM>(gauge.Progress()), 0);
 }

@@ -3,10 +3,12 @@
 // track bars, speed buttons and gauges.
 #include "toolkit/win32/SystemHeaders.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "toolkit/Widgets.h"
+#include "toolkit/win32/Drawing.h"
 #include "toolkit/win32/WindowPeer.h"
 
 namespace toolkit::win32 {
@@ -42,27 +44,38 @@ class TrackBarPeer final : public WidgetPeer<TrackBar> {
   void SyncWidget() override;
 };
 
-// A speed button: a push-like check box that looks down while the model's button is down.
+// A speed button: a push-like check box that looks down while the model's button is down; with
+// a glyph, an owner-drawn button showing the glyph's image for its enabled state.
 class SpeedButtonPeer final : public WidgetPeer<SpeedButton> {
  public:
   SpeedButtonPeer(PeerContext& context, SpeedButton& button);
   // BN_CLICKED: the button is clicked in the model, which decides what is down.
   void OnCommand(WORD code) override;
+  bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
  protected:
   const wchar_t* ClassName() const override { return WC_BUTTONW; }
   // Not an automatic check box: only the model puts it down.
-  DWORD Style() const override { return WS_CHILD | BS_CHECKBOX | BS_PUSHLIKE; }
+  DWORD Style() const override;
+  DWORD CreationOnlyStyle() const override { return BS_TYPEMASK; }
+  void SyncText() override;
   void SyncWidget() override;
+
+ private:
+  std::wstring glyphName_;
+  std::unique_ptr<DibBitmap> glyph_;
 };
 
+// A progress bar in the model's colours: unthemed, since a visual style paints its own colours.
 class GaugePeer final : public WidgetPeer<Gauge> {
  public:
   GaugePeer(PeerContext& context, Gauge& gauge);
 
  protected:
   const wchar_t* ClassName() const override { return PROGRESS_CLASSW; }
-  DWORD Style() const override { return WS_CHILD; }
+  // One continuous bar, not blocks.
+  DWORD Style() const override { return WS_CHILD | PBS_SMOOTH; }
+  void WindowCreated() override;
   void SyncWidget() override;
 };
 

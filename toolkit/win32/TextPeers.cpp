@@ -65,8 +65,24 @@ void EditPeerBase::OnCommand(WORD code) {
   DispatchUserEvent(edit, [&edit, &text] { edit.SetText(text); });
 }
 
+int EditPeerBase::ModelKeyDown(WPARAM key) {
+  Edit& edit = Model();
+  int taken = 0;  // a handler that fails takes the key with it
+  DispatchUserEvent(edit, [&] { taken = edit.KeyDown(static_cast<int>(key)); });
+  return taken;
+}
+
+LRESULT EditPeerBase::PassKeyDown(int key, LPARAM lParam) {
+  return key ? DefSubclassProc(Window(), WM_KEYDOWN, static_cast<WPARAM>(key), lParam) : 0;
+}
+
 bool EditPeerBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (message != WM_CHAR || Syncing()) return false;
+  if (Syncing()) return false;
+  if (message == WM_KEYDOWN) {
+    result = PassKeyDown(ModelKeyDown(wParam), lParam);
+    return true;
+  }
+  if (message != WM_CHAR) return false;
   const HWND window = Window();
   Edit& edit = Model();
   const auto typed = static_cast<wchar_t>(wParam);
@@ -119,12 +135,15 @@ LRESULT SpinEditPeer::OnNotify(const NMHDR& header) {
 }
 
 bool SpinEditPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN) && !Syncing()) {
-    Step(wParam == VK_UP ? 1 : -1);
+  if (message != WM_KEYDOWN || Syncing()) return EditPeerBase::HandleMessage(message, wParam, lParam, result);
+  const int key = ModelKeyDown(wParam);
+  if (key == VK_UP || key == VK_DOWN) {
+    Step(key == VK_UP ? 1 : -1);
     result = 0;
-    return true;
+  } else {
+    result = PassKeyDown(key, lParam);
   }
-  return EditPeerBase::HandleMessage(message, wParam, lParam, result);
+  return true;
 }
 
 MemoPeer::MemoPeer(PeerContext& context, Memo& memo) : WidgetPeer(context, memo) { Create(); }

@@ -44,8 +44,13 @@ class EditPeerBase : public WidgetPeer<Edit> {
   DWORD Style() const override { return WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL; }
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   void SyncText() override { ShowText(Model().Text()); }
-  // WM_CHAR: each typed character passes the model's KeyPress first.
+  // WM_KEYDOWN and WM_CHAR: each key passes the model's KeyDown, each typed character its
+  // KeyPress, before the edit takes it.
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // What the model's KeyDown makes of the key: 0 when it swallowed it.
+  int ModelKeyDown(WPARAM key);
+  // Lets the edit handle the key the model left, or swallows it.
+  LRESULT PassKeyDown(int key, LPARAM lParam);
 };
 
 class EditPeer final : public EditPeerBase {

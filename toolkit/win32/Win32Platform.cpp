@@ -5,6 +5,7 @@
 #include "toolkit/Widgets.h"
 #include "toolkit/win32/ContainerPeers.h"
 #include "toolkit/win32/ControlPeers.h"
+#include "toolkit/win32/Drawing.h"
 #include "toolkit/win32/FormPeer.h"
 #include "toolkit/win32/PeerContext.h"
 #include "toolkit/win32/TextPeers.h"
@@ -96,6 +97,10 @@ wchar_t Win32Platform::DecimalSeparator() {
 }
 
 std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
+
+std::unique_ptr<Bitmap> Win32Platform::LoadBitmapResource(const std::wstring& name) {
+  return DibBitmap::Load(module_, name);
+}
 
 HWND WindowOf(const toolkit::Control& control) {
   const WindowPeer* peer = PeerOf(control);

@@ -36,6 +36,8 @@ class Win32Platform : public toolkit::Platform {
   void ShowError(Component* source, const std::wstring& message) override;
   wchar_t DecimalSeparator() override;
   std::uint64_t Milliseconds() override;
+  // From the resources of the module the platform was made for.
+  std::unique_ptr<Bitmap> LoadBitmapResource(const std::wstring& name) override;
 
   // The calling thread ends: its utility window goes with it.
   void ThreadEnding() noexcept;

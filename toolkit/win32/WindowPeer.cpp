@@ -351,6 +351,15 @@ bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
       }
       return false;
     }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      WindowPeer* child = item ? WindowPeer::FromWindow(item->hwndItem) : nullptr;
+      if (child && child->OnDrawItem(*item)) {
+        result = TRUE;
+        return true;
+      }
+      return false;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:

@@ -4,7 +4,7 @@
 // input that the window reports becomes model calls through toolkit::DispatchUserEvent.
 //
 // Notifications that a child window sends its parent (WM_COMMAND, WM_HSCROLL, WM_NOTIFY,
-// WM_CTLCOLOR*) are handed back to the child's own peer, so each peer handles its own input
+// WM_DRAWITEM, WM_CTLCOLOR*) are handed back to the child's own peer, so each peer handles its own input
 // and paints its own colours whatever window it sits in.
 #include "toolkit/win32/SystemHeaders.h"
 
@@ -39,6 +39,8 @@ class WindowPeer : public Peer {
   virtual void OnCommand(WORD /*code*/) {}
   virtual void OnScroll(WORD /*code*/) {}
   virtual LRESULT OnNotify(const NMHDR& /*header*/) { return 0; }
+  // WM_DRAWITEM: an owner-drawn window paints itself; false when it does not.
+  virtual bool OnDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
   // WM_CTLCOLOR*: sets up the device context in the model's colours.
   virtual HBRUSH OnControlColor(HDC dc);
 

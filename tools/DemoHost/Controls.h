@@ -9,10 +9,12 @@ struct DemoControl {
   std::int32_t port;     // where the simulated instrument answers in debug mode
   const wchar_t* setup;  // a command written to Text first, so that the panel shows the function the
                          // simulated instrument reads; null for none
+  int width, height;     // the control's panel
 };
 
 constexpr DemoControl kControls[] = {
-    {L"Apparata.B740X", 7, L"F2E"},  // R: resistance
+    {L"Apparata.B740X", 7, L"F2E", 200, 97},  // R: resistance
+    {L"Apparata.HP4191X", 17, nullptr, 208, 227},
 };
 
 }  // namespace demo

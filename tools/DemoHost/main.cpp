@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 #include <optional>
@@ -33,8 +34,6 @@ using tools::WriteLine;
 
 namespace {
 
-constexpr int kPanelWidth = 200;
-constexpr int kPanelHeight = 97;
 constexpr int kMargin = 12;
 constexpr int kCaptionHeight = 16;
 constexpr int kCaptionGap = 4;
@@ -118,7 +117,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 // Null on failure, with the reason in GetLastError.
-HWND CreateMainWindow(std::size_t panels) {
+HWND CreateMainWindow() {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = MainWindowProc;
@@ -128,9 +127,13 @@ HWND CreateMainWindow(std::size_t panels) {
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&windowClass)) return nullptr;
 
-  const int count = static_cast<int>(panels);
-  RECT frame{0, 0, count * kPanelWidth + (count + 1) * kMargin,
-             kMargin + kCaptionHeight + kCaptionGap + kPanelHeight + kMargin};
+  // The panels side by side, top-aligned.
+  int width = kMargin, height = 0;
+  for (const demo::DemoControl& entry : demo::kControls) {
+    width += entry.width + kMargin;
+    height = std::max(height, entry.height);
+  }
+  RECT frame{0, 0, width, kMargin + kCaptionHeight + kCaptionGap + height + kMargin};
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   return CreateWindowExW(0, kWindowClass, L"Apparata demo", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -173,13 +176,12 @@ struct Panel {
   std::unique_ptr<tools::EventConnection> connection;
 };
 
-HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int index, const demo::DemoControl& entry,
+HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int left, const demo::DemoControl& entry,
                      ULONGLONG startTick, Panel& panel) {
-  const int left = kMargin + index * (kPanelWidth + kMargin);
   const int top = kMargin + kCaptionHeight + kCaptionGap;
   // The container creates the control from the window text, in place.
-  const HWND site = CreateWindowExW(0, L"AtlAxWin", entry.progId, WS_CHILD | WS_VISIBLE, left, top, kPanelWidth,
-                                    kPanelHeight, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  const HWND site = CreateWindowExW(0, L"AtlAxWin", entry.progId, WS_CHILD | WS_VISIBLE, left, top, entry.width,
+                                    entry.height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!site) return HRESULT_FROM_WIN32(GetLastError());
   com_ptr<IUnknown> control;
   RETURN_IF_FAILED(atl.getControl(site, control.put()));
@@ -188,7 +190,7 @@ HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int index, const demo
 
   const std::wstring caption = Describe(control.get(), entry.progId) + L", Port " + std::to_wstring(entry.port);
   const HWND label = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, left, kMargin,
-                                     kPanelWidth, kCaptionHeight, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                     entry.width, kCaptionHeight, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (label) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
 
   const std::wstring progId = entry.progId;
@@ -216,7 +218,7 @@ int Run(const Options& options) {
     Fail(L"cannot load the ATL control container (atl.dll): " + DescribeResult(hr));
     return 1;
   }
-  unique_hwnd window(CreateMainWindow(std::size(demo::kControls)));
+  unique_hwnd window(CreateMainWindow());
   if (!window) {
     Fail(L"cannot create the window: " + DescribeResult(HRESULT_FROM_WIN32(GetLastError())));
     return 1;
@@ -224,14 +226,15 @@ int Run(const Options& options) {
 
   const ULONGLONG startTick = GetTickCount64();
   std::vector<Panel> panels(std::size(demo::kControls));
+  int left = kMargin;
   for (std::size_t i = 0; i < panels.size(); ++i) {
     const demo::DemoControl& entry = demo::kControls[i];
-    if (const HRESULT hr = PlaceControl(atl, window.get(), static_cast<int>(i), entry, startTick, panels[i]);
-        FAILED(hr)) {
+    if (const HRESULT hr = PlaceControl(atl, window.get(), left, entry, startTick, panels[i]); FAILED(hr)) {
       Fail(std::wstring(L"cannot place ") + entry.progId + L" (is Apparata.ocx registered?): " + DescribeResult(hr));
       return 1;
     }
     WriteLine(Stream::Out, panels[i].name + L" on Port " + std::to_wstring(entry.port) + L", running free");
+    left += entry.width + kMargin;
   }
   ShowWindow(window.get(), SW_SHOWNORMAL);
   UpdateWindow(window.get());
