@@ -33,6 +33,9 @@ const std::vector<ControlRow>& Controls() {
       {L"Apparata.B740X", 7, L"R     kOm=+11350E-4",
        {"viOpen(GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_TMO_VALUE,3000)",
         "viAssertTrigger(GPIB0::7::INSTR,0)", "viRead(GPIB0::7::INSTR,1024)"}},
+      {L"Apparata.HP4191X", 17, L"R  Ohm=+1.2305E+01\r\nX  Ohm=+5.4320E-01\r\nF MHz=1.000000",
+       {"viOpen(GPIB0::17::INSTR)", "viSetAttribute(GPIB0::17::INSTR,VI_ATTR_TMO_VALUE,3000)",
+        "viAssertTrigger(GPIB0::17::INSTR,0)", "viRead(GPIB0::17::INSTR,1024)"}},
   };
   return rows;
 }
