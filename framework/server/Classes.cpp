@@ -4,6 +4,7 @@
 #include "framework/server/Module.h"
 #include "framework/server/ResourceIds.h"
 #include "instruments/B740.h"
+#include "instruments/E712.h"
 #include "instruments/HP4191.h"
 #include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
@@ -62,6 +63,8 @@ const ClassEntry kClasses[] = {
     {&CLSID_B740X, L"B740X", &MakeForm<instruments::TB740Device>, IDB_TOOLBOX_B740X, kRequestedMiscStatus,
      L"Apartment"},
     {&CLSID_HP4191X, L"HP4191X", &MakeForm<instruments::THP4191Device>, IDB_TOOLBOX_HP4191X, kRequestedMiscStatus,
+     L"Apartment"},
+    {&CLSID_E712X, L"E712X", &MakeForm<instruments::TE712Device>, IDB_TOOLBOX_E712X, kRequestedMiscStatus,
      L"Apartment"},
 };
 const std::size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);

@@ -14,9 +14,7 @@ namespace {
 
 using namespace server_test;
 
-const std::wstring kClsid = L"{3C053B03-2C71-11D5-B2A4-FE129D63AC66}";
 const std::wstring kLibid = L"{3C053B00-2C71-11D5-B2A4-FE129D63AC66}";
-const std::wstring kClassKey = L"CLSID\\" + kClsid;
 const std::wstring kLibraryKey = L"TypeLib\\" + kLibid + L"\\1.0";
 #ifdef _WIN64
 const std::wstring kLibraryFileKey = kLibraryKey + L"\\409\\win64";
@@ -26,29 +24,47 @@ const std::wstring kLibraryFileKey = kLibraryKey + L"\\409\\win32";
 const wchar_t kTerminalCaption[] = L"HPIB driver debug terminal";
 const LPCWSTR kBitmapType = MAKEINTRESOURCEW(2);  // RT_BITMAP, whatever the character set
 
+// The classes the server registers, in its order.
+struct RegisteredClass {
+  const wchar_t* clsid;
+  const wchar_t* progId;
+  const wchar_t* description;
+  const wchar_t* bitmap;
+};
+const RegisteredClass kClasses[] = {
+    {L"{3C053B03-2C71-11D5-B2A4-FE129D63AC66}", L"Apparata.B740X", L"B7-40/5 Device Control", L"1"},
+    {L"{3C053B04-2C71-11D5-B2A4-FE129D63AC66}", L"Apparata.HP4191X", L"HP4191A Device Control", L"2"},
+    {L"{3C053B05-2C71-11D5-B2A4-FE129D63AC66}", L"Apparata.E712X", L"E 7-12 Device Control", L"3"},
+};
+
 using ExpectedKeys = std::vector<std::pair<std::wstring, KeyContents>>;
 
-// Every key that registration writes for B740X, in writing order, with exactly its values
+// Every key that registration writes, class by class in writing order, with exactly its values
 // and subkeys. `inprocPath` is what InprocServer32 names: the short form of a path with blanks.
 ExpectedKeys ClassKeys(const std::wstring& path, const std::wstring& inprocPath) {
-  return {
-      {kClassKey,
-       StringKey({{L"", L"B7-40/5 Device Control"}},
-                 {L"Control", L"InprocServer32", L"MiscStatus", L"ProgID", L"ToolboxBitmap32", L"TypeLib", L"Verb",
-                  L"Version"})},
-      {kClassKey + L"\\InprocServer32", StringKey({{L"", inprocPath}, {L"ThreadingModel", L"Apartment"}})},
-      {L"Apparata.B740X", StringKey({{L"", L"B7-40/5 Device Control"}}, {L"Clsid"})},
-      {L"Apparata.B740X\\Clsid", StringKey({{L"", kClsid}})},
-      {kClassKey + L"\\ProgID", StringKey({{L"", L"Apparata.B740X"}})},
-      {kClassKey + L"\\Version", StringKey({{L"", L"1.0"}})},
-      {kClassKey + L"\\TypeLib", StringKey({{L"", kLibid}})},
-      {kClassKey + L"\\MiscStatus", StringKey({{L"", L"0"}}, {L"1"})},
-      {kClassKey + L"\\MiscStatus\\1", StringKey({{L"", L"205201"}})},
-      {kClassKey + L"\\ToolboxBitmap32", StringKey({{L"", path + L",1"}})},
-      {kClassKey + L"\\Control", StringKey({{L"", L""}})},
-      {kClassKey + L"\\Verb", StringKey({{L"", L""}}, {L"0"})},
-      {kClassKey + L"\\Verb\\0", StringKey({{L"", L"Properties,0,2"}})},
-  };
+  ExpectedKeys keys;
+  for (const RegisteredClass& c : kClasses) {
+    const std::wstring classKey = std::wstring(L"CLSID\\") + c.clsid, progId = c.progId;
+    const ExpectedKeys classKeys = {
+        {classKey,
+         StringKey({{L"", c.description}}, {L"Control", L"InprocServer32", L"MiscStatus", L"ProgID",
+                                            L"ToolboxBitmap32", L"TypeLib", L"Verb", L"Version"})},
+        {classKey + L"\\InprocServer32", StringKey({{L"", inprocPath}, {L"ThreadingModel", L"Apartment"}})},
+        {progId, StringKey({{L"", c.description}}, {L"Clsid"})},
+        {progId + L"\\Clsid", StringKey({{L"", c.clsid}})},
+        {classKey + L"\\ProgID", StringKey({{L"", progId}})},
+        {classKey + L"\\Version", StringKey({{L"", L"1.0"}})},
+        {classKey + L"\\TypeLib", StringKey({{L"", kLibid}})},
+        {classKey + L"\\MiscStatus", StringKey({{L"", L"0"}}, {L"1"})},
+        {classKey + L"\\MiscStatus\\1", StringKey({{L"", L"205201"}})},
+        {classKey + L"\\ToolboxBitmap32", StringKey({{L"", path + L"," + c.bitmap}})},
+        {classKey + L"\\Control", StringKey({{L"", L""}})},
+        {classKey + L"\\Verb", StringKey({{L"", L""}}, {L"0"})},
+        {classKey + L"\\Verb\\0", StringKey({{L"", L"Properties,0,2"}})},
+    };
+    keys.insert(keys.end(), classKeys.begin(), classKeys.end());
+  }
+  return keys;
 }
 
 // The type library's own entries that the server's registration decides: its file, and the

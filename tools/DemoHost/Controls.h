@@ -14,6 +14,7 @@ struct DemoControl {
 
 constexpr DemoControl kControls[] = {
     {L"Apparata.B740X", 7, L"F2E", 200, 97},  // R: resistance
+    {L"Apparata.E712X", 3, nullptr, 200, 97},
     {L"Apparata.HP4191X", 17, nullptr, 208, 227},
 };
 

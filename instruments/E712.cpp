@@ -1,0 +1,108 @@
+#include "instruments/E712.h"
+
+#include "instruments/E712Protocol.h"
+#include "instruments/Panels.h"
+
+namespace instruments {
+
+using toolkit::MenuItem;
+
+TE712Device::TE712Device()
+    : Panel(Make<toolkit::Panel>(L"Panel")),
+      DisplayAStaticText(Make<toolkit::StaticText>(L"DisplayAStaticText")),
+      LabelAStaticText(Make<toolkit::StaticText>(L"LabelAStaticText")),
+      DisplayBStaticText(Make<toolkit::StaticText>(L"DisplayBStaticText")),
+      LabelBStaticText(Make<toolkit::StaticText>(L"LabelBStaticText")),
+      RangeTrackBar(Make<toolkit::TrackBar>(L"RangeTrackBar")),
+      RangeLabel(Make<toolkit::Label>(L"RangeLabel")),
+      N2(Make<MenuItem>(L"N2", L"-")),
+      ModeMenu(Make<MenuItem>(L"ModeMenu", L"Mode")),
+      ModeItems{&Make<MenuItem>(e712::kModes[0].name, e712::kModes[0].caption),
+                &Make<MenuItem>(e712::kModes[1].name, e712::kModes[1].caption),
+                &Make<MenuItem>(e712::kModes[2].name, e712::kModes[2].caption),
+                &Make<MenuItem>(e712::kModes[3].name, e712::kModes[3].caption)} {
+  SetBounds(0, 0, 200, 97);
+  Timer.SetInterval(300);
+
+  PlacePanel(Panel, *this, 58);
+  PlaceDisplay(DisplayAStaticText, Panel, {4, 2, 169, 24}, toolkit::Alignment::Center, kDisplayFont);
+  PlaceDisplay(LabelAStaticText, Panel, {176, 2, 18, 24}, toolkit::Alignment::Center, kLabelFont);
+  PlaceDisplay(DisplayBStaticText, Panel, {4, 28, 169, 24}, toolkit::Alignment::Center, kDisplayFont);
+  PlaceDisplay(LabelBStaticText, Panel, {176, 28, 18, 24}, toolkit::Alignment::Center, kLabelFont);
+  LabelAStaticText.SetCaption(L"L");
+  LabelBStaticText.SetCaption(L"D");
+
+  PlaceRangeTrackBar(RangeTrackBar, RangeLabel, *this, e712::kAutoRangePosition, e712::kInitialRangePosition);
+  RangeTrackBar.OnChange = [this] { RangeTrackBarChange(); };
+
+  PopupMenu.Items().Add(N2);
+  PopupMenu.Items().Add(ModeMenu);
+  for (std::size_t i = 0; i < ModeItems.size(); ++i) {
+    MenuItem& item = *ModeItems[i];
+    item.Tag = static_cast<int>(i);
+    item.RadioItem = true;
+    item.GroupIndex = 1;
+    item.OnClick = [this, &item] { ModeMenuClick(item); };
+    ModeMenu.Add(item);
+  }
+  ModeItems[0]->SetChecked(true);
+}
+
+std::wstring TE712Device::Get_Text() {
+  return LabelAStaticText.Caption() + L"=" + DisplayAStaticText.Caption() + L"\r\n" + LabelBStaticText.Caption() +
+         L"=" + DisplayBStaticText.Caption();
+}
+
+void TE712Device::Set_Text(const std::wstring& value) {
+  const e712::Mirror mirror = e712::MirrorOf(value);
+  if (mirror.mode) ModeItems[static_cast<std::size_t>(*mirror.mode)]->SetChecked(true);
+  if (mirror.rangePosition) ShowRange(*mirror.rangePosition);
+  THPIBDevice::Set_Text(value);
+}
+
+void TE712Device::Set_Active(bool value) {
+  THPIBDevice::Set_Active(value);
+  for (toolkit::Control* control : std::initializer_list<toolkit::Control*>{
+           &Panel, &DisplayAStaticText, &LabelAStaticText, &DisplayBStaticText, &LabelBStaticText, &RangeTrackBar,
+           &RangeLabel})
+    control->SetEnabled(value);
+}
+
+void TE712Device::ClearItemClick() {
+  THPIBDevice::ClearItemClick();
+  ShowRange(e712::kInitialRangePosition);
+}
+
+void TE712Device::TimerTimer() {
+  Timer.SetEnabled(false);
+  Measure(e712::kFirstValueRequest, DisplayAStaticText, LabelAStaticText);
+  Measure(e712::kSecondValueRequest, DisplayBStaticText, LabelBStaticText);
+  THPIBDevice::TimerTimer();
+}
+
+// The control's own bytes: past this control's mirroring, straight to the base Set_Text.
+void TE712Device::ModeMenuClick(MenuItem& sender) {
+  sender.SetChecked(true);
+  THPIBDevice::Set_Text(e712::ModeCommand(sender.Tag));
+}
+
+void TE712Device::RangeTrackBarChange() {
+  if (RangeTrackBar.Position() == RangeTrackBar.Tag) return;
+  RangeTrackBar.Tag = RangeTrackBar.Position();
+  THPIBDevice::Set_Text(e712::RangeCommand(RangeTrackBar.Position()));
+}
+
+void TE712Device::Measure(const wchar_t* request, toolkit::StaticText& display, toolkit::StaticText& label) {
+  THPIBDevice::Set_Text(request);
+  // The bus read of the base; this control's own Get_Text answers from the panel.
+  const e712::Reading reading = e712::ParseReply(THPIBDevice::Get_Text());
+  display.SetCaption(reading.value);
+  label.SetCaption(reading.label);
+}
+
+void TE712Device::ShowRange(int position) {
+  RangeTrackBar.Tag = position;
+  RangeTrackBar.SetPosition(position);
+}
+
+}  // namespace instruments

@@ -1,0 +1,42 @@
+#include "instruments/E712Protocol.h"
+
+#include "toolkit/Convert.h"
+
+namespace instruments::e712 {
+namespace {
+
+constexpr int kFirstRangeByte = 0x2A;
+constexpr int kAutoRangeByte = 0x20;
+
+constexpr std::size_t kValueLength = 10;
+constexpr std::size_t kLabelColumn = 10;  // character 11
+
+}  // namespace
+
+std::wstring ByteCommand(int byte) {
+  constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+  return {L'$', kDigits[(byte >> 4) & 0xF], kDigits[byte & 0xF]};
+}
+
+std::wstring ModeCommand(int tag) { return ByteCommand(tag); }
+
+std::wstring RangeCommand(int position) {
+  return position == kAutoRangePosition ? L"$20" : ByteCommand(kFirstRangeByte + position);
+}
+
+Mirror MirrorOf(const std::wstring& written) {
+  const int byte = toolkit::StrToInt(written);
+  if (byte >= 0 && byte < static_cast<int>(kModes.size())) return {byte, std::nullopt};
+  if (byte == kAutoRangeByte) return {std::nullopt, kAutoRangePosition};
+  if (byte >= kFirstRangeByte && byte < kFirstRangeByte + kAutoRangePosition)
+    return {std::nullopt, byte - kFirstRangeByte};
+  return {};
+}
+
+Reading ParseReply(const std::wstring& reply) {
+  std::wstring columns = reply;
+  if (columns.size() <= kLabelColumn) columns.resize(kLabelColumn + 1, L' ');
+  return {columns.substr(0, kValueLength), columns.substr(kLabelColumn, 1)};
+}
+
+}  // namespace instruments::e712

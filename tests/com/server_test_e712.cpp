@@ -1,0 +1,191 @@
+// An E712X control in debug mode at Port 3, as a host and its user see it: the two requests of
+// each measurement in the debug terminal, both values in Text, one OnData; a Text that is no
+// integer; a measurement whose second request fails; the Mode submenu of the context menu.
+// Usage: server_e712_test <Windows path of Apparata.ocx> [GoogleTest options]
+
+#include "server_test_support.h"
+
+#include <ocidl.h>
+
+#include <regex>
+
+#include "Apparata_h.h"
+
+namespace {
+
+using namespace server_test;
+
+const std::wregex kSimulatedRead(L"Read from 703: 2\\.[0-8]723E\\+1 D");
+
+std::vector<std::wstring> TerminalLines() { return DebugTerminalLines().value_or(std::vector<std::wstring>{}); }
+
+// The terminal's lines from the last trigger on.
+std::vector<std::wstring> LinesOfLastTrigger() {
+  const std::vector<std::wstring> lines = TerminalLines();
+  const auto trigger = std::find(lines.rbegin(), lines.rend(), L"Trigger address 703");
+  return {trigger == lines.rend() ? lines.end() : std::prev(trigger.base()), lines.end()};
+}
+
+// What the control shows of a logged read: "D=" and characters 1 to 10 of the reply.
+std::wstring Shown(const std::wstring& read) { return L"D=" + read.substr(15, 10); }
+
+class E712 : public RegisteredServer {
+ protected:
+  void SetUp() override {
+    CLSID clsid{};
+    ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.E712X", &clsid));
+    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
+    Ref<IConnectionPointContainer> container;
+    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
+    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
+    DWORD cookie = 0;
+    ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
+    ASSERT_HR(S_OK, device_->put_Port(3));
+  }
+  void TearDown() override {
+    sink_.onEvent = nullptr;
+    point_.reset();
+    device_.reset();
+  }
+  std::wstring Text() {
+    Bstr text;
+    EXPECT_HR(S_OK, device_->get_Text(text.put()));
+    return text.str();
+  }
+
+  EventSink sink_{DIID_IQXDeviceEvents};
+  Ref<IQXDevice> device_;
+  Ref<IConnectionPoint> point_;
+};
+
+TEST_F(E712, ATriggerAsksForBothValuesAndBringsOneOnDataWithBoth) {
+  std::vector<std::wstring> texts;
+  sink_.onEvent = [&](DISPID) { texts.push_back(Text()); };
+  ASSERT_HR(S_OK, device_->Trigger());
+  ASSERT_TRUE(PumpUntil([&] { return !sink_.events.empty(); }, 3000)) << "no OnData within 3 s";
+  PumpFor(600);
+  EXPECT_EQ(std::vector<DISPID>{3}, sink_.events);
+  const std::vector<std::wstring> lines = LinesOfLastTrigger();
+  ASSERT_EQ(5u, lines.size());
+  EXPECT_EQ(L"Write bytes to 703", lines[1]);
+  EXPECT_EQ(L"Write bytes to 703", lines[3]);
+  EXPECT_TRUE(std::regex_match(lines[2], kSimulatedRead) && std::regex_match(lines[4], kSimulatedRead))
+      << Narrow(lines[2]) << " / " << Narrow(lines[4]);
+  EXPECT_EQ(std::vector<std::wstring>{Shown(lines[2]) + L"\r\n" + Shown(lines[4])}, texts) << "Text inside OnData";
+}
+
+TEST_F(E712, ATextThatIsNoIntegerFailsAndSendsNothing) {
+  const std::vector<std::wstring> before = TerminalLines();
+  EXPECT_HR(E_UNEXPECTED, device_->put_Text(Bstr(L"L+D").get()));
+  Ref<IErrorInfo> error;
+  ASSERT_HR(S_OK, GetErrorInfo(0, error.put()));
+  Bstr description, source;
+  EXPECT_HR(S_OK, error->GetDescription(description.put()));
+  EXPECT_HR(S_OK, error->GetSource(source.put()));
+  EXPECT_EQ(L"'L+D' is not a valid integer value", description.str());
+  EXPECT_EQ(L"Apparata.E712X", source.str());
+  EXPECT_EQ(before, TerminalLines());
+}
+
+// Runs `onRead` once, inside the bus step, when the debug terminal next logs a read.
+class ReadHook {
+ public:
+  explicit ReadHook(std::function<void()> onRead) : onRead_(std::move(onRead)) {
+    current_ = this;
+    original_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+  }
+  ~ReadHook() { SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_)); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcW(current_->original_, window, message, wParam, lParam);
+    if ((message == EM_REPLACESEL || message == WM_SETTEXT) && current_->onRead_ &&
+        TerminalLines().back().rfind(L"Read from", 0) == 0)
+      std::exchange(current_->onRead_, nullptr)();
+    return result;
+  }
+  inline static ReadHook* current_ = nullptr;
+  const HWND edit_ = FindWindowExW(FindOwnWindow(L"HPIB driver debug terminal"), nullptr, L"Edit", nullptr);
+  WNDPROC original_ = nullptr;
+  std::function<void()> onRead_;
+};
+
+TEST_F(E712, AFailingSecondRequestKeepsTheFirstValueFiresNothingAndEndsFreeRunning) {
+  DialogWatch dialogs;
+  {
+    // After the first read, 700 + Port no longer fits 32 bits: the second request fails.
+    ReadHook hook([&] { EXPECT_HR(S_OK, device_->put_Port(2147483000)); });
+    ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+    ASSERT_TRUE(PumpUntil([&] { return !dialogs.texts.empty(); }, 3000)) << "no error box";
+  }
+  PumpFor(900);
+  EXPECT_EQ(std::vector<std::wstring>{L"Integer overflow"}, dialogs.texts);
+  const std::vector<std::wstring> lines = LinesOfLastTrigger();
+  ASSERT_EQ(3u, lines.size()) << "no second request, no further trigger";
+  EXPECT_EQ(Shown(lines[2]) + L"\r\nD=+0.0000E+00", Text());
+  EXPECT_EQ(std::vector<DISPID>{}, sink_.events);
+  VARIANT_BOOL internalTrigger = VARIANT_FALSE;
+  EXPECT_HR(S_OK, device_->get_InternalTrigger(&internalTrigger));
+  EXPECT_EQ(VARIANT_TRUE, internalTrigger) << "the check mark stays";
+}
+
+// While it lives, runs `act` once, on the first context menu that this thread shows (not on
+// its submenus), from a thread timer, which the menu's modal loop serves.
+class MenuWatch {
+ public:
+  explicit MenuWatch(std::function<void(HWND)> act) : act_(std::move(act)) { current_ = this; }
+  MenuWatch(const MenuWatch&) = delete;
+  MenuWatch& operator=(const MenuWatch&) = delete;
+  ~MenuWatch() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), Visit, 0); }
+  static BOOL CALLBACK Visit(HWND window, LPARAM) {
+    if (!current_ || current_->acted_ || !IsWindowVisible(window) || ClassOf(window) != L"#32768") return TRUE;
+    current_->acted_ = true;
+    current_->act_(window);
+    return FALSE;
+  }
+  inline static MenuWatch* current_ = nullptr;
+  const std::function<void(HWND)> act_;
+  const UINT_PTR timer_ = SetTimer(nullptr, 0, 20, Tick);
+  bool acted_ = false;
+};
+
+TEST_F(E712, TheModeSubmenuOffersRadioItemsAndSendsTheChosenByte) {
+  Ref<IOleWindow> window;
+  ASSERT_HR(S_OK, device_.As(IID_IOleWindow, window));
+  HWND form = nullptr;
+  ASSERT_HR(S_OK, window->GetWindow(&form));
+  auto popUp = [form](std::function<void(HWND)> act) {
+    MenuWatch menus(std::move(act));
+    SendMessageW(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form), MAKELPARAM(20, 20));
+  };
+  // Down past the five base items to "Mode", into the submenu at "L+D", down to "C+D".
+  popUp([](HWND menu) {
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+      PostMessageW(menu, WM_KEYDOWN, key, 0);
+  });
+  EXPECT_EQ(L"Write bytes to 703", TerminalLines().back());
+  std::vector<UINT> states;  // of the mode items, as radio items
+  popUp([&](HWND menu) {
+    const auto shown = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+    const HMENU modes = GetSubMenu(shown, GetMenuItemCount(shown) - 1);
+    for (UINT i = 0; i < 4; ++i) {
+      MENUITEMINFOW info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_FTYPE | MIIM_STATE;
+      GetMenuItemInfoW(modes, i, TRUE, &info);
+      states.push_back(info.fType == MFT_RADIOCHECK ? info.fState : 0xFFFF);
+    }
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  EXPECT_EQ((std::vector<UINT>{0, MFS_CHECKED, 0, 0}), states);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return server_test::RunTests(argc, argv); }

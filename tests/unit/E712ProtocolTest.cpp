@@ -1,0 +1,59 @@
+// The LCR meter's command bytes, what a written text mirrors, and the reply columns, by tables.
+#include "instruments/E712Protocol.h"
+
+#include <gtest/gtest.h>
+
+#include "toolkit/Exceptions.h"
+
+namespace {
+
+using namespace instruments::e712;
+
+TEST(E712ProtocolTest, ModeAndRangeBytes) {
+  const wchar_t* modes[] = {L"$00", L"$01", L"$02", L"$03"};
+  for (int tag = 0; tag < 4; ++tag) EXPECT_EQ(ModeCommand(tag), modes[tag]);
+  const wchar_t* ranges[] = {L"$2A", L"$2B", L"$2C", L"$2D", L"$2E", L"$20"};
+  for (int position = 0; position <= 5; ++position) EXPECT_EQ(RangeCommand(position), ranges[position]) << position;
+  EXPECT_EQ(ByteCommand(0xFF), L"$FF");
+}
+
+TEST(E712ProtocolTest, AWrittenIntegerMirrorsItsModeOrRange) {
+  const std::optional<int> none;
+  const struct {
+    const wchar_t* text;
+    std::optional<int> mode, rangePosition;
+  } cases[] = {{L"$00", 0, none},    {L"3", 3, none},       {L"$03", 3, none},  {L"$2C", none, 2},
+               {L"44", none, 2},     {L"$2a", none, 0},     {L"46", none, 4},   {L"$20", none, 5},
+               {L"32", none, 5},     {L" 42", none, 0},     {L"$38", none, none}, {L"$2F", none, none},
+               {L"41", none, none},  {L"-1", none, none},   {L"$1FF", none, none}};
+  for (const auto& c : cases) {
+    const Mirror mirror = MirrorOf(c.text);
+    EXPECT_EQ(mirror.mode, c.mode) << c.text;
+    EXPECT_EQ(mirror.rangePosition, c.rangePosition) << c.text;
+  }
+  for (const wchar_t* text : {L"", L"L+D", L"$", L"$3G", L"4 4", L"1.5"}) {
+    try {
+      MirrorOf(text);
+      ADD_FAILURE() << "accepted";
+    } catch (const toolkit::EConvertError& e) {
+      EXPECT_EQ(e.Message(), L"'" + std::wstring(text) + L"' is not a valid integer value");
+    }
+  }
+}
+
+TEST(E712ProtocolTest, RepliesAreReadByColumn) {
+  const struct {
+    std::wstring reply;
+    const wchar_t *value, *label;
+  } cases[] = {{L"2.5723E+1 D" + std::wstring(239, L' '), L"2.5723E+1 ", L"D"},
+               {L"+1.2345E-03Ltrailing", L"+1.2345E-0", L"3"},
+               {L"12", L"12        ", L" "},
+               {L"", L"          ", L" "}};
+  for (const auto& c : cases) {
+    const Reading r = ParseReply(c.reply);
+    EXPECT_EQ(r.value, c.value) << c.reply.c_str();
+    EXPECT_EQ(r.label, c.label) << c.reply.c_str();
+  }
+}
+
+}  // namespace
