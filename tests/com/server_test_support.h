@@ -147,10 +147,11 @@ inline KeyContents StringKey(std::map<std::wstring, std::wstring> values, std::s
   return key;
 }
 
-// The key under HKEY_CLASSES_ROOT, or nothing when it does not exist.
-inline std::optional<KeyContents> ReadClassesKey(const std::wstring& path) {
+// The key below `root` in the registry view `view` (0: this process's own), or nothing when it
+// does not exist.
+inline std::optional<KeyContents> ReadKey(HKEY root, const std::wstring& path, REGSAM view = 0) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return std::nullopt;
   KeyContents contents;
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
@@ -173,6 +174,9 @@ inline std::optional<KeyContents> ReadClassesKey(const std::wstring& path) {
   RegCloseKey(key);
   return contents;
 }
+
+// The key under HKEY_CLASSES_ROOT, or nothing when it does not exist.
+inline std::optional<KeyContents> ReadClassesKey(const std::wstring& path) { return ReadKey(HKEY_CLASSES_ROOT, path); }
 
 // Runs a program of this prefix and answers its exit code; -1 when it did not start, -2 when
 // it was still running at the deadline (it is then ended).

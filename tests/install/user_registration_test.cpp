@@ -16,30 +16,10 @@ using namespace server_test;
 using Tree = std::map<std::wstring, KeyContents>;
 
 void ReadTree(HKEY root, REGSAM view, const std::wstring& path, Tree& tree) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
-  KeyContents contents;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256];
-    DWORD nameLength = 256, type = 0, bytes = 0;
-    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
-    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
-    nameLength = 256;
-    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-    RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    data.resize(size / sizeof(wchar_t));
-    if (type == REG_SZ && !data.empty() && data.back() == L'\0') data.pop_back();
-    contents.values[name] = {type, data};
-  }
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256];
-    DWORD nameLength = 256;
-    if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    contents.subkeys.insert(name);
-  }
-  RegCloseKey(key);
-  tree[path] = contents;
-  for (const std::wstring& subkey : contents.subkeys) ReadTree(root, view, path + L"\\" + subkey, tree);
+  const std::optional<KeyContents> contents = ReadKey(root, path, view);
+  if (!contents) return;
+  tree[path] = *contents;
+  for (const std::wstring& subkey : contents->subkeys) ReadTree(root, view, path + L"\\" + subkey, tree);
 }
 
 // The keys of the server's that its type library names: CLSID\{clsid} and the ProgID of every
