@@ -5,7 +5,7 @@
 // (or removed) the fake; the settings and the fake go again whatever the child's fate.
 // Usage: server_visa_test <Windows path of Apparata.ocx> [GoogleTest options]
 
-#include "server_test_support.h"
+#include "control_fixture.h"
 
 #include <ocidl.h>
 
@@ -264,30 +264,11 @@ TEST(VisaBackEnd, ASettingNotUnderstoodMeansDebugModeWithItsReason) {
 
 std::size_t g_row = 0;
 
-class VisaScenario : public RegisteredServer {
+class VisaScenario : public ConnectedControl {
  protected:
-  void SetUp() override {
-    CLSID clsid{};
-    ASSERT_HR(S_OK, CLSIDFromProgID(Control().progId, &clsid));
-    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
-    Ref<IConnectionPointContainer> container;
-    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
-    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
-    DWORD cookie = 0;
-    ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
-    ASSERT_HR(S_OK, device_->put_Port(Control().port));
-  }
-  void TearDown() override {
-    point_.reset();
-    device_.reset();
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Create(Control().progId, Control().port)); }
   static const ControlRow& Control() { return Controls()[g_row]; }
 
-  std::wstring Text() {
-    Bstr text;
-    EXPECT_HR(S_OK, device_->get_Text(text.put()));
-    return text.str();
-  }
   // The fake's record since the last time; nothing when the fake is not loaded.
   static Calls TakeCalls() {
     HMODULE fake = GetModuleHandleW(kVisaName);
@@ -317,11 +298,6 @@ class VisaScenario : public RegisteredServer {
     EXPECT_EQ(Control().text, Text());
     EXPECT_EQ(L"Card #7 opened", DebugTerminalLines().value_or(std::vector<std::wstring>{L"", L""}).at(1));
   }
-
-  // Declared first, gone last: the control fires OnDestroy into it when it is released.
-  EventSink sink_{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device_;
-  Ref<IConnectionPoint> point_;
 };
 
 TEST_F(VisaScenario, Cycle) {
