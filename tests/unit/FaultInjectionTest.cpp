@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -206,6 +207,8 @@ TEST_F(FaultInjectionTest, Multimeter) {
   using D = instruments::TB740Device;
   FailEveryCall<D>({
       {"Trigger", Path::Member, nullptr, [](D& d, auto&) { d.Trigger(); }},
+      {"Internal Trigger item", Path::User, nullptr,
+       [](D& d, auto&) { toolkit::DispatchUserEvent(d.InternalTriggerItem, [&] { d.InternalTriggerItem.Click(); }); }},
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"F3"); }},
       {"Text write of a byte", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"$41"); }},
       {"Clear", Path::Member, nullptr, [](D& d, auto&) { d.Clear(); }},
@@ -223,6 +226,8 @@ TEST_F(FaultInjectionTest, LcrMeter) {
   using D = instruments::TE712Device;
   FailEveryCall<D>({
       {"Trigger", Path::Member, nullptr, [](D& d, auto&) { d.Trigger(); }},
+      {"Internal Trigger item", Path::User, nullptr,
+       [](D& d, auto&) { toolkit::DispatchUserEvent(d.InternalTriggerItem, [&] { d.InternalTriggerItem.Click(); }); }},
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"$41"); }},
       {"Clear", Path::Member, nullptr, [](D& d, auto&) { d.Clear(); }},
       {"Local Control", Path::User, nullptr,
@@ -239,6 +244,8 @@ TEST_F(FaultInjectionTest, ImpedanceAnalyzer) {
   using D = instruments::THP4191Device;
   FailEveryCall<D>({
       {"Trigger", Path::Member, nullptr, [](D& d, auto&) { d.Trigger(); }},
+      {"Internal Trigger item", Path::User, nullptr,
+       [](D& d, auto&) { toolkit::DispatchUserEvent(d.InternalTriggerItem, [&] { d.InternalTriggerItem.Click(); }); }},
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"A3EN"); }},
       {"Clear", Path::Member, nullptr, [](D& d, auto&) { d.Clear(); }},
       {"Local Control", Path::User, nullptr,
