@@ -9,8 +9,8 @@
 #include "framework/server/Registration.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/HPIBMessages.h"
+#include "hpib/win32/BusChoice.h"
 #include "hpib/win32/StringTableMessages.h"
-#include "hpib/win32/ThunkDriver.h"
 #include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
 
@@ -29,8 +29,9 @@ void Unload() noexcept {
 }
 
 // Parts start in the order they depend on each other: the toolkit's platform, the driver
-// layer (which shows its debug terminal when there is no driver), then the class factories.
-// Every load does this, a load only to register included.
+// layer (which shows its debug terminal when there is no driver, its first line saying why when
+// the user's bus setting could not be followed), then the class factories. Every load does
+// this, a load only to register included.
 bool Load(HINSTANCE instance) noexcept {
   using namespace framework::server;
   try {
@@ -38,7 +39,9 @@ bool Load(HINSTANCE instance) noexcept {
     g_platform = std::make_unique<toolkit::win32::Win32Platform>(instance);
     toolkit::SetCurrentPlatform(g_platform.get());
     hpib::win32::ReadMessagesFrom(instance);
-    hpib::HPIBLoad(hpib::win32::LoadThunkDriver(instance));
+    hpib::win32::BusChoice bus = hpib::win32::ChooseBusDriver(instance);
+    hpib::HPIBLoad(std::move(bus.driver));
+    if (!bus.reason.empty()) hpib::DebugLog(bus.reason);
     CreateFactories();
     return true;
   } catch (...) {

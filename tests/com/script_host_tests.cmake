@@ -35,13 +35,15 @@ foreach(script properties errors trigger free_run)
   add_test(NAME script_host.${script}
            COMMAND apparata_scripthost ${script_path} Meter=Apparata.B740X --timeout 30)
 endforeach()
-# The examples for users must go on working as their comments say: ten readings, then Quit 0.
+# The examples for users must go on working as their comments say, ending with Quit 0.
 function(apparata_example script control)
   string(REPLACE "/" "\\" example_path "Z:${PROJECT_SOURCE_DIR}/examples/vbscript/${script}.vbs")
   add_test(NAME script_host.example_${script} COMMAND apparata_scripthost ${example_path} ${control} --timeout 30)
 endfunction()
 apparata_example(b740 Meter=Apparata.B740X)
 apparata_example(e712 Lcr=Apparata.E712X)
+apparata_example(hp4191 Analyzer=Apparata.HP4191X)
 set_tests_properties(script_host script_host.properties script_host.errors script_host.trigger
-                     script_host.free_run script_host.example_b740 script_host.example_e712 PROPERTIES
+                     script_host.free_run script_host.example_b740 script_host.example_e712
+                     script_host.example_hp4191 PROPERTIES
   FIXTURES_REQUIRED script_host_registration RESOURCE_LOCK registry TIMEOUT 120)

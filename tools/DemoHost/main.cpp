@@ -2,7 +2,7 @@
 // control container as any container would host them, each running free (InternalTrigger) and
 // each reading printed as it arrives.
 //
-//   apparata_demo [--seconds N] [--screenshot file.bmp]
+//   apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp]
 //
 // Runs until the window is closed, or N seconds. The screenshot is taken just before closing.
 // The controls must be registered (regsvr32 Apparata.ocx).
@@ -43,6 +43,7 @@ constexpr wchar_t kWindowClass[] = L"ApparataDemoWindow";
 struct Options {
   std::optional<UINT> seconds;
   std::wstring screenshot;
+  std::wstring terminalScreenshot;
 };
 
 void Fail(const std::wstring& message) { WriteLine(Stream::Err, L"apparata_demo: " + message); }
@@ -61,8 +62,10 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
       options.seconds = static_cast<UINT>(seconds);
     } else if (argument == L"--screenshot" && i + 1 < argc) {
       options.screenshot = argv[++i];
+    } else if (argument == L"--terminal-screenshot" && i + 1 < argc) {
+      options.terminalScreenshot = argv[++i];
     } else {
-      Fail(L"usage: apparata_demo [--seconds N] [--screenshot file.bmp]");
+      Fail(L"usage: apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp]");
       return std::nullopt;
     }
   }
@@ -247,10 +250,15 @@ int Run(const Options& options) {
   }
 
   int exitCode = 0;
-  if (!options.screenshot.empty()) {
-    RedrawWindow(window.get(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    if (const HRESULT hr = demo::SaveClientArea(window.get(), options.screenshot); FAILED(hr)) {
-      Fail(L"cannot save " + options.screenshot + L": " + DescribeResult(hr));
+  // The debug terminal is the library's own window, found by its caption.
+  const std::pair<HWND, const std::wstring*> shots[] = {
+      {window.get(), &options.screenshot},
+      {FindWindowW(nullptr, L"HPIB driver debug terminal"), &options.terminalScreenshot}};
+  for (const auto& [shown, path] : shots) {
+    if (path->empty()) continue;
+    RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (const HRESULT hr = shown ? demo::SaveClientArea(shown, *path) : E_HANDLE; FAILED(hr)) {
+      Fail(L"cannot save " + *path + L": " + DescribeResult(hr));
       exitCode = 1;
     }
   }

@@ -1,0 +1,21 @@
+#pragma once
+// The user's choice of bus back end: the value "Bus" under the user's Apparata key.
+#include <optional>
+#include <string>
+
+namespace hpib {
+
+struct BusSetting {
+  enum class Kind {
+    Default,  // no value: the 16-bit driver where it can be used, else debug mode
+    Visa,     // "VISA" (board 0) or "VISA:GPIB<n>"
+    Invalid,  // anything else: debug mode, and the terminal says why
+  };
+  Kind kind = Kind::Default;
+  unsigned board = 0;
+};
+
+// Letters in any case, as VISA reads resource names; no blanks, a board number of at most 99.
+BusSetting ParseBusSetting(const std::optional<std::wstring>& value);
+
+}  // namespace hpib

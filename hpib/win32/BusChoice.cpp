@@ -1,0 +1,31 @@
+#include "hpib/win32/BusChoice.h"
+
+#include "hpib/BusSetting.h"
+#include "hpib/win32/ThunkDriver.h"
+#include "hpib/win32/UserSettings.h"
+#include "hpib/win32/VisaLibrary.h"
+
+namespace hpib::win32 {
+
+BusChoice ChooseBusDriver(HMODULE self) {
+  const UserValue bus = UserSetting(L"Bus");
+  if (bus.present && !bus.text)
+    return {nullptr, L"Debug mode: Bus setting of registry type " + std::to_wstring(bus.type) +
+                         L" not understood; a text, VISA or VISA:GPIB<n>, expected"};
+  const BusSetting setting = ParseBusSetting(bus.text);
+  switch (setting.kind) {
+    case BusSetting::Kind::Default:
+      return {LoadThunkDriver(self), {}};
+    case BusSetting::Kind::Visa: {
+      const UserValue trace = UserSetting(L"Trace");
+      VisaLoad visa = LoadVisaDriver(setting.board, trace.text);
+      if (!visa.driver) return {nullptr, L"Debug mode: " + visa.failure};
+      return {std::move(visa.driver), {}};
+    }
+    case BusSetting::Kind::Invalid:
+      break;
+  }
+  return {nullptr, L"Debug mode: Bus setting \"" + *bus.text + L"\" not understood; VISA or VISA:GPIB<n> expected"};
+}
+
+}  // namespace hpib::win32

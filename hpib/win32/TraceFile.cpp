@@ -1,0 +1,35 @@
+#include "hpib/win32/TraceFile.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace hpib::win32 {
+namespace {
+
+std::string LocalTime() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                t.wMinute, t.wSecond, t.wMilliseconds);
+  return text;
+}
+
+void Append(const std::wstring& path, const std::string& line) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+}  // namespace
+
+VisaTraceSink TraceFile(const std::wstring& path) {
+  return [path](const VisaCall& call) { Append(path, VisaTraceLine(LocalTime(), call)); };
+}
+
+}  // namespace hpib::win32

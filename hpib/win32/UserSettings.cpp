@@ -1,0 +1,30 @@
+#include "hpib/win32/UserSettings.h"
+
+#include <windows.h>
+
+namespace hpib::win32 {
+
+UserValue UserSetting(const wchar_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Apparata", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+  UserValue value;
+  DWORD type = 0, bytes = 0;
+  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
+    value.present = true;
+    value.type = type;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+      DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+      if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) == ERROR_SUCCESS) {
+        text.resize(size / sizeof(wchar_t));
+        // The stored text may or may not end in zeros.
+        while (!text.empty() && text.back() == L'\0') text.pop_back();
+        value.text = text;
+      }
+    }
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+}  // namespace hpib::win32

@@ -1,0 +1,374 @@
+// The VISA back end end to end: every control through COM over the fake VISA library that the
+// tests build, installed in the prefix's system folder as a VISA installation would put it. The
+// mode is chosen once, when a process loads the library, so each case runs its scenario in a
+// child process of this program, after this process has made the user's settings and installed
+// (or removed) the fake; the settings and the fake go again whatever the child's fate.
+// Usage: server_visa_test <Windows path of Apparata.ocx> [GoogleTest options]
+
+#include "server_test_support.h"
+
+#include <ocidl.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "Apparata_h.h"
+
+namespace {
+
+using namespace server_test;
+using Calls = std::vector<std::string>;
+
+// One row per control class: the first reading of a process, as Text shows it, and the VISA
+// calls of that measurement once the card is open, the read last.
+struct ControlRow {
+  const wchar_t* progId;
+  long port;
+  const wchar_t* text;
+  Calls cycle;
+};
+
+const std::vector<ControlRow>& Controls() {
+  static const std::vector<ControlRow> rows = {
+      {L"Apparata.B740X", 7, L"R     kOm=+11350E-4",
+       {"viOpen(GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_TMO_VALUE,3000)",
+        "viAssertTrigger(GPIB0::7::INSTR,0)", "viRead(GPIB0::7::INSTR,1024)"}},
+      {L"Apparata.HP4191X", 17, L"R  Ohm=+1.2305E+01\r\nX  Ohm=+5.4320E-01\r\nF MHz=1.000000",
+       {"viOpen(GPIB0::17::INSTR)", "viSetAttribute(GPIB0::17::INSTR,VI_ATTR_TMO_VALUE,3000)",
+        "viAssertTrigger(GPIB0::17::INSTR,0)", "viRead(GPIB0::17::INSTR,1024)"}},
+  };
+  return rows;
+}
+
+// The board check of the library's load, and the opening of the card before the first step.
+const Calls kLoadCalls = {"viOpenDefaultRM()", "viOpen(GPIB0::INTFC)", "viClose(RM)"};
+const Calls kOpeningCalls = {"viOpenDefaultRM()", "viOpen(GPIB0::INTFC)", "viGpibSendIFC(GPIB0::INTFC)",
+                             "viSetAttribute(GPIB0::INTFC,VI_ATTR_TMO_VALUE,3000)"};
+
+Calls operator+(Calls first, const Calls& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+const wchar_t* const kVisaName = sizeof(void*) == 8 ? L"visa64.dll" : L"visa32.dll";
+constexpr std::int32_t kTimeoutStatus = static_cast<std::int32_t>(0xBFFF0015);
+
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  GetSystemDirectoryW(folder, MAX_PATH);
+  return folder;
+}
+
+std::wstring OwnPath() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return path;
+}
+
+// ---- The parent: settings, the fake's installation, the child processes --------------------
+
+// The user's Bus and Trace values while it lives; both removed again when it goes.
+class UserSettings {
+ public:
+  UserSettings(const std::wstring& bus, const std::wstring& trace = {}) {
+    Open([&](HKEY key) {
+      Set(key, L"Bus", bus);
+      if (!trace.empty()) Set(key, L"Trace", trace);
+    });
+  }
+  // A Bus value that is a number, not a text.
+  explicit UserSettings(DWORD bus) {
+    Open([&](HKEY key) {
+      RegSetValueExW(key, L"Bus", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&bus), sizeof bus);
+    });
+  }
+  UserSettings(const UserSettings&) = delete;
+  UserSettings& operator=(const UserSettings&) = delete;
+  ~UserSettings() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, L"Bus");
+      RegDeleteValueW(key, L"Trace");
+      RegCloseKey(key);
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, kKey);  // only when nothing else lives there
+  }
+
+ private:
+  static void Open(const std::function<void(HKEY)>& write) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+      return;
+    write(key);
+    RegCloseKey(key);
+  }
+  static void Set(HKEY key, const wchar_t* name, const std::wstring& value) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  static constexpr const wchar_t* kKey = L"Software\\Apparata";
+};
+
+// The fake in the system folder while it lives.
+class InstalledFake {
+ public:
+  InstalledFake() : installed_(SystemFolder() + L"\\" + kVisaName) {
+    const std::wstring built = FolderOf(OwnPath()) + L"\\fake_visa\\" + kVisaName;
+    ok = CopyFileW(built.c_str(), installed_.c_str(), FALSE) != FALSE;
+  }
+  InstalledFake(const InstalledFake&) = delete;
+  InstalledFake& operator=(const InstalledFake&) = delete;
+  ~InstalledFake() { DeleteFileW(installed_.c_str()); }
+  bool ok;
+
+ private:
+  std::wstring installed_;
+};
+
+// Runs this program on one scenario, its output into ours; answers its exit code, -1 when it
+// did not start, -2 when it had to be ended.
+int RunScenario(const std::string& scenario, std::size_t row = 0) {
+  std::wstring line = Quoted(OwnPath()) + L" " + Quoted(ServerPath()) + L" --scenario=" + Widen(scenario) + L":" +
+                      std::to_wstring(row);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  std::fflush(stdout);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+    return -1;
+  int result = -2;
+  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result = static_cast<int>(code);
+  } else {
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return result;
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + name;
+}
+
+std::vector<std::string> FileLines(const std::wstring& path) {
+  std::vector<std::string> lines;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lines;
+  std::string text;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+  CloseHandle(file);
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 2;
+  }
+  return lines;
+}
+
+// "2026-12-07 13:54:10.123 ": digits where the pattern has 9.
+bool StartsWithTime(const std::string& line) {
+  const std::string pattern = "9999-99-99 99:99:99.999 ";
+  if (line.size() < pattern.size()) return false;
+  for (std::size_t i = 0; i < pattern.size(); ++i)
+    if (pattern[i] == '9' ? (line[i] < '0' || line[i] > '9') : line[i] != pattern[i]) return false;
+  return true;
+}
+
+TEST(VisaBackEnd, EachControlMeasuresThroughVisaWithOneCallPerStep) {
+  for (std::size_t row = 0; row < Controls().size(); ++row) {
+    InstalledFake fake;
+    ASSERT_TRUE(fake.ok) << "installing the fake";
+    UserSettings settings(L"VISA");
+    EXPECT_EQ(0, RunScenario("Cycle", row)) << Narrow(Controls()[row].progId);
+  }
+}
+
+TEST(VisaBackEnd, AReadTimeoutShowsTheTimeoutMessageAndTheTraceHasEveryCall) {
+  const std::wstring trace = TempFile(L"apparata-visa-trace.txt");
+  for (std::size_t row = 0; row < Controls().size(); ++row) {
+    DeleteFileW(trace.c_str());
+    {
+      InstalledFake fake;
+      ASSERT_TRUE(fake.ok) << "installing the fake";
+      UserSettings settings(L"VISA", trace);
+      EXPECT_EQ(0, RunScenario("Timeout", row)) << Narrow(Controls()[row].progId);
+    }
+    const ControlRow& control = Controls()[row];
+    std::vector<std::string> lines = FileLines(trace);
+    DeleteFileW(trace.c_str());
+    const std::size_t calls = (kLoadCalls + kOpeningCalls + control.cycle).size() + 1;
+    ASSERT_EQ(calls, lines.size()) << "one line per call";
+    for (std::string& line : lines) {
+      EXPECT_TRUE(StartsWithTime(line)) << line;
+      line.erase(0, 24);
+    }
+    const std::string ok = " -> 0x00000000 Operation completed successfully.";
+    const std::string resource = "GPIB0::" + std::to_string(control.port) + "::INSTR";
+    EXPECT_EQ((Calls{"viOpenDefaultRM RM" + ok, "viOpen GPIB0::INTFC" + ok, "viClose RM" + ok}),
+              Calls(lines.begin(), lines.begin() + 3));
+    EXPECT_EQ((Calls{"viRead " + resource + " received \"\" -> 0xBFFF0015 Timeout expired before operation completed.",
+                     "viClose RM" + ok}),
+              Calls(lines.end() - 2, lines.end()));
+  }
+}
+
+TEST(VisaBackEnd, AMissingBoardMeansDebugModeWithItsReason) {
+  InstalledFake fake;
+  ASSERT_TRUE(fake.ok) << "installing the fake";
+  UserSettings settings(L"VISA:GPIB1");
+  EXPECT_EQ(0, RunScenario("MissingBoard"));
+}
+
+TEST(VisaBackEnd, AMissingLibraryMeansDebugModeWithItsReason) {
+  ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((SystemFolder() + L"\\" + kVisaName).c_str()));
+  UserSettings settings(L"VISA");
+  EXPECT_EQ(0, RunScenario("MissingLibrary"));
+}
+
+TEST(VisaBackEnd, ASettingNotUnderstoodMeansDebugModeWithItsReason) {
+  InstalledFake fake;
+  {
+    UserSettings settings(L"GPIB0");
+    EXPECT_EQ(0, RunScenario("BadSetting"));
+  }
+  UserSettings settings(DWORD{1});
+  EXPECT_EQ(0, RunScenario("BadSettingType"));
+}
+
+// ---- The children: one scenario each, in a process that loaded the library afresh ---------
+
+std::size_t g_row = 0;
+
+class VisaScenario : public RegisteredServer {
+ protected:
+  void SetUp() override {
+    CLSID clsid{};
+    ASSERT_HR(S_OK, CLSIDFromProgID(Control().progId, &clsid));
+    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
+    Ref<IConnectionPointContainer> container;
+    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
+    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
+    DWORD cookie = 0;
+    ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
+    ASSERT_HR(S_OK, device_->put_Port(Control().port));
+  }
+  void TearDown() override {
+    point_.reset();
+    device_.reset();
+  }
+  static const ControlRow& Control() { return Controls()[g_row]; }
+
+  std::wstring Text() {
+    Bstr text;
+    EXPECT_HR(S_OK, device_->get_Text(text.put()));
+    return text.str();
+  }
+  // The fake's record since the last time; nothing when the fake is not loaded.
+  static Calls TakeCalls() {
+    HMODULE fake = GetModuleHandleW(kVisaName);
+    auto take = fake ? Export<const char* (*)()>(fake, "FakeVisaTakeCalls") : nullptr;
+    if (!take) return {"<no fake VISA library loaded>"};
+    Calls calls;
+    const std::string text = take();
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = text.find('\n', start);
+      calls.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    return calls;
+  }
+  static void Fail(const char* function, std::int32_t status) {
+    auto fail = Export<void (*)(const char*, std::int32_t)>(GetModuleHandleW(kVisaName), "FakeVisaFail");
+    ASSERT_NE(nullptr, fail);
+    fail(function, status);
+  }
+  // A debug-mode process: the terminal's first line, then a measurement on the simulation.
+  void ExpectDebugMode(const std::wstring& reason) {
+    const std::optional<std::vector<std::wstring>> lines = DebugTerminalLines();
+    ASSERT_TRUE(lines.has_value()) << "no debug terminal";
+    EXPECT_EQ((std::vector<std::wstring>{reason}), *lines);
+    ASSERT_HR(S_OK, device_->Trigger());
+    ASSERT_TRUE(PumpUntil([&] { return !sink_.events.empty(); }, 3000)) << "no OnData";
+    EXPECT_EQ(Control().text, Text());
+    EXPECT_EQ(L"Card #7 opened", DebugTerminalLines().value_or(std::vector<std::wstring>{L"", L""}).at(1));
+  }
+
+  // Declared first, gone last: the control fires OnDestroy into it when it is released.
+  EventSink sink_{DIID_IQXDeviceEvents};
+  Ref<IQXDevice> device_;
+  Ref<IConnectionPoint> point_;
+};
+
+TEST_F(VisaScenario, Cycle) {
+  EXPECT_EQ(kLoadCalls, TakeCalls());
+  ASSERT_HR(S_OK, device_->Trigger());
+  ASSERT_TRUE(PumpUntil([&] { return !sink_.events.empty(); }, 3000)) << "no OnData";
+  EXPECT_EQ(std::vector<DISPID>{3}, sink_.events);
+  EXPECT_EQ(Control().text, Text());
+  EXPECT_EQ(kOpeningCalls + Control().cycle, TakeCalls());
+  EXPECT_FALSE(DebugTerminalLines().has_value()) << "a debug terminal in VISA mode";
+}
+
+TEST_F(VisaScenario, Timeout) {
+  DialogWatch dialogs;
+  TakeCalls();
+  Fail("viRead", kTimeoutStatus);
+  ASSERT_HR(S_OK, device_->Trigger());
+  ASSERT_TRUE(PumpUntil([&] { return !dialogs.texts.empty(); }, 3000)) << "no error box";
+  EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}, dialogs.texts);
+  EXPECT_TRUE(sink_.events.empty()) << "OnData without a reading";
+  EXPECT_EQ(kOpeningCalls + Control().cycle + Calls{"viClose(RM)"}, TakeCalls());
+}
+
+TEST_F(VisaScenario, MissingBoard) {
+  ExpectDebugMode(
+      L"Debug mode: VISA board GPIB1::INTFC cannot be opened: Insufficient location information or resource not "
+      L"present. (0xBFFF0011)");
+}
+
+TEST_F(VisaScenario, MissingLibrary) {
+  ExpectDebugMode(L"Debug mode: VISA library " + SystemFolder() + L"\\" + kVisaName + L" cannot be loaded (error 126)");
+}
+
+TEST_F(VisaScenario, BadSetting) {
+  ExpectDebugMode(L"Debug mode: Bus setting \"GPIB0\" not understood; VISA or VISA:GPIB<n> expected");
+}
+
+TEST_F(VisaScenario, BadSettingType) {
+  ExpectDebugMode(L"Debug mode: Bus setting of registry type 4 not understood; a text, VISA or VISA:GPIB<n>, expected");
+}
+
+}  // namespace
+
+// "--scenario=<name>:<row>" makes this run a child's scenario; without it, the parent's cases.
+int main(int argc, char** argv) {
+  std::vector<char*> arguments;
+  std::string scenario;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--scenario=", 11) == 0) {
+      scenario = argv[i] + 11;
+      continue;
+    }
+    arguments.push_back(argv[i]);
+  }
+  const std::size_t colon = scenario.find(':');
+  if (colon != std::string::npos) {
+    g_row = std::stoul(scenario.substr(colon + 1));
+    scenario.erase(colon);
+  }
+  ::testing::GTEST_FLAG(filter) = scenario.empty() ? "VisaBackEnd.*" : "VisaScenario." + scenario;
+  int count = static_cast<int>(arguments.size());
+  return server_test::RunTests(count, arguments.data());
+}
