@@ -1,8 +1,8 @@
-// Soak: 100,000 free-running measurement cycles of each control on the virtual clock, alone and
-// all three together, with 1% of
-// the examined driver calls failing at random (seeded). Every failure must be accounted for (an
-// error box, an error raised to the host, or a sweep stopped, as the analyzer's sweep step ends
-// silently) and the heap in use must not grow between cycle 10,000 and the end.
+// Soak: 100,000 free-running readings of each control on the virtual clock, alone and all three
+// together on one card, with 1% of the examined driver calls failing at random (seeded). Every
+// failure must be accounted for (an error box, an error raised to the host, or a sweep stopped, as
+// the analyzer's sweep step ends silently) and the heap in use must not grow from reading 10,000
+// to the end.
 #include <malloc.h>
 
 #include <algorithm>
@@ -21,7 +21,7 @@ namespace {
 
 constexpr unsigned long long kCycles = 100000;  // readings, each ending in OnData
 constexpr unsigned long long kSettled = 10000;  // the heap is compared from here to the end
-constexpr long kHeapBound = 4096;             // bytes the heap in use may differ by
+constexpr long kHeapBound = 4096;               // bytes the heap in use may differ by
 
 struct Result {
   unsigned long long calls = 0, examined = 0, injected = 0, shown = 0, raised = 0, sweepStops = 0, data = 0;
