@@ -2,15 +2,14 @@
 # bitmap per picture with a resource script naming each one (for Windows), and the same table as
 # C++ source (for the platform without windows, which tests read pixels from).
 # Run as: cmake -D OUTPUT_DIR=<folder> -P Pictures.cmake
-#
-# Byte-exact and reproducible: CMake cannot write a zero byte itself, so the bytes go through
-# printf as octal escapes.
+
+include(${CMAKE_CURRENT_LIST_DIR}/Bitmap16.cmake)
 
 if(NOT OUTPUT_DIR)
   message(FATAL_ERROR "OUTPUT_DIR is not set")
 endif()
 
-# Letters and their index into the standard 16-colour palette below:
+# Letters and their index into the standard 16-colour palette (Bitmap16.cmake):
 # K black, S silver, D dark grey, R red, G lime (pure green), W white.
 set(letter_K 0)
 set(letter_S 7)
@@ -18,12 +17,6 @@ set(letter_D 8)
 set(letter_R 9)
 set(letter_G 10)
 set(letter_W 15)
-# 0 black, 1 maroon, 2 green, 3 olive, 4 navy, 5 purple, 6 teal, 7 silver,
-# 8 grey, 9 red, A lime, B yellow, C blue, D fuchsia, E aqua, F white; as blue, green, red.
-set(palette
-  0 0 0   0 0 128   0 128 0   0 128 128   128 0 0   128 0 128   128 128 0   192 192 192
-  128 128 128   0 0 255   0 255 0   0 255 255   255 0 0   255 0 255   255 255 0   255 255 255)
-
 set(pictures ALEDSM ALEDLG ALEDSQSM ALEDSQLG ALEDVT ALEDHZ SCANUP SCANDOWN)
 
 # The LED lamps. Each is a raised bezel around a lamp whose face is pure green (G): one area,
@@ -184,17 +177,6 @@ set(SCANDOWN
   SSSSRSSSSSSSSDWWSS
   SSSSSSSSSSSSSSWSSS)
 
-# Appends `value` to the list `out` as `width` little-endian bytes.
-function(append_le out value width)
-  set(list ${${out}})
-  foreach(i RANGE 1 ${width})
-    math(EXPR byte "${value} % 256")
-    math(EXPR value "${value} / 256")
-    list(APPEND list ${byte})
-  endforeach()
-  set(${out} ${list} PARENT_SCOPE)
-endfunction()
-
 # Checks the picture's rows and sets `width` and `height` in the caller.
 function(measure name)
   set(rows ${${name}})
@@ -214,75 +196,22 @@ function(measure name)
   set(height ${h} PARENT_SCOPE)
 endfunction()
 
-# 4 bits per pixel, bottom row first, each row padded to 4 bytes.
-function(write_bitmap name file)
+# The picture's rows as palette indices, one hexadecimal digit a pixel, in `out`.
+function(palette_rows name out)
   measure(${name})
-  math(EXPR row_bytes "((${width} + 1) / 2 + 3) / 4 * 4")
-  math(EXPR pixel_bytes "${row_bytes} * ${height}")
-  math(EXPR file_size "118 + ${pixel_bytes}")
-  set(bytes 66 77)  # "BM"
-  append_le(bytes ${file_size} 4)
-  append_le(bytes 0 4)
-  append_le(bytes 118 4)  # offset of the pixels: 14 + 40 + 64
-  append_le(bytes 40 4)   # BITMAPINFOHEADER
-  append_le(bytes ${width} 4)
-  append_le(bytes ${height} 4)
-  append_le(bytes 1 2)
-  append_le(bytes 4 2)
-  append_le(bytes 0 4)    # BI_RGB
-  append_le(bytes ${pixel_bytes} 4)
-  append_le(bytes 0 4)
-  append_le(bytes 0 4)
-  append_le(bytes 16 4)   # colours used
-  append_le(bytes 0 4)
-  set(component 0)
-  foreach(value IN LISTS palette)
-    list(APPEND bytes ${value})
-    math(EXPR component "${component} + 1")
-    if(component EQUAL 3)
-      list(APPEND bytes 0)
-      set(component 0)
-    endif()
-  endforeach()
-
-  set(rows ${${name}})
-  list(REVERSE rows)
   math(EXPR last "${width} - 1")
-  foreach(row IN LISTS rows)
-    set(written 0)
-    foreach(x RANGE 0 ${last} 2)
-      string(SUBSTRING "${row}" ${x} 1 left)
-      set(right_index 0)
-      math(EXPR next "${x} + 1")
-      if(next LESS width)
-        string(SUBSTRING "${row}" ${next} 1 right)
-        set(right_index ${letter_${right}})
-      endif()
-      math(EXPR byte "${letter_${left}} * 16 + ${right_index}")
-      list(APPEND bytes ${byte})
-      math(EXPR written "${written} + 1")
+  set(result "")
+  foreach(row IN LISTS ${name})
+    set(digits "")
+    foreach(x RANGE 0 ${last})
+      string(SUBSTRING "${row}" ${x} 1 letter)
+      math(EXPR digit "${letter_${letter}}" OUTPUT_FORMAT HEXADECIMAL)
+      string(SUBSTRING "${digit}" 2 1 digit)
+      string(APPEND digits "${digit}")
     endforeach()
-    while(written LESS row_bytes)
-      list(APPEND bytes 0)
-      math(EXPR written "${written} + 1")
-    endwhile()
+    list(APPEND result ${digits})
   endforeach()
-
-  set(format "")
-  foreach(byte IN LISTS bytes)
-    math(EXPR d2 "${byte} / 64")
-    math(EXPR d1 "(${byte} / 8) % 8")
-    math(EXPR d0 "${byte} % 8")
-    string(APPEND format "\\${d2}${d1}${d0}")
-  endforeach()
-  execute_process(COMMAND printf "${format}" OUTPUT_FILE "${file}" RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "${file}: printf failed: ${failed}")
-  endif()
-  file(SIZE "${file}" size)
-  if(NOT size EQUAL file_size)
-    message(FATAL_ERROR "${file}: ${size} bytes written, ${file_size} expected")
-  endif()
+  set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
 # Writes `content` only when it differs, so that what depends on the file is not rebuilt for nothing.
@@ -301,19 +230,11 @@ set(script "// Drawn by Pictures.cmake: the library's pictures by name.\n")
 set(source "// Drawn by Pictures.cmake: the pictures as rows of palette indices, one hexadecimal digit a pixel.\n")
 set(entries "")
 foreach(name IN LISTS pictures)
-  write_bitmap(${name} "${OUTPUT_DIR}/${name}.bmp")
+  palette_rows(${name} rows)
+  write_bitmap16("${OUTPUT_DIR}/${name}.bmp" "${rows}")
   string(APPEND script "${name} BITMAP \"${name}.bmp\"\n")
   string(APPEND source "const char* const k${name}[] = {\n")
-  foreach(row IN LISTS ${name})
-    string(LENGTH "${row}" length)
-    math(EXPR last "${length} - 1")
-    set(digits "")
-    foreach(x RANGE 0 ${last})
-      string(SUBSTRING "${row}" ${x} 1 letter)
-      math(EXPR digit "${letter_${letter}}" OUTPUT_FORMAT HEXADECIMAL)
-      string(SUBSTRING "${digit}" 2 1 digit)
-      string(APPEND digits "${digit}")
-    endforeach()
+  foreach(digits IN LISTS rows)
     string(APPEND source "    \"${digits}\",\n")
   endforeach()
   string(APPEND source "};\n")

@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include <memory>
+#include <mutex>
 
 #include "framework/server/ClassFactory.h"
 #include "framework/server/Module.h"
@@ -17,6 +18,18 @@
 namespace {
 
 std::unique_ptr<toolkit::win32::Win32Platform> g_platform;
+std::once_flag g_busStarted;
+
+// The driver layer on the back end the user chose, or in debug mode with the reason on the
+// terminal's first line. At load, except for VISA, which must not be loaded under the loader
+// lock: then at the first call into the library (every use of it begins with one).
+void StartBus() {
+  std::call_once(g_busStarted, [] {
+    hpib::win32::BusChoice bus = hpib::win32::ChooseBusDriver(framework::server::ModuleInstance());
+    hpib::HPIBLoad(std::move(bus.driver));
+    if (!bus.reason.empty()) hpib::DebugLog(bus.reason);
+  });
+}
 
 void Unload() noexcept {
   using namespace framework::server;
@@ -30,8 +43,8 @@ void Unload() noexcept {
 
 // Parts start in the order they depend on each other: the toolkit's platform, the driver
 // layer (which shows its debug terminal when there is no driver, its first line saying why when
-// the user's bus setting could not be followed), then the class factories. Every load does
-// this, a load only to register included.
+// the user's bus setting could not be followed; with VISA at the first call, see StartBus),
+// then the class factories. Every load does this, a load only to register included.
 bool Load(HINSTANCE instance) noexcept {
   using namespace framework::server;
   try {
@@ -39,9 +52,7 @@ bool Load(HINSTANCE instance) noexcept {
     g_platform = std::make_unique<toolkit::win32::Win32Platform>(instance);
     toolkit::SetCurrentPlatform(g_platform.get());
     hpib::win32::ReadMessagesFrom(instance);
-    hpib::win32::BusChoice bus = hpib::win32::ChooseBusDriver(instance);
-    hpib::HPIBLoad(std::move(bus.driver));
-    if (!bus.reason.empty()) hpib::DebugLog(bus.reason);
+    if (!hpib::win32::VisaChosen()) StartBus();
     CreateFactories();
     return true;
   } catch (...) {
@@ -71,6 +82,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
+  try {
+    StartBus();
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
   framework::server::ClassFactory* factory = framework::server::FindFactory(clsid);
   if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
   return factory->QueryInterface(riid, ppv);
@@ -81,6 +97,7 @@ STDAPI DllCanUnloadNow() { return framework::server::ModuleInUse() ? S_FALSE : S
 // Installers and regsvr32 learn only success or failure: every failure is E_FAIL.
 STDAPI DllRegisterServer() {
   try {
+    StartBus();
     framework::server::RegisterServer();
     return S_OK;
   } catch (...) {
@@ -90,6 +107,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
+    StartBus();
     framework::server::UnregisterServer();
     return S_OK;
   } catch (...) {

@@ -3,7 +3,7 @@
 // integer; a measurement whose second request fails; the Mode submenu of the context menu.
 // Usage: server_e712_test <Windows path of Apparata.ocx> [GoogleTest options]
 
-#include "server_test_support.h"
+#include "control_fixture.h"
 
 #include <ocidl.h>
 
@@ -29,33 +29,9 @@ std::vector<std::wstring> LinesOfLastTrigger() {
 // What the control shows of a logged read: "D=" and characters 1 to 10 of the reply.
 std::wstring Shown(const std::wstring& read) { return L"D=" + read.substr(15, 10); }
 
-class E712 : public RegisteredServer {
+class E712 : public ConnectedControl {
  protected:
-  void SetUp() override {
-    CLSID clsid{};
-    ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.E712X", &clsid));
-    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
-    Ref<IConnectionPointContainer> container;
-    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
-    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
-    DWORD cookie = 0;
-    ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
-    ASSERT_HR(S_OK, device_->put_Port(3));
-  }
-  void TearDown() override {
-    sink_.onEvent = nullptr;
-    point_.reset();
-    device_.reset();
-  }
-  std::wstring Text() {
-    Bstr text;
-    EXPECT_HR(S_OK, device_->get_Text(text.put()));
-    return text.str();
-  }
-
-  EventSink sink_{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device_;
-  Ref<IConnectionPoint> point_;
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Create(L"Apparata.E712X", 3)); }
 };
 
 TEST_F(E712, ATriggerAsksForBothValuesAndBringsOneOnDataWithBoth) {

@@ -6,7 +6,7 @@
 // with the first test.
 // Usage: server_hp4191_test <Windows path of Apparata.ocx> [GoogleTest options]
 
-#include "server_test_support.h"
+#include "control_fixture.h"
 
 #include <ocidl.h>
 
@@ -57,31 +57,10 @@ std::vector<std::wstring> Writes(const std::vector<std::wstring>& lines) {
   return writes;
 }
 
-class HP4191 : public RegisteredServer {
+class HP4191 : public ConnectedControl {
  protected:
-  void SetUp() override {
-    CLSID clsid{};
-    ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.HP4191X", &clsid));
-    ASSERT_EQ(GuidText(CLSID_HP4191X), GuidText(clsid));
-    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
-    Ref<IConnectionPointContainer> container;
-    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
-    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
-    DWORD cookie = 0;
-    ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
-    ASSERT_HR(S_OK, device_->put_Port(17));
-  }
-  void TearDown() override {
-    sink_.onEvent = nullptr;
-    point_.reset();
-    device_.reset();
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Create(L"Apparata.HP4191X", 17)); }
 
-  std::wstring Text() {
-    Bstr text;
-    EXPECT_HR(S_OK, device_->get_Text(text.put()));
-    return text.str();
-  }
   HRESULT PutText(const wchar_t* text) {
     Bstr value(text);
     return device_->put_Text(value.get());
@@ -102,10 +81,6 @@ class HP4191 : public RegisteredServer {
     ASSERT_TRUE(PumpUntil([&] { return sink_.events.size() >= target; }, (readings + 2) * kIntervalMs))
         << sink_.events.size() << " events";
   }
-
-  EventSink sink_{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device_;
-  Ref<IConnectionPoint> point_;
 };
 
 TEST_F(HP4191, OneTriggerShowsBothDisplaysAndTheFrequencyAndTheTerminalLogsEveryBusStep) {
