@@ -113,6 +113,23 @@ void ExpectBack(const Resources& before, const Resources& after) {
   std::printf("  before: %s\n  after:  %s\n", Describe(before).c_str(), Describe(after).c_str());
 }
 
+// As PumpUntil, but looks after every message: a hundred controls in debug mode can keep the
+// queue from ever running empty.
+bool PumpEachUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+  }
+  return true;
+}
+
 // One control with its own sink, as a host holds it.
 struct Hosted {
   EventSink sink{DIID_IQXDeviceEvents};
@@ -185,7 +202,7 @@ class Lifetime : public RegisteredServer, public ::testing::WithParamInterface<c
 
 TEST_P(Lifetime, CreateUseAndReleaseCyclesLeaveTheProcessAsTheyFoundIt) {
   // The first controls load the type library and make the terminal, fonts and window classes.
-  Cycle(100);
+  Cycle(50);
   const Resources before = Measure();
   Cycle(g_cycles);
   PumpFor(100);
@@ -194,19 +211,26 @@ TEST_P(Lifetime, CreateUseAndReleaseCyclesLeaveTheProcessAsTheyFoundIt) {
   ExpectUnloadable();
 }
 
+// A hundred controls at once take the heap to a height it keeps: the first round makes it, the
+// second must leave it where it was.
 TEST_P(Lifetime, AHundredControlsRunningFreeAtOnceLeaveNothingBehind) {
-  Cycle(100);
-  const Resources before = Measure();
-  std::vector<std::unique_ptr<Hosted>> controls;
-  for (int i = 0; i < 100; ++i) {
-    controls.push_back(CreateInUse());
-    ASSERT_TRUE(controls.back()->device);
-    ASSERT_HR(S_OK, controls.back()->device->put_InternalTrigger(VARIANT_TRUE));
+  Cycle(50);
+  DialogWatch dialogs;
+  Resources before;
+  for (int round = 1; round <= 2; ++round) {
+    before = Measure();
+    std::vector<std::unique_ptr<Hosted>> controls;
+    for (int i = 0; i < 100; ++i) {
+      controls.push_back(CreateInUse());
+      ASSERT_TRUE(controls.back()->device);
+      ASSERT_HR(S_OK, controls.back()->device->put_InternalTrigger(VARIANT_TRUE));
+    }
+    EXPECT_TRUE(PumpEachUntil([&] { return AllHaveRead(controls, 3); }, 20000)) << "not every control ran free";
+    Release(controls);
+    PumpFor(100);
   }
-  EXPECT_TRUE(PumpUntil([&] { return AllHaveRead(controls, 3); }, 20000)) << "not every control ran free";
-  Release(controls);
-  PumpFor(100);
-  std::printf("100 free-running %ls:\n", GetParam());
+  EXPECT_EQ(std::vector<std::wstring>{}, dialogs.texts);
+  std::printf("100 free-running %ls, second round:\n", GetParam());
   ExpectBack(before, Measure());
   ExpectUnloadable();
 }
