@@ -90,6 +90,8 @@ HRESULT STDMETHODCALLTYPE Control::GetTypeInfo(UINT index, LCID, ITypeInfo** inf
 HRESULT STDMETHODCALLTYPE Control::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                                  DISPID* dispids) noexcept try {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  // The system's lookup reads both arrays unchecked.
+  if (!names || !dispids) return E_POINTER;
   return DispGetIDsOfNames(&DeviceTypeInfo(), names, count, dispids);
 } catch (...) {
   return Failed();
@@ -98,6 +100,8 @@ HRESULT STDMETHODCALLTYPE Control::GetIDsOfNames(REFIID riid, LPOLESTR* names, U
 HRESULT STDMETHODCALLTYPE Control::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                           VARIANT* result, EXCEPINFO* exception, UINT* argError) noexcept try {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  // The system's call reads the arguments unchecked.
+  if (!params) return E_POINTER;
   // No property holds an object, so a put by reference is a plain put.
   if (flags & DISPATCH_PROPERTYPUTREF) flags = static_cast<WORD>((flags & ~DISPATCH_PROPERTYPUTREF) | DISPATCH_PROPERTYPUT);
   return DispInvoke(static_cast<IQXDevice*>(this), &DeviceTypeInfo(), dispid, flags, params, result, exception,
