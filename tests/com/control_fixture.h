@@ -11,8 +11,9 @@ namespace server_test {
 
 class ConnectedControl : public RegisteredServer {
  protected:
-  // Fatal on failure: call it inside ASSERT_NO_FATAL_FAILURE.
-  void Create(const wchar_t* progId, LONG port) {
+  // Fatal on failure: call it inside ASSERT_NO_FATAL_FAILURE. Without `connectSink` the test
+  // connects what it wants to `point_` itself.
+  void Create(const wchar_t* progId, LONG port, bool connectSink = true) {
     CLSID clsid{};
     ASSERT_HR(S_OK, CLSIDFromProgID(progId, &clsid));
     ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
@@ -20,7 +21,9 @@ class ConnectedControl : public RegisteredServer {
     ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
     ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
     DWORD cookie = 0;
-    ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
+    if (connectSink) {
+      ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
+    }
     ASSERT_HR(S_OK, device_->put_Port(port));
   }
   void TearDown() override {

@@ -4,7 +4,7 @@
 // own, so that the log and the simulated readings start with this test.
 // Usage: server_cycle_test <Windows path of Apparata.ocx> [GoogleTest options]
 
-#include "server_test_support.h"
+#include "control_fixture.h"
 
 #include <ocidl.h>
 
@@ -21,39 +21,16 @@ constexpr DWORD kIntervalMs = 300;
 // "Read from 707: " and the reply.
 const std::wstring kReadPrefix = L"Read from 707: ";
 
-class Cycle : public RegisteredServer {
+class Cycle : public ConnectedControl {
  protected:
-  void SetUp() override {
-    CLSID clsid{};
-    ASSERT_HR(S_OK, CLSIDFromProgID(L"Apparata.B740X", &clsid));
-    ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
-    Ref<IConnectionPointContainer> container;
-    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
-    ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
-  }
-  void TearDown() override {
-    // The handlers refer to the test's locals, which are gone; OnDestroy is only recorded.
-    sink_.onEvent = nullptr;
-    point_.reset();
-    device_.reset();
-  }
+  // Each test connects its own sink.
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Create(L"Apparata.B740X", 7, false)); }
 
   DWORD Connect(IDispatch* sink) {
     DWORD cookie = 0;
     EXPECT_HR(S_OK, point_->Advise(sink, &cookie));
     return cookie;
   }
-
-  std::wstring Text() {
-    Bstr text;
-    EXPECT_HR(S_OK, device_->get_Text(text.put()));
-    return text.str();
-  }
-
-  // Declared first, gone last: the control fires OnDestroy into it when it is released.
-  EventSink sink_{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device_;
-  Ref<IConnectionPoint> point_;
 };
 
 // What the control shows for a reply of the multimeter: its unit label for "R", "=", and

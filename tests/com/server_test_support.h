@@ -179,13 +179,22 @@ inline std::optional<KeyContents> ReadKey(HKEY root, const std::wstring& path, R
 inline std::optional<KeyContents> ReadClassesKey(const std::wstring& path) { return ReadKey(HKEY_CLASSES_ROOT, path); }
 
 // Runs a program of this prefix and answers its exit code; -1 when it did not start, -2 when
-// it was still running at the deadline (it is then ended).
-inline int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+// it was still running at the deadline (it is then ended). With `shareOutput` its standard
+// handles are this program's, so that its output joins ours.
+inline int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, bool shareOutput = false) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  if (shareOutput) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::fflush(stdout);
+  }
   PROCESS_INFORMATION process{};
   std::wstring line = commandLine;
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, shareOutput, 0, nullptr, nullptr, &startup,
+                      &process))
     return -1;
   int result = -2;
   if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {

@@ -142,29 +142,9 @@ class InstalledFake {
 // Runs this program on one scenario, its output into ours; answers its exit code, -1 when it
 // did not start, -2 when it had to be ended.
 int RunScenario(const std::string& scenario, std::size_t row = 0) {
-  std::wstring line = Quoted(OwnPath()) + L" " + Quoted(ServerPath()) + L" --scenario=" + Widen(scenario) + L":" +
-                      std::to_wstring(row);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION process{};
-  std::fflush(stdout);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-    return -1;
-  int result = -2;
-  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    result = static_cast<int>(code);
-  } else {
-    TerminateProcess(process.hProcess, 1);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return result;
+  return RunProcess(Quoted(OwnPath()) + L" " + Quoted(ServerPath()) + L" --scenario=" + Widen(scenario) + L":" +
+                        std::to_wstring(row),
+                    120000, true);
 }
 
 std::wstring TempFile(const wchar_t* name) {
