@@ -100,4 +100,14 @@ FormPtr<F> CreateForm(Args&&... args) {
   return form;
 }
 
+// As CreateForm, inside the native window `parentWindow` from the start: a form made top-level
+// and moved in after costs the windowing system twice.
+template <class F>
+FormPtr<F> CreateFormIn(std::uintptr_t parentWindow) {
+  FormPtr<F> form(new F());
+  form->SetParentWindow(parentWindow);
+  form->Realize();
+  return form;
+}
+
 }  // namespace toolkit

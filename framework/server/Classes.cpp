@@ -13,8 +13,8 @@ namespace framework::server {
 namespace {
 
 template <class F>
-toolkit::FormPtr<THPIBDevice> MakeForm() {
-  return toolkit::CreateForm<F>();
+toolkit::FormPtr<THPIBDevice> MakeForm(std::uintptr_t parentWindow) {
+  return toolkit::CreateFormIn<F>(parentWindow);
 }
 
 constexpr DWORD kRequestedMiscStatus = OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL;

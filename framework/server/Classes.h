@@ -13,7 +13,7 @@
 
 namespace framework::server {
 
-using FormMaker = toolkit::FormPtr<THPIBDevice> (*)();
+using FormMaker = toolkit::FormPtr<THPIBDevice> (*)(std::uintptr_t parentWindow);
 
 struct ClassEntry {
   const CLSID* clsid;

@@ -46,15 +46,9 @@ const InterfaceEntry kInterfaces[] = {
     {&IID_IObjectSafety, As<IObjectSafety>},
 };
 
-// A hidden top-level window; child windows placed in it are never seen.
-unique_hwnd CreateParkingWindow() {
-  unique_hwnd window(CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     ModuleInstance(), nullptr));
-  if (!window) {
-    const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-    throw toolkit::EOleSysError(SystemMessage(hr), hr);
-  }
-  return window;
+// The calling thread's hidden window; child windows placed in it are never seen.
+HWND ThreadsParkingWindow() {
+  return dynamic_cast<toolkit::win32::Win32Platform&>(toolkit::CurrentPlatform()).ParkingWindow();
 }
 
 // Device pixels per logical inch of the screen.
@@ -85,18 +79,19 @@ com_ptr<IUnknown> Control::Create(const ClassEntry& entry, ClassInfo info, IUnkn
 }
 
 Control::Control(const ClassEntry& entry, ClassInfo info, IUnknown* outer)
-    : controlling_(outer ? outer : &inner_), entry_(entry), info_(std::move(info)), parking_(CreateParkingWindow()) {
-  form_ = entry_.makeForm();
+    : controlling_(outer ? outer : &inner_),
+      entry_(entry),
+      info_(std::move(info)),
+      parking_(ThreadsParkingWindow()),
+      form_(entry_.makeForm(reinterpret_cast<std::uintptr_t>(parking_))) {
   form_->SetKeeper(this);
-  form_->SetParentWindow(reinterpret_cast<std::uintptr_t>(ParkingWindow()));
   form_->InitializeForm();
   const toolkit::Bounds& bounds = form_->GetBounds();
   extent_ = PixelsToHimetric(bounds.Width, bounds.Height);
 }
 
 Control::~Control() {
-  // The form goes first: its destruction fires OnDestroy while the host's sink is connected,
-  // and its window must leave before the parking window it may sit in.
+  // The form goes first: its destruction fires OnDestroy while the host's sink is connected.
   form_.reset();
   events_.DisconnectAll();
   propertyNotify_.DisconnectAll();

@@ -267,7 +267,7 @@ class Control final : public IQXDevice,
 
   HWND FormWindow() const;
   // The window the form sits in while no container has placed it.
-  HWND ParkingWindow() const noexcept { return parking_.get(); }
+  HWND ParkingWindow() const noexcept { return parking_; }
   // Places the form on the site's window, and with `uiActivate` gives it the focus.
   HRESULT ActivateInPlace(bool uiActivate, IOleClientSite* activeSite);
   HRESULT ShowPropertyPages(HWND parent);
@@ -290,7 +290,7 @@ class Control final : public IQXDevice,
   ConnectionPoint events_{*this, DIID_IQXDeviceEvents, 1};
   ConnectionPoint propertyNotify_{*this, IID_IPropertyNotifySink, ConnectionPoint::kAnyNumber};
 
-  unique_hwnd parking_;
+  HWND parking_;  // the thread's, shared by its controls
   toolkit::FormPtr<THPIBDevice> form_;
 
   com_ptr<IOleClientSite> clientSite_;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "Apparata_h.h"
 
@@ -36,8 +37,8 @@ struct Resources {
 };
 
 // Wine 8 answers 0 for the private bytes, the GUI objects and the handle count; there they are
-// counted by hand. Handle values of both kinds are small indexes there, and an index alone,
-// without the generation in the upper word, names the live object.
+// counted by hand. GDI handle values are small indexes there, and an index alone, without the
+// generation in the upper word, names the live object.
 long long CommittedPrivateBytes() {
   long long total = 0;
   MEMORY_BASIC_INFORMATION region{};
@@ -57,24 +58,63 @@ long long ProbedGdiObjects() {
   return count;
 }
 
-long long ProbedUserObjects() {
+// Windows of this process, listed: a top-level or message-only window and all its descendants.
+// Probing every handle value instead costs a round trip to the Wine server each.
+BOOL CALLBACK CountIfOwn(HWND window, LPARAM count) {
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId())
+    ++*reinterpret_cast<long long*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountTree(HWND top, LPARAM count) {
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(top, &process) || process != GetCurrentProcessId()) return TRUE;
+  ++*reinterpret_cast<long long*>(count);
+  EnumChildWindows(top, CountIfOwn, count);
+  return TRUE;
+}
+
+long long ListedUserObjects() {
   long long count = 0;
-  for (ULONG_PTR index = 1; index < 0x10000; ++index) {
-    DWORD process = 0;
-    const HWND window = reinterpret_cast<HWND>(index);
-    if (IsWindow(window) && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId()) ++count;
+  EnumWindows(CountTree, reinterpret_cast<LPARAM>(&count));
+  for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr));)
+    CountTree(window, reinterpret_cast<LPARAM>(&count));
+  // Menus are checked without the server.
+  for (ULONG_PTR index = 1; index < 0x10000; ++index)
     if (IsMenu(reinterpret_cast<HMENU>(index))) ++count;
-  }
   return count;
 }
 
-long long ProbedHandles() {
-  long long count = 0;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+// Handles of this process from the system's handle table, in one call.
+long long ListedHandles() {
+  struct Entry {
+    PVOID object;
+    ULONG_PTR process;
+    ULONG_PTR handle;
+    ULONG access;
+    USHORT creatorBackTrace;
+    USHORT type;
+    ULONG attributes;
+    ULONG reserved;
+  };
+  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  const auto query = Export<Query>(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
+  constexpr ULONG kExtendedHandleInformation = 64;
+  constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+  std::vector<ULONG_PTR> buffer(1 << 16);
+  LONG status;
+  ULONG needed = 0;
+  while ((status = query(kExtendedHandleInformation, buffer.data(),
+                         static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), &needed)) == kLengthMismatch)
+    buffer.resize(buffer.size() * 2);
+  if (status != 0) {
+    ADD_FAILURE() << "the handle table could not be read: " << std::hex << status;
+    return 0;
   }
-  return count;
+  const ULONG_PTR entries = buffer[0];
+  const auto* entry = reinterpret_cast<const Entry*>(buffer.data() + 2);
+  return std::count_if(entry, entry + entries, [](const Entry& e) { return e.process == GetCurrentProcessId(); });
 }
 
 Resources Measure() {
@@ -87,10 +127,10 @@ Resources Measure() {
   r.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   if (r.gdiObjects == 0) r.gdiObjects = ProbedGdiObjects();
   r.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (r.userObjects == 0) r.userObjects = ProbedUserObjects();
+  if (r.userObjects == 0) r.userObjects = ListedUserObjects();
   DWORD handles = 0;
   if (GetProcessHandleCount(GetCurrentProcess(), &handles)) r.handles = handles;
-  if (r.handles == 0) r.handles = ProbedHandles();
+  if (r.handles == 0) r.handles = ListedHandles();
   return r;
 }
 

@@ -6,10 +6,6 @@
 #include "toolkit/win32/WindowPeer.h"
 
 namespace toolkit::win32 {
-namespace {
-constexpr UINT_PTR kUtilitySubclassId = 1;
-}
-
 COLORREF ToColorRef(Color color) {
   if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFF));
   return color & 0xFFFFFF;
@@ -55,16 +51,16 @@ PeerContext::PeerContext(HINSTANCE module) : module_(module) {
   // Hidden for good; a popup rather than a message-only window so that it can hold child windows.
   utility_.reset(CreateWindowExW(0, kUtilityClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, module, nullptr));
   if (!utility_) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
-  SetWindowSubclass(utility_.get(), UtilityProc, kUtilitySubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowLongPtrW(utility_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(utility_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&UtilityProc));
 }
 
 PeerContext::~PeerContext() {
-  if (utility_) RemoveWindowSubclass(utility_.get(), UtilityProc, kUtilitySubclassId);
+  if (utility_) SetWindowLongPtrW(utility_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
 }
 
-LRESULT CALLBACK PeerContext::UtilityProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR data) {
-  auto* context = reinterpret_cast<PeerContext*>(data);
+LRESULT CALLBACK PeerContext::UtilityProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* context = reinterpret_cast<PeerContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_TIMER) {
     auto it = context->timers_.find(wParam);
     if (it != context->timers_.end()) {
@@ -75,7 +71,7 @@ LRESULT CALLBACK PeerContext::UtilityProc(HWND window, UINT message, WPARAM wPar
   }
   LRESULT result = 0;
   if (ReflectToChild(message, wParam, lParam, result)) return result;
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 HFONT PeerContext::FontFor(const Font& font) {

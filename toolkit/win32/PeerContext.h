@@ -65,8 +65,8 @@ class PeerContext {
  private:
   using FontKey = std::tuple<std::wstring, int, bool, int>;
 
-  static LRESULT CALLBACK UtilityProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                      DWORD_PTR context);
+  // The utility window's procedure; the context is its GWLP_USERDATA.
+  static LRESULT CALLBACK UtilityProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE module_;
   unique_hwnd utility_;

@@ -72,23 +72,22 @@ int EditPeerBase::ModelKeyDown(WPARAM key) {
   return taken;
 }
 
-LRESULT EditPeerBase::PassKeyDown(int key, LPARAM lParam) {
-  return key ? DefSubclassProc(Window(), WM_KEYDOWN, static_cast<WPARAM>(key), lParam) : 0;
+LRESULT EditPeerBase::KeyPass::operator()(UINT message, WPARAM key, LPARAM lParam) const {
+  return key && IsWindow(window) ? CallWindowProcW(procedure, window, message, key, lParam) : 0;
 }
 
 bool EditPeerBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (Syncing()) return false;
+  if (Syncing() || (message != WM_KEYDOWN && message != WM_CHAR)) return false;
+  const KeyPass pass = PassOn();
   if (message == WM_KEYDOWN) {
-    result = PassKeyDown(ModelKeyDown(wParam), lParam);
+    result = pass(message, static_cast<WPARAM>(ModelKeyDown(wParam)), lParam);
     return true;
   }
-  if (message != WM_CHAR) return false;
-  const HWND window = Window();
   Edit& edit = Model();
   const auto typed = static_cast<wchar_t>(wParam);
   wchar_t key = 0;  // a handler that fails takes the key with it
   DispatchUserEvent(edit, [&] { key = edit.KeyPress(typed); });
-  result = key ? DefSubclassProc(window, WM_CHAR, key, lParam) : 0;
+  result = pass(message, key, lParam);
   return true;
 }
 
@@ -136,12 +135,13 @@ LRESULT SpinEditPeer::OnNotify(const NMHDR& header) {
 
 bool SpinEditPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message != WM_KEYDOWN || Syncing()) return EditPeerBase::HandleMessage(message, wParam, lParam, result);
+  const KeyPass pass = PassOn();
   const int key = ModelKeyDown(wParam);
   if (key == VK_UP || key == VK_DOWN) {
     Step(key == VK_UP ? 1 : -1);
     result = 0;
   } else {
-    result = PassKeyDown(key, lParam);
+    result = pass(message, static_cast<WPARAM>(key), lParam);
   }
   return true;
 }

@@ -49,8 +49,14 @@ class EditPeerBase : public WidgetPeer<Edit> {
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   // What the model's KeyDown makes of the key: 0 when it swallowed it.
   int ModelKeyDown(WPARAM key);
-  // Lets the edit handle the key the model left, or swallows it.
-  LRESULT PassKeyDown(int key, LPARAM lParam);
+  // Lets the edit handle the key the model left, or swallows it. Taken before the model's
+  // handlers run: they may close the form, and this peer with it.
+  struct KeyPass {
+    HWND window;
+    WNDPROC procedure;
+    LRESULT operator()(UINT message, WPARAM key, LPARAM lParam) const;
+  };
+  KeyPass PassOn() const { return {Window(), OwnProcedure()}; }
 };
 
 class EditPeer final : public EditPeerBase {

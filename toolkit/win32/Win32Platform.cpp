@@ -68,6 +68,8 @@ void Win32Platform::ThreadEnding() noexcept {
   }
 }
 
+HWND Win32Platform::ParkingWindow() { return ThisThreadsContext().Utility(); }
+
 void Win32Platform::Post(Form& form) {
   if (const HWND window = WindowOf(form)) PostMessageW(window, kPostedMessage, 0, 0);
 }

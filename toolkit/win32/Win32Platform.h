@@ -42,6 +42,10 @@ class Win32Platform : public toolkit::Platform {
   // The calling thread ends: its utility window goes with it.
   void ThreadEnding() noexcept;
 
+  // A hidden window of the calling thread that holds the windows of forms nobody has placed
+  // yet: the thread's utility window, made once rather than a top-level window per form.
+  HWND ParkingWindow();
+
  private:
   PeerContext& ThisThreadsContext();
 

@@ -11,8 +11,6 @@
 namespace toolkit::win32 {
 namespace {
 
-constexpr wchar_t kPeerProperty[] = L"ApparataPeer";
-constexpr UINT_PTR kSubclassId = 1;
 
 class SyncScope {
  public:
@@ -60,21 +58,32 @@ const Label* LabelFor(const WinControl& container, wchar_t key) {
 
 }  // namespace
 
-LRESULT CALLBACK WindowPeerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                DWORD_PTR peer) {
-  return reinterpret_cast<WindowPeer*>(peer)->Dispatch(window, message, wParam, lParam);
+namespace {
+// Every window a peer made, and each of its parts, carries the peer in GWLP_USERDATA. Reading
+// it costs nothing, where a window property or the common controls' subclass chain is a round
+// trip to the window manager on every message under some systems.
+void Tie(HWND window, WindowPeer* peer) { SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer)); }
+}  // namespace
+
+LRESULT CALLBACK WindowPeerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (auto* peer = WindowPeer::FromWindow(window)) return peer->Dispatch(window, message, wParam, lParam);
+  // Untied from a peer that is gone: the window's last messages.
+  return CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)), window, message, wParam,
+                         lParam);
 }
 
 WindowPeer::Attachment::Attachment(HWND window, WindowPeer* peer) : window_(window) {
   if (!window_) return;
-  SetWindowSubclass(window_, WindowPeerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(peer));
-  SetPropW(window_, kPeerProperty, peer);
+  Tie(window_, peer);
+  previous_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowPeerProc)));
 }
 
 WindowPeer::Attachment& WindowPeer::Attachment::operator=(Attachment&& other) noexcept {
   if (this != &other) {
     Release();
     window_ = other.window_;
+    previous_ = other.previous_;
     other.window_ = nullptr;
   }
   return *this;
@@ -84,8 +93,8 @@ WindowPeer::Attachment::~Attachment() { Release(); }
 
 void WindowPeer::Attachment::Forget() {
   if (!window_) return;
-  RemoveWindowSubclass(window_, WindowPeerProc, kSubclassId);
-  RemovePropW(window_, kPeerProperty);
+  // The window is on its way out either way: what still comes to it goes to its class.
+  Tie(window_, nullptr);
   window_ = nullptr;
 }
 
@@ -96,60 +105,68 @@ void WindowPeer::Attachment::Release() {
 }
 
 void PartRelease::operator()(HWND window) const {
-  RemovePropW(window, kPeerProperty);
+  Tie(window, nullptr);
   DestroyWindow(window);
 }
 
 unique_part TiePart(HWND window, WindowPeer& peer) {
-  if (window) SetPropW(window, kPeerProperty, &peer);
+  if (window) Tie(window, &peer);
   return unique_part(window);
 }
 
-WindowPeer::WindowPeer(PeerContext& context, Control& control) : context_(context), control_(control) {}
+WindowPeer::WindowPeer(PeerContext& context, Control& control)
+    : context_(context), control_(control), container_(dynamic_cast<const WinControl*>(&control) != nullptr) {}
 
 WindowPeer::~WindowPeer() {
   // Windows of controls that outlive this one go somewhere safe before this window goes.
-  if (window_) MoveChildren(window_.get(), context_.Utility());
+  if (window_ && container_) MoveChildren(window_.get(), context_.Utility());
 }
 
 WindowPeer* WindowPeer::FromWindow(HWND window) {
-  return window ? static_cast<WindowPeer*>(GetPropW(window, kPeerProperty)) : nullptr;
+  return window ? reinterpret_cast<WindowPeer*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
 }
 
 WindowPeer* PeerOf(const Control& control) { return dynamic_cast<WindowPeer*>(control.GetPeer()); }
 
-HWND WindowPeer::MakeWindow(DWORD style, DWORD exStyle) {
-  return CreateWindowExW(exStyle, ClassName(), L"", style, 0, 0, 0, 0, ParentWindow(), nullptr, context_.Module(),
-                         nullptr);
-}
-
-void WindowPeer::ForgetApplied() {
-  style_ = Style();
+WindowPeer::Attachment WindowPeer::MakeWindow() {
+  // Made where the model puts it, and a child already in its state of visible and enabled:
+  // every change after the making is another round trip to the window manager.
+  const RECT rect = PlacementRect();
+  const DWORD style = Style();
+  const bool child = (style & WS_CHILD) != 0;
+  const bool visible = child && control_.Visible();
+  const bool enabled = !child || control_.Enabled();
+  Attachment made(CreateWindowExW(ExStyle(), ClassName(), L"", style | (visible ? WS_VISIBLE : 0) |
+                                  (enabled ? 0 : WS_DISABLED),
+                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, ParentWindow(),
+                                  nullptr, context_.Module(), nullptr),
+                  this);
+  if (!made) return made;
+  style_ = style;
   exStyle_ = ExStyle();
   parent_ = ParentWindow();
-  rect_.reset();
+  rect_ = rect;
   text_ = std::wstring();
   font_ = nullptr;
   color_ = control_.GetColor();
   fontColor_ = control_.GetFont().FontColor;
-  visible_ = false;
-  enabled_ = true;
+  visible_ = visible;
+  enabled_ = enabled;
+  return made;
 }
 
 void WindowPeer::Create() {
-  window_ = Attachment(MakeWindow(Style(), ExStyle()), this);
+  window_ = MakeWindow();
   if (!window_) return;
-  ForgetApplied();
   WindowCreated();
   adopt_ = true;
 }
 
 void WindowPeer::Recreate() {
-  Attachment fresh(MakeWindow(Style(), ExStyle()), this);
+  Attachment fresh = MakeWindow();
   if (!fresh) return;
   MoveChildren(window_.get(), fresh.get());
   window_ = std::move(fresh);
-  ForgetApplied();
   WindowCreated();
 }
 
@@ -240,8 +257,10 @@ void WindowPeer::ApplyCommon() {
   const HWND window = window_.get();
   const HFONT font = ModelFont();
   if (font != font_) {
+    // A window just made has yet to paint at all.
+    const BOOL redraw = font_ != nullptr;
     font_ = font;
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
   }
   if (control_.GetColor() != color_ || control_.GetFont().FontColor != fontColor_) {
     color_ = control_.GetColor();
@@ -405,10 +424,11 @@ bool WindowPeer::FocusAccelerator(wchar_t key) {
 
 LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Nothing of this peer is touched after a handler that may have destroyed it.
+  const WNDPROC previous = window_.Previous();
   switch (message) {
     case WM_NCDESTROY:
       Lost();
-      return DefSubclassProc(window, message, wParam, lParam);
+      return CallWindowProcW(previous, window, message, wParam, lParam);
     case WM_CONTEXTMENU:
       if (ShowContextMenu(window, lParam)) return 0;
       break;
@@ -416,7 +436,7 @@ LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (FocusAccelerator(static_cast<wchar_t>(wParam))) return 0;
       break;
     case WM_SIZE: {
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
       ArrangeChildren();
       Resized();
       return result;
@@ -427,7 +447,7 @@ LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
   LRESULT result = 0;
   if (ReflectToChild(message, wParam, lParam, result)) return result;
   if (HandleMessage(message, wParam, lParam, result)) return result;
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 }  // namespace toolkit::win32

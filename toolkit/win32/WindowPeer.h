@@ -88,29 +88,37 @@ class WindowPeer : public Peer {
   void NoteShownText(const std::wstring& text) { text_ = text; }
   PeerContext& Context() const { return context_; }
   HFONT ModelFont() const;
+  // The window's procedure below this peer's: what a message this peer passes on goes to.
+  WNDPROC OwnProcedure() const { return window_.Previous(); }
 
  private:
-  friend LRESULT CALLBACK WindowPeerProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  // Ties a window to this peer for the life of the object, and destroys the window after.
+  friend LRESULT CALLBACK WindowPeerProc(HWND, UINT, WPARAM, LPARAM);
+  // Ties a window to this peer for the life of the object, and destroys the window after: the
+  // peer's procedure replaces the window's own, which gets what the peer passes on.
   class Attachment {
    public:
     Attachment() = default;
     Attachment(HWND window, WindowPeer* peer);
-    Attachment(Attachment&& other) noexcept : window_(other.window_) { other.window_ = nullptr; }
+    Attachment(Attachment&& other) noexcept : window_(other.window_), previous_(other.previous_) {
+      other.window_ = nullptr;
+    }
     Attachment& operator=(Attachment&& other) noexcept;
     ~Attachment();
     HWND get() const { return window_; }
     explicit operator bool() const { return window_ != nullptr; }
+    WNDPROC Previous() const { return previous_; }
     // The window is already gone: untie, destroy nothing.
     void Forget();
 
    private:
     void Release();
     HWND window_ = nullptr;
+    WNDPROC previous_ = DefWindowProcW;
   };
 
-  HWND MakeWindow(DWORD style, DWORD exStyle);
-  void ForgetApplied();
+  // A new window for the model as it is, tied to this peer, with what it was made with
+  // recorded as applied.
+  Attachment MakeWindow();
   void Recreate();
   static void MoveChildren(HWND from, HWND to);
   void ApplyStyleAndParent();
@@ -123,6 +131,7 @@ class WindowPeer : public Peer {
 
   PeerContext& context_;
   Control& control_;
+  const bool container_;  // its window may hold the windows of other controls
   std::shared_ptr<const void> alive_ = std::make_shared<int>(0);
   Attachment window_;
   bool syncing_ = false;
