@@ -43,7 +43,9 @@ TB740Device::TB740Device()
   RangeTrackBar.OnChange = [this] { RangeTrackBarChange(); };
 }
 
-std::wstring TB740Device::Get_Text() { return LabelStaticText.Caption() + L"=" + DisplayStaticText.Caption(); }
+std::wstring TB740Device::Get_Text() {
+  return toolkit::Concat({LabelStaticText.Caption(), L"=", DisplayStaticText.Caption()});
+}
 
 void TB740Device::Set_Text(const std::wstring& value) {
   std::wstring upper = value;

@@ -2,6 +2,7 @@
 
 #include "instruments/E712Protocol.h"
 #include "instruments/Panels.h"
+#include "toolkit/Convert.h"
 
 namespace instruments {
 
@@ -49,8 +50,8 @@ TE712Device::TE712Device()
 }
 
 std::wstring TE712Device::Get_Text() {
-  return LabelAStaticText.Caption() + L"=" + DisplayAStaticText.Caption() + L"\r\n" + LabelBStaticText.Caption() +
-         L"=" + DisplayBStaticText.Caption();
+  return toolkit::Concat({LabelAStaticText.Caption(), L"=", DisplayAStaticText.Caption(), L"\r\n",
+                          LabelBStaticText.Caption(), L"=", DisplayBStaticText.Caption()});
 }
 
 void TE712Device::Set_Text(const std::wstring& value) {

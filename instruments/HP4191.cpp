@@ -6,6 +6,7 @@
 #include "instruments/HP4191Protocol.h"
 #include "instruments/Numbers.h"
 #include "instruments/Panels.h"
+#include "toolkit/Convert.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/Platform.h"
 
@@ -136,11 +137,12 @@ THP4191Device::THP4191Device()
 void THP4191Device::ActiveFormCreate() { ScanFrame.SpeedComboBox.SetItemIndex(0); }
 
 std::wstring THP4191Device::Get_Text() {
-  std::wstring text = StaticTextA1.Caption() + L"=" + StaticTextA.Caption() + L"\r\n" + StaticTextB1.Caption() + L"=" +
-                      StaticTextB.Caption() + L"\r\n" + ScanFrame.StaticText.Caption() + L"=" + ScanFrame.Edit.Text();
+  std::wstring text =
+      toolkit::Concat({StaticTextA1.Caption(), L"=", StaticTextA.Caption(), L"\r\n", StaticTextB1.Caption(), L"=",
+                       StaticTextB.Caption(), L"\r\n", ScanFrame.StaticText.Caption(), L"=", ScanFrame.Edit.Text()});
   if (ExtendedOutput)
-    text += L"\r\nMin=" + ScanFrame.MinEdit.Text() + L"\r\nMax=" + ScanFrame.MaxEdit.Text() + L"\r\nStep=" +
-            StepEdit.Text();
+    text += toolkit::Concat({L"\r\nMin=", ScanFrame.MinEdit.Text(), L"\r\nMax=", ScanFrame.MaxEdit.Text(),
+                             L"\r\nStep=", StepEdit.Text()});
   return text;
 }
 
