@@ -88,6 +88,7 @@ std::wstring FormatStr(const std::wstring& pattern, const std::wstring& argument
   if (at != std::wstring::npos) text.replace(at, 2, argument);
   return text;
 }
+
 std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
   std::size_t size = 0;
   for (std::wstring_view part : parts) size += part.size();

@@ -11,6 +11,12 @@
 namespace toolkit::win32 {
 namespace {
 
+// Every window a peer made, and each of its parts, carries the peer in GWLP_USERDATA. Reading
+// it costs nothing, where a window property or the common controls' subclass chain is a round
+// trip to the window manager on every message under some systems.
+void Tie(HWND window, WindowPeer* peer) {
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer));
+}
 
 class SyncScope {
  public:
@@ -56,13 +62,6 @@ const Label* LabelFor(const WinControl& container, wchar_t key) {
   return nullptr;
 }
 
-}  // namespace
-
-namespace {
-// Every window a peer made, and each of its parts, carries the peer in GWLP_USERDATA. Reading
-// it costs nothing, where a window property or the common controls' subclass chain is a round
-// trip to the window manager on every message under some systems.
-void Tie(HWND window, WindowPeer* peer) { SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer)); }
 }  // namespace
 
 LRESULT CALLBACK WindowPeerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -136,10 +135,10 @@ WindowPeer::Attachment WindowPeer::MakeWindow() {
   const bool child = (style & WS_CHILD) != 0;
   const bool visible = child && control_.Visible();
   const bool enabled = !child || control_.Enabled();
-  Attachment made(CreateWindowExW(ExStyle(), ClassName(), L"", style | (visible ? WS_VISIBLE : 0) |
-                                  (enabled ? 0 : WS_DISABLED),
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, ParentWindow(),
-                                  nullptr, context_.Module(), nullptr),
+  const DWORD state = (visible ? WS_VISIBLE : 0) | (enabled ? 0 : WS_DISABLED);
+  Attachment made(CreateWindowExW(ExStyle(), ClassName(), L"", style | state, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, ParentWindow(), nullptr,
+                                  context_.Module(), nullptr),
                   this);
   if (!made) return made;
   style_ = style;
