@@ -178,6 +178,16 @@ TEST_F(Win32DrawingTest, AGaugeFillsItsBarInItsForeColourOnItsColour) {
   EXPECT_EQ(picture.At(picture.width * 3 / 4, middle), GetSysColor(COLOR_BTNFACE));
 }
 
+// Made after its bounds were set, as the panels' widgets are, and shown with its form: its sunken
+// frame is on the screen, not only in what it paints when asked.
+TEST_F(Win32DrawingTest, AGaugeShowsItsSunkenFrameOnTheScreen) {
+  const HWND window = WindowOf(Place<Gauge>(4, 36, 100, 9));
+  window_support::PumpFor(200);
+  const Picture screen(window, Picture::Source::WholeWindow);
+  EXPECT_EQ(screen.At(0, 0), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(screen.At(screen.width - 1, screen.height - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
 // The sweep panel's direction buttons: red arrows, greyed when disabled, pushed in while down.
 TEST_F(Win32DrawingTest, GlyphButtonsShowTheirImageForTheirStateAndLookPushedWhileDown) {
   auto& up = Place<SpeedButton>(80, 73, 20, 21);

@@ -47,15 +47,21 @@ inline void PumpFor(DWORD ms) {
 }
 
 // A window's client area as its own painting draws it (through WM_PRINTCLIENT), or as the
-// window's device context holds it now, in a 32-bit bitmap.
+// window's device context holds it now, or the whole window with its frame as it is now on the
+// screen, in a 32-bit bitmap.
 class Picture {
  public:
-  enum class Source { Painting, Screen };
+  enum class Source { Painting, Screen, WholeWindow };
   explicit Picture(HWND window, Source source = Source::Painting) {
-    RECT client;
-    GetClientRect(window, &client);
-    width = client.right;
-    height = client.bottom;
+    RECT area;
+    if (source == Source::WholeWindow) {
+      GetWindowRect(window, &area);
+      OffsetRect(&area, -area.left, -area.top);
+    } else {
+      GetClientRect(window, &area);
+    }
+    width = area.right;
+    height = area.bottom;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -70,7 +76,7 @@ class Picture {
     if (source == Source::Painting) {
       SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     } else {
-      HDC screen = GetDC(window);
+      HDC screen = source == Source::Screen ? GetDC(window) : GetWindowDC(window);
       BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
       ReleaseDC(window, screen);
     }

@@ -128,29 +128,22 @@ WindowPeer* WindowPeer::FromWindow(HWND window) {
 WindowPeer* PeerOf(const Control& control) { return dynamic_cast<WindowPeer*>(control.GetPeer()); }
 
 WindowPeer::Attachment WindowPeer::MakeWindow() {
-  // Made where the model puts it, and a child already in its state of visible and enabled:
-  // every change after the making is another round trip to the window manager.
-  const RECT rect = PlacementRect();
-  const DWORD style = Style();
-  const bool child = (style & WS_CHILD) != 0;
-  const bool visible = child && control_.Visible();
-  const bool enabled = !child || control_.Enabled();
-  const DWORD state = (visible ? WS_VISIBLE : 0) | (enabled ? 0 : WS_DISABLED);
-  Attachment made(CreateWindowExW(ExStyle(), ClassName(), L"", style | state, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, ParentWindow(), nullptr,
+  // Made hidden and empty; Sync places and shows it, so that the window's class sees the same
+  // steps as for every later change (a progress bar paints its frame only after them).
+  Attachment made(CreateWindowExW(ExStyle(), ClassName(), L"", Style(), 0, 0, 0, 0, ParentWindow(), nullptr,
                                   context_.Module(), nullptr),
                   this);
   if (!made) return made;
-  style_ = style;
+  style_ = Style();
   exStyle_ = ExStyle();
   parent_ = ParentWindow();
-  rect_ = rect;
+  rect_.reset();
   text_ = std::wstring();
   font_ = nullptr;
   color_ = control_.GetColor();
   fontColor_ = control_.GetFont().FontColor;
-  visible_ = visible;
-  enabled_ = enabled;
+  visible_ = false;
+  enabled_ = true;
   return made;
 }
 
@@ -256,7 +249,7 @@ void WindowPeer::ApplyCommon() {
   const HWND window = window_.get();
   const HFONT font = ModelFont();
   if (font != font_) {
-    // A window just made has yet to paint at all.
+    // A window just made is hidden: it paints when it is shown.
     const BOOL redraw = font_ != nullptr;
     font_ = font;
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);

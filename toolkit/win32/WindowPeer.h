@@ -116,8 +116,8 @@ class WindowPeer : public Peer {
     WNDPROC previous_ = DefWindowProcW;
   };
 
-  // A new window for the model as it is, tied to this peer, with what it was made with
-  // recorded as applied.
+  // A new window for the model, tied to this peer, with what it was made with recorded as
+  // applied.
   Attachment MakeWindow();
   void Recreate();
   static void MoveChildren(HWND from, HWND to);
