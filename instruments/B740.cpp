@@ -60,24 +60,21 @@ void TB740Device::Set_Text(const std::wstring& value) {
       }
     }
   } else if (!upper.empty() && upper[0] == L'B') {
-    ShowRange(b740::RangePositionOfDigit(toolkit::StrToInt(second)));
+    ShowRangePosition(RangeTrackBar, b740::RangePositionOfDigit(toolkit::StrToInt(second)));
   }
   THPIBDevice::Set_Text(value);
 }
 
 void TB740Device::Set_Active(bool value) {
   THPIBDevice::Set_Active(value);
-  for (toolkit::Control* control : std::initializer_list<toolkit::Control*>{
-           &Panel, &DisplayStaticText, &LabelStaticText, SpeedButtons[0], SpeedButtons[1], SpeedButtons[2],
-           SpeedButtons[3], SpeedButtons[4], &RangeTrackBar, &RangeLabel})
-    control->SetEnabled(value);
+  EnableControls(*this, value);
 }
 
 void TB740Device::ClearItemClick() {
   THPIBDevice::ClearItemClick();
   SpeedButtons[0]->SetDown(true);
   Set_Text(L"D0E");
-  ShowRange(1);
+  ShowRangePosition(RangeTrackBar, 1);
 }
 
 void TB740Device::TimerTimer() {
@@ -92,14 +89,7 @@ void TB740Device::TimerTimer() {
 void TB740Device::SpeedButtonClick(SpeedButton& sender) { Set_Text(b740::FunctionCommand(sender.Tag)); }
 
 void TB740Device::RangeTrackBarChange() {
-  if (RangeTrackBar.Position() == RangeTrackBar.Tag) return;
-  RangeTrackBar.Tag = RangeTrackBar.Position();
-  Set_Text(b740::RangeCommand(RangeTrackBar.Position()));
-}
-
-void TB740Device::ShowRange(int position) {
-  RangeTrackBar.Tag = position;
-  RangeTrackBar.SetPosition(position);
+  if (TakeRangeMove(RangeTrackBar)) Set_Text(b740::RangeCommand(RangeTrackBar.Position()));
 }
 
 }  // namespace instruments

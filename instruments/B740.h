@@ -31,10 +31,6 @@ class TB740Device : public framework::THPIBDevice {
   void TimerTimer() override;
   virtual void SpeedButtonClick(toolkit::SpeedButton& sender);
   virtual void RangeTrackBarChange();
-
- private:
-  // Moves the track bar from code: the Tag goes first, so no range command follows.
-  void ShowRange(int position);
 };
 
 }  // namespace instruments

@@ -57,21 +57,18 @@ std::wstring TE712Device::Get_Text() {
 void TE712Device::Set_Text(const std::wstring& value) {
   const e712::Mirror mirror = e712::MirrorOf(value);
   if (mirror.mode) ModeItems[static_cast<std::size_t>(*mirror.mode)]->SetChecked(true);
-  if (mirror.rangePosition) ShowRange(*mirror.rangePosition);
+  if (mirror.rangePosition) ShowRangePosition(RangeTrackBar, *mirror.rangePosition);
   THPIBDevice::Set_Text(value);
 }
 
 void TE712Device::Set_Active(bool value) {
   THPIBDevice::Set_Active(value);
-  for (toolkit::Control* control : std::initializer_list<toolkit::Control*>{
-           &Panel, &DisplayAStaticText, &LabelAStaticText, &DisplayBStaticText, &LabelBStaticText, &RangeTrackBar,
-           &RangeLabel})
-    control->SetEnabled(value);
+  EnableControls(*this, value);
 }
 
 void TE712Device::ClearItemClick() {
   THPIBDevice::ClearItemClick();
-  ShowRange(e712::kInitialRangePosition);
+  ShowRangePosition(RangeTrackBar, e712::kInitialRangePosition);
 }
 
 void TE712Device::TimerTimer() {
@@ -88,9 +85,7 @@ void TE712Device::ModeMenuClick(MenuItem& sender) {
 }
 
 void TE712Device::RangeTrackBarChange() {
-  if (RangeTrackBar.Position() == RangeTrackBar.Tag) return;
-  RangeTrackBar.Tag = RangeTrackBar.Position();
-  THPIBDevice::Set_Text(e712::RangeCommand(RangeTrackBar.Position()));
+  if (TakeRangeMove(RangeTrackBar)) THPIBDevice::Set_Text(e712::RangeCommand(RangeTrackBar.Position()));
 }
 
 void TE712Device::Measure(const wchar_t* request, toolkit::StaticText& display, toolkit::StaticText& label) {
@@ -99,11 +94,6 @@ void TE712Device::Measure(const wchar_t* request, toolkit::StaticText& display, 
   const e712::Reading reading = e712::ParseReply(THPIBDevice::Get_Text());
   display.SetCaption(reading.value);
   label.SetCaption(reading.label);
-}
-
-void TE712Device::ShowRange(int position) {
-  RangeTrackBar.Tag = position;
-  RangeTrackBar.SetPosition(position);
 }
 
 }  // namespace instruments

@@ -40,8 +40,6 @@ class TE712Device : public framework::THPIBDevice {
   virtual void RangeTrackBarChange();
 
  private:
-  // Moves the track bar from code: the Tag goes first, so no range byte follows.
-  void ShowRange(int position);
   // Asks the meter for one value and shows the reply in `display` and `label`.
   void Measure(const wchar_t* request, toolkit::StaticText& display, toolkit::StaticText& label);
 };

@@ -182,11 +182,6 @@ void THP4191Device::Set_Active(bool value) {
   UpdateMenus();
 }
 
-void THP4191Device::EnableControls(toolkit::Component& owner, bool value) {
-  for (toolkit::Component* component : owner.Components())
-    if (auto* control = dynamic_cast<toolkit::Control*>(component)) control->SetEnabled(value);
-}
-
 int THP4191Device::SelectedMode() const {
   int index = 0;
   while (index < static_cast<int>(ModeItems.size()) && !ModeItems[index]->Checked()) ++index;

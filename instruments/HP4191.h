@@ -61,8 +61,6 @@ class THP4191Device : public framework::THPIBDevice {
 
   // Enables the submenus by Active and the selected mode.
   void UpdateMenus();
-  // Sets the enabled state of every visual control that `owner` owns.
-  static void EnableControls(toolkit::Component& owner, bool value);
 
  private:
   // The index of the first selected mode item; the count of them when none is.

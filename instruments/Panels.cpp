@@ -32,14 +32,29 @@ void PlaceRangeTrackBar(toolkit::TrackBar& trackBar, toolkit::Label& legend, too
   trackBar.Frequency = 1;
   trackBar.TicksBelow = true;
   trackBar.ThumbLength = 12;
-  trackBar.Tag = position;
-  trackBar.SetPosition(position);
+  ShowRangePosition(trackBar, position);
 
   legend.SetParent(&parent);
   legend.SetAutoSize(false);
   legend.SetBounds(0, 84, 200, 13);
   legend.SetCaption(kRangeLegend);
   legend.SetFocusControl(&trackBar);
+}
+
+void ShowRangePosition(toolkit::TrackBar& trackBar, int position) {
+  trackBar.Tag = position;
+  trackBar.SetPosition(position);
+}
+
+bool TakeRangeMove(toolkit::TrackBar& trackBar) {
+  if (trackBar.Position() == trackBar.Tag) return false;
+  trackBar.Tag = trackBar.Position();
+  return true;
+}
+
+void EnableControls(toolkit::Component& owner, bool value) {
+  for (toolkit::Component* component : owner.Components())
+    if (auto* control = dynamic_cast<toolkit::Control*>(component)) control->SetEnabled(value);
 }
 
 }  // namespace instruments

@@ -22,4 +22,13 @@ void PlaceDisplay(toolkit::StaticText& box, toolkit::WinControl& parent, toolkit
 void PlaceRangeTrackBar(toolkit::TrackBar& trackBar, toolkit::Label& legend, toolkit::WinControl& parent,
                         int maxPosition, int position);
 
+// The range track bar's Tag holds the position last sent or shown. Moving it from code sets
+// the Tag first, so that its change handler sends nothing.
+void ShowRangePosition(toolkit::TrackBar& trackBar, int position);
+// In the change handler: whether the position is new (it becomes the Tag), and so to be sent.
+bool TakeRangeMove(toolkit::TrackBar& trackBar);
+
+// Enables or disables every control that `owner` made.
+void EnableControls(toolkit::Component& owner, bool value);
+
 }  // namespace instruments

@@ -95,26 +95,6 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
 STDAPI DllCanUnloadNow() { return framework::server::ModuleInUse() ? S_FALSE : S_OK; }
 
 // Installers and regsvr32 learn only success or failure: every failure is E_FAIL.
-STDAPI DllRegisterServer() {
-  try {
-    StartBus();
-    framework::server::RegisterServer(framework::server::RegistrationScope::Machine);
-    return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-STDAPI DllUnregisterServer() {
-  try {
-    StartBus();
-    framework::server::UnregisterServer(framework::server::RegistrationScope::Machine);
-    return S_OK;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
 // regsvr32 /n /i:user registers for the current user alone, without administrator rights;
 // regsvr32 /u /n /i:user removes exactly that. An empty command line means the machine.
 STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
@@ -132,3 +112,7 @@ STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
     return E_FAIL;
   }
 }
+
+STDAPI DllRegisterServer() { return DllInstall(TRUE, nullptr); }
+
+STDAPI DllUnregisterServer() { return DllInstall(FALSE, nullptr); }

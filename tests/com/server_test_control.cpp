@@ -195,14 +195,6 @@ HRESULT Put(IDispatch* dispatch, DISPID dispid, VARIANT value, WORD flags = DISP
   return dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, exception, &argError);
 }
 
-VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = value;
-  return v;
-}
-
 VARIANT Boolean(VARIANT_BOOL value) {
   VARIANT v;
   VariantInit(&v);

@@ -17,12 +17,6 @@ namespace {
 
 using namespace server_test;
 
-// A command each control takes as it is: the E7-12's host text is one byte number.
-inline const wchar_t* CommandFor(const std::wstring& progId) {
-  return progId == L"Apparata.E712X" ? L"$00" : L"A7EN";
-}
-
-
 constexpr DISPID kPort = 4, kText = 2, kActive = 3, kTrigger = 5;
 
 std::wstring ErrorDescription() {
@@ -173,14 +167,6 @@ struct InvokeCase {
   std::vector<DISPID> named;
 };
 
-VARIANT I4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = value;
-  return v;
-}
-
 VARIANT Text(const wchar_t* text) {
   VARIANT v;
   VariantInit(&v);
@@ -246,25 +232,25 @@ TEST_P(Hostile, EveryWrongShapeOfDispatchCallIsAnsweredAsTheStandardDispatchAnsw
   const std::vector<InvokeCase> cases = {
       {"unknown DISPID", 99, DISPATCH_PROPERTYGET, {}, {}},
       {"negative DISPID", -7, DISPATCH_METHOD, {}, {}},
-      {"Port get with an argument", kPort, DISPATCH_PROPERTYGET, {I4(1)}, {}},
+      {"Port get with an argument", kPort, DISPATCH_PROPERTYGET, {Long(1)}, {}},
       {"Port put without a value", kPort, DISPATCH_PROPERTYPUT, {}, {}},
-      {"Port put with two values", kPort, DISPATCH_PROPERTYPUT, {I4(1), I4(2)}, {put}},
-      {"Port put, value not named", kPort, DISPATCH_PROPERTYPUT, {I4(9)}, {}},
-      {"Port put, value named otherwise", kPort, DISPATCH_PROPERTYPUT, {I4(9)}, {5}},
+      {"Port put with two values", kPort, DISPATCH_PROPERTYPUT, {Long(1), Long(2)}, {put}},
+      {"Port put, value not named", kPort, DISPATCH_PROPERTYPUT, {Long(9)}, {}},
+      {"Port put, value named otherwise", kPort, DISPATCH_PROPERTYPUT, {Long(9)}, {5}},
       {"Port put of a word", kPort, DISPATCH_PROPERTYPUT, {Text(L"abc")}, {put}},
       {"Port put of a numeric text", kPort, DISPATCH_PROPERTYPUT, {Text(L"12")}, {put}},
       {"Port put beyond 32 bits", kPort, DISPATCH_PROPERTYPUT, {OfType(VT_R8)}, {put}},
       {"Port put of no object", kPort, DISPATCH_PROPERTYPUT, {OfType(VT_DISPATCH)}, {put}},
       {"Port put of null", kPort, DISPATCH_PROPERTYPUT, {OfType(VT_NULL)}, {put}},
-      {"Text put of a number", kText, DISPATCH_PROPERTYPUT, {I4(42)}, {put}},
+      {"Text put of a number", kText, DISPATCH_PROPERTYPUT, {Long(42)}, {put}},
       {"Text put of null", kText, DISPATCH_PROPERTYPUT, {OfType(VT_NULL)}, {put}},
       {"Active put of a word", kActive, DISPATCH_PROPERTYPUT, {Text(L"yes")}, {put}},
-      {"Active put of a number", kActive, DISPATCH_PROPERTYPUT, {I4(5)}, {put}},
-      {"Trigger with an argument", kTrigger, DISPATCH_METHOD, {I4(1)}, {}},
-      {"Trigger with a named argument", kTrigger, DISPATCH_METHOD, {I4(1)}, {0}},
+      {"Active put of a number", kActive, DISPATCH_PROPERTYPUT, {Long(5)}, {put}},
+      {"Trigger with an argument", kTrigger, DISPATCH_METHOD, {Long(1)}, {}},
+      {"Trigger with a named argument", kTrigger, DISPATCH_METHOD, {Long(1)}, {0}},
       {"Trigger as a property get", kTrigger, DISPATCH_PROPERTYGET, {}, {}},
       {"Port get as a method", kPort, DISPATCH_METHOD, {}, {}},
-      {"Port as a put of a method", kTrigger, DISPATCH_PROPERTYPUT, {I4(1)}, {put}},
+      {"Port as a put of a method", kTrigger, DISPATCH_PROPERTYPUT, {Long(1)}, {put}},
       {"no kind of call", kPort, 0, {}, {}},
   };
   minimal_device::Device reference(ServerPath());

@@ -20,12 +20,6 @@ namespace {
 
 using namespace server_test;
 
-// A command each control takes as it is: the E7-12's host text is one byte number.
-inline const wchar_t* CommandFor(const std::wstring& progId) {
-  return progId == L"Apparata.E712X" ? L"$00" : L"A7EN";
-}
-
-
 int g_cycles = 1000;
 
 // What the process holds, as the system counts it.

@@ -298,6 +298,20 @@ class DialogWatch {
   UINT_PTR timer_;
 };
 
+// A VT_I4 argument.
+inline VARIANT Long(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = value;
+  return v;
+}
+
+// A command each control takes as it is: the E7-12's host text is one byte number.
+inline const wchar_t* CommandFor(const std::wstring& progId) {
+  return progId == L"Apparata.E712X" ? L"$00" : L"A7EN";
+}
+
 // The module's export, or null.
 template <class F>
 F Export(HMODULE module, const char* name) {

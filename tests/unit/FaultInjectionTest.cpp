@@ -72,6 +72,25 @@ void Tick(Device& d, toolkit::HeadlessPlatform& platform) {
   platform.Advance(d.Timer.Interval());
 }
 
+// A click as the user makes it: through the toolkit's event dispatch.
+template <class Clickable>
+void UserClick(Clickable& item) {
+  toolkit::DispatchUserEvent(item, [&item] { item.Click(); });
+}
+
+// The operations every control has from the base control, then `own`.
+template <class Device>
+std::vector<Operation<Device>> WithBaseOperations(const std::vector<Operation<Device>>& own) {
+  std::vector<Operation<Device>> all = {
+      {"Trigger", Path::Member, nullptr, [](Device& d, auto&) { d.Trigger(); }},
+      {"Internal Trigger item", Path::User, nullptr, [](Device& d, auto&) { UserClick(d.InternalTriggerItem); }},
+      {"Clear", Path::Member, nullptr, [](Device& d, auto&) { d.Clear(); }},
+      {"Local Control", Path::User, nullptr, [](Device& d, auto&) { UserClick(d.LocalControlItem); }},
+  };
+  all.insert(all.end(), own.begin(), own.end());
+  return all;
+}
+
 // The k-th examined call of a trace, and how many readings completed before it.
 struct Failure {
   std::string call;
@@ -205,55 +224,33 @@ class FaultInjectionTest : public ::testing::Test {
 
 TEST_F(FaultInjectionTest, Multimeter) {
   using D = instruments::TB740Device;
-  FailEveryCall<D>({
-      {"Trigger", Path::Member, nullptr, [](D& d, auto&) { d.Trigger(); }},
-      {"Internal Trigger item", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(d.InternalTriggerItem, [&] { d.InternalTriggerItem.Click(); }); }},
+  FailEveryCall<D>(WithBaseOperations<D>({
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"F3"); }},
       {"Text write of a byte", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"$41"); }},
-      {"Clear", Path::Member, nullptr, [](D& d, auto&) { d.Clear(); }},
-      {"Local Control", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(d.LocalControlItem, [&] { d.LocalControlItem.Click(); }); }},
-      {"function button", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(*d.SpeedButtons[2], [&] { d.SpeedButtons[2]->Click(); }); }},
+      {"function button", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.SpeedButtons[2]); }},
       {"range track bar", Path::User, nullptr,
        [](D& d, auto&) { toolkit::DispatchUserEvent(d.RangeTrackBar, [&] { d.RangeTrackBar.SetPosition(3); }); }},
       {"free-running tick", Path::User, [](D& d) { d.Set_InternalTrigger(true); }, Tick<D>},
-  });
+  }));
 }
 
 TEST_F(FaultInjectionTest, LcrMeter) {
   using D = instruments::TE712Device;
-  FailEveryCall<D>({
-      {"Trigger", Path::Member, nullptr, [](D& d, auto&) { d.Trigger(); }},
-      {"Internal Trigger item", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(d.InternalTriggerItem, [&] { d.InternalTriggerItem.Click(); }); }},
+  FailEveryCall<D>(WithBaseOperations<D>({
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"$41"); }},
-      {"Clear", Path::Member, nullptr, [](D& d, auto&) { d.Clear(); }},
-      {"Local Control", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(d.LocalControlItem, [&] { d.LocalControlItem.Click(); }); }},
-      {"mode item", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(*d.ModeItems[2], [&] { d.ModeItems[2]->Click(); }); }},
+      {"mode item", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.ModeItems[2]); }},
       {"range track bar", Path::User, nullptr,
        [](D& d, auto&) { toolkit::DispatchUserEvent(d.RangeTrackBar, [&] { d.RangeTrackBar.SetPosition(4); }); }},
       {"free-running tick", Path::User, [](D& d) { d.Set_InternalTrigger(true); }, Tick<D>},
-  });
+  }));
 }
 
 TEST_F(FaultInjectionTest, ImpedanceAnalyzer) {
   using D = instruments::THP4191Device;
-  FailEveryCall<D>({
-      {"Trigger", Path::Member, nullptr, [](D& d, auto&) { d.Trigger(); }},
-      {"Internal Trigger item", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(d.InternalTriggerItem, [&] { d.InternalTriggerItem.Click(); }); }},
+  FailEveryCall<D>(WithBaseOperations<D>({
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"A3EN"); }},
-      {"Clear", Path::Member, nullptr, [](D& d, auto&) { d.Clear(); }},
-      {"Local Control", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(d.LocalControlItem, [&] { d.LocalControlItem.Click(); }); }},
-      {"mode item", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(*d.ModeItems[4], [&] { d.ModeItems[4]->Click(); }); }},
-      {"angle item", Path::User, nullptr,
-       [](D& d, auto&) { toolkit::DispatchUserEvent(*d.AngleItems[1], [&] { d.AngleItems[1]->Click(); }); }},
+      {"mode item", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.ModeItems[4]); }},
+      {"angle item", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.AngleItems[1]); }},
       {"frequency entered", Path::User, nullptr,
        [](D& d, auto&) { toolkit::DispatchUserEvent(d.ScanFrame.Edit, [&] { d.ScanFrame.Edit.KeyDown(13); }); }},
       {"free-running sweep tick", Path::User,
@@ -262,7 +259,7 @@ TEST_F(FaultInjectionTest, ImpedanceAnalyzer) {
          d.Set_InternalTrigger(true);
        },
        Tick<D>, "OutputsHPIB"},
-  });
+  }));
 }
 
 }  // namespace
