@@ -1,17 +1,19 @@
 #pragma once
 // The window that stands in for the bus in debug mode: a top-level form, "HPIB driver debug
-// terminal", whose one text box logs a line for every bus operation.
+// terminal", whose one text box logs a line for every bus operation. Whoever starts the driver
+// layer makes it, shows it and sets it as the layer's bus log.
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "hpib/HPIBDrv.h"
 #include "toolkit/Form.h"
 #include "toolkit/Widgets.h"
 
 namespace hpib {
 
-class TDebugTerminal : public toolkit::Form {
+class TDebugTerminal : public toolkit::Form, public BusLog {
  public:
   TDebugTerminal();
   toolkit::Memo& DebugMemo;
@@ -21,7 +23,7 @@ class TDebugTerminal : public toolkit::Form {
   // One operation, one line: control characters show as their pictures (U+2400 on). Callable
   // from any thread: on the terminal's own thread the line shows at once; another thread
   // leaves it, in order, for the terminal's thread and never waits for that thread.
-  void Log(const std::wstring& line);
+  void Log(const std::wstring& line) override;
 
  private:
   void ShowPending();

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "hpib/BusBytes.h"
-#include "hpib/DebugTerminal.h"
 #include "hpib/HPIBMessages.h"
 #include "hpib/SimulatedInstruments.h"
 #include "toolkit/Convert.h"
@@ -16,13 +16,22 @@ namespace {
 struct LayerState {
   std::unique_ptr<BusDriver> library;  // none: debug mode
   bool cardOpen = false;
-  toolkit::FormPtr<TDebugTerminal> terminal;
+  BusLog* log = nullptr;
   RandomGenerator random;
 };
+
+// Everything of the layer is reached under this lock (see HPIBDrv.h).
+std::mutex g_layerMutex;
 
 LayerState& State() {
   static LayerState state;
   return state;
+}
+
+using Whole = std::lock_guard<std::mutex>;
+
+void Log(const std::wstring& line) {
+  if (BusLog* log = State().log) log->Log(line);
 }
 
 // Looks the entry point up on every call: the driver keeps no table of them for us.
@@ -45,8 +54,9 @@ std::wstring Number(std::int64_t value) { return std::to_wstring(value); }
 
 // The operations that are one driver call on one address.
 std::uint16_t SingleCall(const char* procName, std::int32_t address, const wchar_t* debugLine) {
+  const Whole whole(g_layerMutex);
   if (!State().library) {
-    DebugLog(debugLine + Number(address));
+    Log(debugLine + Number(address));
     return 0;
   }
   return HPIBCall(procName, Word(address), 1);
@@ -64,43 +74,52 @@ std::uint16_t Output(const char* procName, std::int32_t address, const char* byt
 }  // namespace
 
 void HPIBLoad(std::unique_ptr<BusDriver> driver) {
+  const Whole whole(g_layerMutex);
   LayerState& s = State();
   s.library = std::move(driver);
   s.cardOpen = false;
   s.random.Reset();
-  if (!s.library) {
-    s.terminal = toolkit::CreateForm<TDebugTerminal>();
-    s.terminal->Show();
-  }
 }
 
 void HPIBUnload() {
-  LayerState& s = State();
-  s.library.reset();
-  s.terminal.reset();
+  std::unique_ptr<BusDriver> library;
+  {
+    const Whole whole(g_layerMutex);
+    library = std::move(State().library);
+    State().log = nullptr;
+  }
 }
 
-bool HPIBDebugMode() { return !State().library; }
+void HPIBSetLog(BusLog* log) {
+  const Whole whole(g_layerMutex);
+  State().log = log;
+}
 
-TDebugTerminal* DebugTerminal() { return State().terminal.get(); }
+bool HPIBDebugMode() {
+  const Whole whole(g_layerMutex);
+  return !State().library;
+}
 
 void DebugLog(const std::wstring& line) {
-  if (TDebugTerminal* terminal = DebugTerminal()) terminal->Log(line);
+  const Whole whole(g_layerMutex);
+  Log(line);
 }
 
 std::uint16_t HPIBOpenCard(std::int32_t selectCode) {
+  const Whole whole(g_layerMutex);
   State().cardOpen = true;
   if (!State().library) {
-    DebugLog(L"Card #" + Number(selectCode) + L" opened");
+    Log(L"Card #" + Number(selectCode) + L" opened");
     return 0;
   }
   return HPIBCall("OpenHPIB", Word(selectCode), 1);
 }
 
 std::uint16_t HPIBClose() {
+  const Whole whole(g_layerMutex);
   State().cardOpen = false;
   if (!State().library) {
-    DebugLog(L"Library closed");
+    Log(L"Library closed");
     return 0;
   }
   return HPIBCall("CloseHPIB", 1, 1);
@@ -115,9 +134,10 @@ std::uint16_t HPIBTrigger(std::int32_t address) { return SingleCall("TriggerHPIB
 std::uint16_t HPIBReset(std::int32_t address) { return SingleCall("ResetHPIB", address, L"Reset address "); }
 
 std::uint16_t HPIBTimeout(std::int32_t address, double seconds) {
+  const Whole whole(g_layerMutex);
   if (!State().library) {
     wchar_t separator = toolkit::CurrentPlatform().DecimalSeparator();
-    DebugLog(L"Set timeout " + toolkit::FloatToStr(seconds, separator) + L" for card " + Number(address));
+    Log(L"Set timeout " + toolkit::FloatToStr(seconds, separator) + L" for card " + Number(address));
     return 0;
   }
   // Round half to even, as the runtime's Round does.
@@ -129,10 +149,11 @@ std::uint16_t HPIBTimeout(std::int32_t address, double seconds) {
 }
 
 std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
+  const Whole whole(g_layerMutex);
   LayerState& s = State();
   if (!s.library) {
     std::string reply = SimulatedReply(address, s.random);
-    DebugLog(L"Read from " + Number(address) + L": " + FromBusBytes(reply));
+    Log(L"Read from " + Number(address) + L": " + FromBusBytes(reply));
     // At most length - 1 characters; the length itself stays as the caller gave it.
     std::size_t copied = std::min<std::size_t>(reply.size(), length > 0 ? length - 1u : 0u);
     std::copy_n(reply.data(), copied, buffer);
@@ -147,20 +168,22 @@ std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& lengt
 }
 
 std::uint16_t HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count) {
+  const Whole whole(g_layerMutex);
   if (!State().library) {
     // The echo field is always 59 characters: the data first when they fit, blanks after.
     constexpr std::size_t kEchoWidth = 59;
     std::string field(kEchoWidth, ' ');
     if (count < kEchoWidth) std::copy_n(bytes, count, field.begin());
-    DebugLog(L"Write to " + Number(address) + L": " + FromBusBytes(field));
+    Log(L"Write to " + Number(address) + L": " + FromBusBytes(field));
     return 0;
   }
   return Output("OutputsHPIB", address, bytes, count);
 }
 
 std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count) {
+  const Whole whole(g_layerMutex);
   if (!State().library) {
-    DebugLog(L"Write bytes to " + Number(address));
+    Log(L"Write bytes to " + Number(address));
     return 0;
   }
   return Output("OutputABHPIB", address, bytes, count);
@@ -172,6 +195,9 @@ void HPIBCheck(std::uint32_t code) {
   throw EHardwareError(toolkit::FormatStr(MessageText(kCriticalErrorMessage), ResultCodeText(code)));
 }
 
-bool HPIBIsOpen() { return State().cardOpen; }
+bool HPIBIsOpen() {
+  const Whole whole(g_layerMutex);
+  return State().cardOpen;
+}
 
 }  // namespace hpib

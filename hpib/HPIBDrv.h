@@ -4,7 +4,16 @@
 // 16-bit result code, which callers pass to HPIBCheck.
 //
 // Without a driver the layer runs in debug mode for the life of the process: each operation
-// logs a line in the debug terminal instead and succeeds; reads answer simulated readings.
+// logs a line to the bus log (the debug terminal) instead and succeeds; reads answer simulated
+// readings.
+//
+// Threads: controls on several apartment threads share the layer. One lock, the layer's own,
+// makes each operation below whole: its driver calls (a write with its buffer, a read with its
+// buffer), the simulated instruments and its log line, never interleaved with another thread's.
+// Lock order: the layer's lock, then the bus log's own (the terminal's queue); nothing else is
+// ever taken under it. It is held for one operation only, never while the library calls out to
+// the host (an event, an error box): the error box's message loop runs other controls' bus
+// operations on the same thread.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,7 +23,13 @@
 
 namespace hpib {
 
-class TDebugTerminal;
+// Where debug mode's lines go. Called under the layer's lock, from any thread: it must not wait
+// for another thread, nor call back into the layer.
+class BusLog {
+ public:
+  virtual ~BusLog() = default;
+  virtual void Log(const std::wstring& line) = 0;
+};
 
 // A bus failure: "Critical HPIB driver error:", a line feed and the driver's message.
 class EHardwareError : public toolkit::Exception {
@@ -29,15 +44,16 @@ constexpr std::uint16_t HPIBSelectCode = 7;
 constexpr std::uint16_t HPIBMaxMessage = 249;
 
 // Starts the layer, once per load of the library: with a driver in driver mode, without one
-// (null) in debug mode, creating and showing the debug terminal.
+// (null) in debug mode.
 void HPIBLoad(std::unique_ptr<BusDriver> driver);
-// Releases the driver or destroys the terminal. The card is not closed.
+// Releases the driver and lets go of the log. The card is not closed.
 void HPIBUnload();
+// Debug mode's lines go to `log` from now on; null: nowhere. Whoever starts the layer shows the
+// terminal and sets it here; it must outlive the setting.
+void HPIBSetLog(BusLog* log);
 
 bool HPIBDebugMode();
-// The debug terminal, or null in driver mode.
-TDebugTerminal* DebugTerminal();
-// Appends a line to the debug terminal; does nothing without one.
+// Appends a line to the bus log; does nothing without one.
 void DebugLog(const std::wstring& line);
 
 std::uint16_t HPIBOpenCard(std::int32_t selectCode);

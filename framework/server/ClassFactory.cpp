@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/server/BusStart.h"
 #include "framework/server/Control.h"
 #include "framework/server/Errors.h"
 #include "framework/server/Module.h"
@@ -54,10 +55,15 @@ HRESULT STDMETHODCALLTYPE ClassFactory::CreateInstance(IUnknown* outer, REFIID r
   // An aggregating object must hold the inner IUnknown, or it could not control the lifetime.
   if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
   com_ptr<IUnknown> control;
+  std::wstring progId;  // names the failure once the class is known
   try {
-    control = Control::Create(entry_, DescribeClass(entry_), outer);
+    const ClassInfo info = DescribeClass(entry_);
+    progId = info.progId;
+    // The bus before the control's first bus operation; in debug mode with its terminal.
+    StartBus(ModuleInstance());
+    control = Control::Create(entry_, info, outer);
   } catch (...) {
-    return ResultFromCaughtException({Report::MessageBox, entry_.name, nullptr});
+    return ResultFromCaughtException({Report::MessageBox, progId.empty() ? entry_.name : progId.c_str(), nullptr});
   }
   // A control without the interface goes away with `control`.
   return control->QueryInterface(riid, ppv);

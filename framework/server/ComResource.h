@@ -120,6 +120,34 @@ class unique_hwnd {
   HWND hwnd_ = nullptr;
 };
 
+// A kernel handle: an event, a thread. Null stands for none; the failure value of the calls
+// that answer INVALID_HANDLE_VALUE is not one of these.
+class unique_handle {
+ public:
+  unique_handle() noexcept = default;
+  explicit unique_handle(HANDLE handle) noexcept : handle_(handle) {}
+  unique_handle(const unique_handle&) = delete;
+  unique_handle& operator=(const unique_handle&) = delete;
+  unique_handle(unique_handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  unique_handle& operator=(unique_handle&& other) noexcept {
+    if (this != &other) {
+      reset();
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
+  ~unique_handle() { reset(); }
+
+  HANDLE get() const noexcept { return handle_; }
+  explicit operator bool() const noexcept { return handle_ != nullptr; }
+  void reset() noexcept {
+    if (HANDLE handle = std::exchange(handle_, nullptr)) CloseHandle(handle);
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
 // Runs a function when the scope ends, however it ends.
 template <class F>
 class scope_exit {

@@ -74,6 +74,9 @@ HRESULT ResultFromCaughtException(const ErrorOrigin& origin) noexcept {
         SetThreadErrorInfo(failure, origin);
         break;
       case Report::MessageBox:
+        // A caller that reads the error information learns the same; where no box can be
+        // shown (no window can be made) the call just fails.
+        SetThreadErrorInfo(failure, origin);
         MessageBoxW(nullptr, WithFullStop(failure.message).c_str(), origin.source,
                     MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | MB_TOPMOST | MB_TASKMODAL);
         // The box told the user what failed; the caller learns only that it did.

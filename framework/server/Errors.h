@@ -8,7 +8,8 @@ namespace framework::server {
 
 enum class Report {
   ErrorInfo,  // the thread's error information, for automation callers
-  MessageBox  // a modal stop box without owner, for failures no caller can describe
+  MessageBox  // a modal stop box without owner, for failures no caller can describe; the
+              // error information as well
 };
 
 struct ErrorOrigin {

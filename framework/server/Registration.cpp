@@ -133,6 +133,16 @@ std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& inf
   };
 }
 
+std::vector<RegistryKey> NeutralTypeLibKeys(const LibraryIdentity& library, const ServerFile& file) {
+  wchar_t version[16];
+  wsprintfW(version, L"%x.%x", library.major, library.minor);
+  const std::wstring neutral = L"TypeLib\\" + GuidText(library.libid) + L"\\" + version + L"\\0";
+  return {
+      {neutral, {}},
+      {neutral + (library.sysKind == SYS_WIN64 ? L"\\win64" : L"\\win32"), {{L"", file.path}}},
+  };
+}
+
 std::optional<RegistrationScope> InstallScope(const wchar_t* commandLine) {
   if (!commandLine || !*commandLine) return RegistrationScope::Machine;
   if (_wcsicmp(commandLine, L"user") == 0) return RegistrationScope::User;
@@ -151,14 +161,27 @@ void RegisterServer(RegistrationScope scope) {
                                                         : RegisterTypeLib(&TypeLibrary(), path, folder);
     if (FAILED(hr)) Fail(hr);
   }
+  for (const RegistryKey& key : NeutralTypeLibKeys(library, file)) WriteKey(root.key(), key);
   for (std::size_t i = 0; i < kClassCount; ++i)
     for (const RegistryKey& key : ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, file))
       WriteKey(root.key(), key);
 }
 
+namespace {
+
+// Only the keys' paths matter here, not the values naming the file. RegDeleteKey leaves a key
+// that still has subkeys, as the other architecture's neutral entry.
+void DeleteKeys(HKEY root, const std::vector<RegistryKey>& keys) {
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) RegDeleteKeyW(root, key->path.c_str());
+}
+
+}  // namespace
+
 void UnregisterServer(RegistrationScope scope) {
   const LibraryIdentity library = IdentifyLibrary();
   const ClassesRoot root(scope);
+  // Before the system's entry, so that the system finds the version's key empty and removes it.
+  DeleteKeys(root.key(), NeutralTypeLibKeys(library, ServerFile{}));
   {
     const ClassesRootRedirection redirection(root);
     // Nothing registered is not a failure: unregistering twice must succeed.
@@ -167,11 +190,8 @@ void UnregisterServer(RegistrationScope scope) {
     else
       UnRegisterTypeLib(library.libid, library.major, library.minor, library.lcid, library.sysKind);
   }
-  for (std::size_t i = 0; i < kClassCount; ++i) {
-    // Only the keys' paths matter here, not the values naming the file.
-    const std::vector<RegistryKey> keys = ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, ServerFile{});
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) RegDeleteKeyW(root.key(), key->path.c_str());
-  }
+  for (std::size_t i = 0; i < kClassCount; ++i)
+    DeleteKeys(root.key(), ClassKeys(kClasses[i], DescribeClass(kClasses[i]), library, ServerFile{}));
 }
 
 }  // namespace framework::server

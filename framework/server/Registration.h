@@ -43,6 +43,13 @@ LibraryIdentity IdentifyLibrary();
 std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& info, const LibraryIdentity& library,
                                    const ServerFile& file);
 
+// The type library's language-neutral entries, written beside the system's registration under the
+// library's own locale, in the order they are written; unregistration deletes them in reverse,
+// and a key that still holds the other architecture's entry stays. The system looks a library up
+// by the caller's locale, its primary language, then neutral, never the library's own; the
+// automation marshaler asks for neutral alone.
+std::vector<RegistryKey> NeutralTypeLibKeys(const LibraryIdentity& library, const ServerFile& file);
+
 // Whose classes the entries go to: the machine's (HKEY_CLASSES_ROOT, an administrator's
 // registration for every user) or the current user's own (HKEY_CURRENT_USER\Software\Classes,
 // which needs no rights and which the system merges into that user's HKEY_CLASSES_ROOT).

@@ -3,14 +3,13 @@
 #include <olectl.h>
 
 #include <memory>
-#include <mutex>
 
+#include "framework/server/BusStart.h"
 #include "framework/server/ClassFactory.h"
 #include "framework/server/Module.h"
 #include "framework/server/Registration.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/HPIBMessages.h"
-#include "hpib/win32/BusChoice.h"
 #include "hpib/win32/StringTableMessages.h"
 #include "toolkit/Platform.h"
 #include "toolkit/win32/Win32Platform.h"
@@ -18,18 +17,6 @@
 namespace {
 
 std::unique_ptr<toolkit::win32::Win32Platform> g_platform;
-std::once_flag g_busStarted;
-
-// The driver layer on the back end the user chose, or in debug mode with the reason on the
-// terminal's first line. At load, except for VISA, which must not be loaded under the loader
-// lock: then at the first call into the library (every use of it begins with one).
-void StartBus() {
-  std::call_once(g_busStarted, [] {
-    hpib::win32::BusChoice bus = hpib::win32::ChooseBusDriver(framework::server::ModuleInstance());
-    hpib::HPIBLoad(std::move(bus.driver));
-    if (!bus.reason.empty()) hpib::DebugLog(bus.reason);
-  });
-}
 
 void Unload() noexcept {
   using namespace framework::server;
@@ -41,10 +28,9 @@ void Unload() noexcept {
   g_platform.reset();
 }
 
-// Parts start in the order they depend on each other: the toolkit's platform, the driver
-// layer (which shows its debug terminal when there is no driver, its first line saying why when
-// the user's bus setting could not be followed; with VISA at the first call, see StartBus),
-// then the class factories. Every load does this, a load only to register included.
+// Only what is safe under the loader lock, in the order the parts depend on each other: the
+// toolkit's platform (its window classes), the driver messages, the class factories. The bus
+// and its terminal start with the first control (see BusStart.h).
 bool Load(HINSTANCE instance) noexcept {
   using namespace framework::server;
   try {
@@ -52,7 +38,6 @@ bool Load(HINSTANCE instance) noexcept {
     g_platform = std::make_unique<toolkit::win32::Win32Platform>(instance);
     toolkit::SetCurrentPlatform(g_platform.get());
     hpib::win32::ReadMessagesFrom(instance);
-    if (!hpib::win32::VisaChosen()) StartBus();
     CreateFactories();
     return true;
   } catch (...) {
@@ -63,7 +48,7 @@ bool Load(HINSTANCE instance) noexcept {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       return Load(instance) ? TRUE : FALSE;
@@ -72,7 +57,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
       if (g_platform) g_platform->ThreadEnding();
       return TRUE;
     case DLL_PROCESS_DETACH:
-      Unload();
+      // When the process ends, its other threads (the terminal's among them) have been ended
+      // wherever they were: their windows are not ours to destroy, and the system takes back
+      // everything else.
+      if (!reserved) Unload();
       return TRUE;
     default:
       return TRUE;
@@ -82,17 +70,17 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  try {
-    StartBus();
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
   framework::server::ClassFactory* factory = framework::server::FindFactory(clsid);
   if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
   return factory->QueryInterface(riid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return framework::server::ModuleInUse() ? S_FALSE : S_OK; }
+STDAPI DllCanUnloadNow() {
+  if (framework::server::ModuleInUse()) return S_FALSE;
+  // The terminal's thread holds the library loaded; nothing needs it any more.
+  framework::server::EndTerminal();
+  return S_OK;
+}
 
 // Installers and regsvr32 learn only success or failure: every failure is E_FAIL.
 // regsvr32 /n /i:user registers for the current user alone, without administrator rights;
@@ -102,7 +90,6 @@ STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
   const std::optional<RegistrationScope> scope = InstallScope(commandLine);
   if (!scope) return E_INVALIDARG;
   try {
-    StartBus();
     if (install)
       RegisterServer(*scope);
     else

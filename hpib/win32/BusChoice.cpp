@@ -7,8 +7,6 @@
 
 namespace hpib::win32 {
 
-bool VisaChosen() { return ParseBusSetting(UserSetting(L"Bus").text).kind == BusSetting::Kind::Visa; }
-
 BusChoice ChooseBusDriver(HMODULE self) {
   const UserValue bus = UserSetting(L"Bus");
   if (bus.present && !bus.text)

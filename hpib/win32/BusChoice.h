@@ -20,8 +20,4 @@ struct BusChoice {
 // `self` is the control library's own module, beside which the 16-bit driver lies.
 BusChoice ChooseBusDriver(HMODULE self);
 
-// Whether the setting asks for VISA. Only reads the registry, so it may run under the loader
-// lock; loading a VISA library may not (it starts threads and loads libraries of its own).
-bool VisaChosen();
-
 }  // namespace hpib::win32

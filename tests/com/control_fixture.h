@@ -44,4 +44,49 @@ class ConnectedControl : public RegisteredServer {
   Ref<IConnectionPoint> point_;
 };
 
+// One of WriteAtOnceFromTwoApartments's writers, on a thread of its own.
+struct ApartmentWriter {
+  const wchar_t* progId;
+  LONG port;
+  std::wstring text;
+  int rounds;
+  HANDLE start;
+  HRESULT result = E_PENDING;
+
+  static DWORD WINAPI Run(void* parameter) {
+    ApartmentWriter& writer = *static_cast<ApartmentWriter*>(parameter);
+    if (FAILED(writer.result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    {
+      Ref<IQXDevice> device;
+      CLSID clsid{};
+      if (SUCCEEDED(writer.result = CLSIDFromProgID(writer.progId, &clsid)) &&
+          SUCCEEDED(writer.result =
+                        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void())) &&
+          SUCCEEDED(writer.result = device->put_Port(writer.port))) {
+        WaitForSingleObject(writer.start, 10000);
+        const Bstr text(writer.text);
+        for (int i = 0; i < writer.rounds && SUCCEEDED(writer.result); ++i) writer.result = device->put_Text(text.get());
+      }
+    }
+    CoUninitialize();
+    return 0;
+  }
+};
+
+// Two controls of `progId`, each made on an apartment thread of its own, writing their own text
+// `rounds` times at once while this thread pumps; answers each writer's first failure (S_OK:
+// every write succeeded).
+inline std::vector<HRESULT> WriteAtOnceFromTwoApartments(const wchar_t* progId, LONG port,
+                                                         const std::wstring (&texts)[2], int rounds) {
+  const HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ApartmentWriter writers[2] = {{progId, port, texts[0], rounds, start}, {progId, port, texts[1], rounds, start}};
+  HANDLE threads[2];
+  for (int i = 0; i < 2; ++i) threads[i] = CreateThread(nullptr, 0, ApartmentWriter::Run, &writers[i], 0, nullptr);
+  SetEvent(start);
+  PumpUntil([&] { return WaitForMultipleObjects(2, threads, TRUE, 0) == WAIT_OBJECT_0; }, 60000);
+  for (HANDLE thread : threads) CloseHandle(thread);
+  CloseHandle(start);
+  return {writers[0].result, writers[1].result};
+}
+
 }  // namespace server_test

@@ -17,10 +17,12 @@ using namespace server_test;
 const std::wstring kLibid = L"{3C053B00-2C71-11D5-B2A4-FE129D63AC66}";
 const std::wstring kLibraryKey = L"TypeLib\\" + kLibid + L"\\1.0";
 #ifdef _WIN64
-const std::wstring kLibraryFileKey = kLibraryKey + L"\\409\\win64";
+const wchar_t kOwnSysKind[] = L"win64", kOtherSysKind[] = L"win32";
 #else
-const std::wstring kLibraryFileKey = kLibraryKey + L"\\409\\win32";
+const wchar_t kOwnSysKind[] = L"win32", kOtherSysKind[] = L"win64";
 #endif
+const std::wstring kLibraryFileKey = kLibraryKey + L"\\409\\" + kOwnSysKind;
+const std::wstring kNeutralFileKey = kLibraryKey + L"\\0\\" + kOwnSysKind;
 const wchar_t kTerminalCaption[] = L"HPIB driver debug terminal";
 const LPCWSTR kBitmapType = MAKEINTRESOURCEW(2);  // RT_BITMAP, whatever the character set
 
@@ -67,11 +69,12 @@ ExpectedKeys ClassKeys(const std::wstring& path, const std::wstring& inprocPath)
   return keys;
 }
 
-// The type library's own entries that the server's registration decides: its file, and the
-// file's folder as help folder.
+// The type library's own entries that the server's registration decides: its file, for its own
+// locale and for any, and the file's folder as help folder.
 ExpectedKeys LibraryKeys(const std::wstring& path) {
   return {
       {kLibraryFileKey, StringKey({{L"", path}})},
+      {kNeutralFileKey, StringKey({{L"", path}})},
       {kLibraryKey + L"\\HELPDIR", StringKey({{L"", FolderOf(path)}})},
   };
 }
@@ -127,6 +130,30 @@ TEST_F(Registration, UnregisteringRemovesEveryEntryAndToleratesMissingOnes) {
   EXPECT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
 }
 
+TEST_F(Registration, TheTypeLibraryIsFoundOnEveryLocaleAndTheOtherArchitecturesEntryStays) {
+  const LCID locales[] = {0, 0x409, 0x407, 0x419, 0x411};
+  ASSERT_EQ(0, Regsvr32(Quoted(ServerPath())));
+  for (LCID lcid : locales) {
+    Ref<ITypeLib> library;
+    EXPECT_HR(S_OK, LoadRegTypeLib(LIBID_Apparata, 1, 0, lcid, library.put())) << "locale " << std::hex << lcid;
+  }
+  // The other architecture's build, registered beside this one.
+  const std::wstring other = kLibraryKey + L"\\0\\" + kOtherSysKind;
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, other.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                           &key, nullptr));
+  RegCloseKey(key);
+  ASSERT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
+  for (LCID lcid : locales) {
+    Ref<ITypeLib> library;
+    EXPECT_HR(TYPE_E_LIBNOTREGISTERED, LoadRegTypeLib(LIBID_Apparata, 1, 0, lcid, library.put()))
+        << "locale " << std::hex << lcid;
+  }
+  EXPECT_TRUE(ReadClassesKey(other).has_value()) << "the other architecture's entry went too";
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, other.c_str());
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, (kLibraryKey + L"\\0").c_str());
+}
+
 TEST_F(Registration, AServerInAFolderWithABlankIsRegisteredByItsShortPath) {
   wchar_t temp[MAX_PATH];
   ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
@@ -180,17 +207,23 @@ class LoadedServer : public ::testing::Test {
   DllFunctionFn unregisterServer_ = nullptr;
 };
 
-TEST_F(LoadedServer, LoadingOnlyToRegisterShowsTheDebugTerminalUntilUnload) {
-  HWND terminal = FindOwnWindow(kTerminalCaption);
-  ASSERT_NE(nullptr, terminal);
-  EXPECT_TRUE(IsWindowVisible(terminal));
+TEST_F(LoadedServer, TheDebugTerminalComesWithTheFirstControlNotWithLoadingOrRegistering) {
   EXPECT_HR(S_OK, registerServer_());
   EXPECT_HR(S_OK, unregisterServer_());
   EXPECT_HR(S_OK, unregisterServer_());
+  EXPECT_EQ(nullptr, FindOwnWindow(kTerminalCaption)) << "a window made for loading or registering";
+
+  Ref<IQXDevice> control;
+  ASSERT_HR(S_OK, Factory()->CreateInstance(nullptr, IID_IQXDevice, control.put_void()));
+  const HWND terminal = FindOwnWindow(kTerminalCaption);
+  ASSERT_NE(nullptr, terminal);
+  EXPECT_TRUE(IsWindowVisible(terminal));
+  control.reset();
+  EXPECT_HR(S_OK, canUnloadNow_());
+  EXPECT_FALSE(IsWindow(terminal)) << "the terminal outlives what may be unloaded";
   FreeLibrary(module_);
   module_ = nullptr;
-  EXPECT_FALSE(IsWindow(terminal));
-  EXPECT_EQ(nullptr, FindOwnWindow(kTerminalCaption));
+  EXPECT_EQ(nullptr, GetModuleHandleW(ServerPath().c_str())) << "the library stays loaded";
 }
 
 TEST_F(LoadedServer, ClassObjectOfAnUnknownClassIsNotAvailable) {

@@ -240,6 +240,13 @@ TEST(VisaBackEnd, ASettingNotUnderstoodMeansDebugModeWithItsReason) {
   EXPECT_EQ(0, RunScenario("BadSettingType"));
 }
 
+TEST(VisaBackEnd, TwoApartmentsWritingAtOnceSendEachWriteWhole) {
+  const UserSettings settings(L"VISA");
+  const InstalledFake fake;
+  ASSERT_TRUE(fake.ok);
+  EXPECT_EQ(0, RunScenario("TwoApartments"));
+}
+
 // ---- The children: one scenario each, in a process that loaded the library afresh ---------
 
 std::size_t g_row = 0;
@@ -299,6 +306,18 @@ TEST_F(VisaScenario, Timeout) {
   EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}, dialogs.texts);
   EXPECT_TRUE(sink_.events.empty()) << "OnData without a reading";
   EXPECT_EQ(kOpeningCalls + UpToFirstRead(Control().cycle) + Calls{"viClose(RM)"}, TakeCalls());
+}
+
+TEST_F(VisaScenario, TwoApartments) {
+  const std::wstring texts[2] = {L"D" + std::wstring(99, L'A'), L"D" + std::wstring(99, L'B')};
+  TakeCalls();
+  EXPECT_EQ((std::vector<HRESULT>{S_OK, S_OK}), WriteAtOnceFromTwoApartments(L"Apparata.B740X", 7, texts, 300));
+  std::map<std::string, int> writes;
+  for (const std::string& call : TakeCalls())
+    if (call.rfind("viWrite(", 0) == 0) ++writes[call];
+  EXPECT_EQ((std::map<std::string, int>{{"viWrite(GPIB0::7::INSTR,\"" + Narrow(texts[0]) + "\")", 300},
+                                        {"viWrite(GPIB0::7::INSTR,\"" + Narrow(texts[1]) + "\")", 300}}),
+            writes);
 }
 
 TEST_F(VisaScenario, MissingBoard) {

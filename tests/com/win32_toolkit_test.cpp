@@ -179,12 +179,22 @@ class Win32ToolkitTest : public ::testing::Test {
   Platform* previous_;
 };
 
-// The driver layer in debug mode, as a load of the library without a driver starts it: the
-// debug terminal is made and shown on the Win32 platform.
+// The driver layer in debug mode, as the library starts it without a driver: the debug
+// terminal is made and shown on the Win32 platform and logs the layer's lines.
 class DebugTerminalTest : public Win32ToolkitTest {
  protected:
-  void SetUp() override { hpib::HPIBLoad(nullptr); }
-  void TearDown() override { hpib::HPIBUnload(); }
+  void SetUp() override {
+    terminal = toolkit::CreateForm<hpib::TDebugTerminal>();
+    terminal->Show();
+    hpib::HPIBLoad(nullptr);
+    hpib::HPIBSetLog(terminal.get());
+  }
+  void TearDown() override {
+    hpib::HPIBUnload();
+    terminal.reset();
+  }
+
+  toolkit::FormPtr<hpib::TDebugTerminal> terminal;
 };
 
 // A multimeter's front panel: red bold readings on black in sunken boxes on a grey panel,
@@ -310,8 +320,6 @@ TEST_F(Win32ToolkitTest, MillisecondsIsTheSystemTickCount) {
 // Forms and the debug terminal
 
 TEST_F(DebugTerminalTest, TheDebugTerminalIsATopLevelWindowWithoutTitleBarButtons) {
-  hpib::TDebugTerminal* terminal = hpib::DebugTerminal();
-  ASSERT_NE(terminal, nullptr);
   const HWND window = WindowOf(*terminal);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(FindWindowW(L"ApparataForm", L"HPIB driver debug terminal"), window);
@@ -340,7 +348,7 @@ TEST_F(DebugTerminalTest, TheDebugTerminalIsATopLevelWindowWithoutTitleBarButton
   EXPECT_EQ(TextOf(memo), L"Card #7 opened\r\nTrigger address 707\r\n");
   EXPECT_EQ(terminal->DebugMemo.LineCount(), 2);
 
-  hpib::HPIBUnload();
+  terminal.reset();
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(IsWindow(memo));
 }
@@ -365,42 +373,40 @@ int WrappedLines(HWND memo, const std::wstring& text) {
 }
 
 TEST_F(DebugTerminalTest, TheTerminalCountsAWrappedLogLineAsTheLinesItShows) {
-  hpib::TDebugTerminal& terminal = *hpib::DebugTerminal();
-  const HWND memo = WindowOf(terminal.DebugMemo);
+  const HWND memo = WindowOf(terminal->DebugMemo);
   ASSERT_NE(memo, nullptr);
   const std::string command = "FUNC VOLT;RANGE 10;TRIG BUS;INIT;FETCH;DISP ON;BEEP OFF;*O";  // 58 bytes
   ASSERT_EQ(command.size(), 58u);
   EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 58), 0);
   const std::wstring logged = L"Write to 707: FUNC VOLT;RANGE 10;TRIG BUS;INIT;FETCH;DISP ON;BEEP OFF;*O ";
-  ASSERT_EQ(terminal.DebugMemo.Lines(), std::vector<std::wstring>{logged});
+  ASSERT_EQ(terminal->DebugMemo.Lines(), std::vector<std::wstring>{logged});
   const int wrapped = WrappedLines(memo, logged);
   ASSERT_GT(wrapped, 1) << "the line is meant to be wider than the 320-pixel terminal";
-  EXPECT_EQ(terminal.DebugMemo.LineCount(), wrapped);
+  EXPECT_EQ(terminal->DebugMemo.LineCount(), wrapped);
 
   EXPECT_EQ(hpib::HPIBTrigger(707), 0);
   EXPECT_EQ(hpib::HPIBClear(707), 0);
-  EXPECT_EQ(terminal.DebugMemo.LineCount(), wrapped + 2);
+  EXPECT_EQ(terminal->DebugMemo.LineCount(), wrapped + 2);
   EXPECT_EQ(TextOf(memo), logged + L"\r\nTrigger address 707\r\nCleared address 707\r\n");
 }
 
 TEST_F(DebugTerminalTest, TheTerminalEmptiesItselfOnceItsDisplayLinesPassTheLimit) {
-  hpib::TDebugTerminal& terminal = *hpib::DebugTerminal();
   const std::string command(40, 'A');
   EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), 0);
-  const int perLine = terminal.DebugMemo.LineCount();
+  const int perLine = terminal->DebugMemo.LineCount();
   ASSERT_GT(perLine, 1) << "each line is meant to wrap";
   // Log until the box holds more than the limit; the next line then empties it first.
   int logged = 1;
-  while (terminal.DebugMemo.LineCount() <= hpib::TDebugTerminal::kLineLimit) {
+  while (terminal->DebugMemo.LineCount() <= hpib::TDebugTerminal::kLineLimit) {
     EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), 0);
     ++logged;
     ASSERT_LT(logged, 100);
   }
   EXPECT_EQ(logged, hpib::TDebugTerminal::kLineLimit / perLine + 1);
   EXPECT_EQ(hpib::HPIBTrigger(7), 0);
-  EXPECT_EQ(terminal.DebugMemo.Lines(), std::vector<std::wstring>{L"Trigger address 7"});
-  EXPECT_EQ(TextOf(WindowOf(terminal.DebugMemo)), L"Trigger address 7\r\n");
-  EXPECT_EQ(terminal.DebugMemo.LineCount(), 1);
+  EXPECT_EQ(terminal->DebugMemo.Lines(), std::vector<std::wstring>{L"Trigger address 7"});
+  EXPECT_EQ(TextOf(WindowOf(terminal->DebugMemo)), L"Trigger address 7\r\n");
+  EXPECT_EQ(terminal->DebugMemo.LineCount(), 1);
 }
 
 // Records the text-changing messages a window receives.

@@ -1,6 +1,7 @@
 #pragma once
-// Fixtures that start the driver layer the way a load of the library does: with the recording
-// driver (driver mode) or without a driver (debug mode), on the headless platform.
+// Fixtures that start the driver layer the way the library does: with the recording driver
+// (driver mode) or without a driver (debug mode, its terminal shown and logging), on the
+// headless platform.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -29,11 +30,16 @@ class DriverModeTest : public ::testing::Test {
 
 class DebugModeTest : public ::testing::Test {
  protected:
-  void SetUp() override { hpib::HPIBLoad(nullptr); }
+  void SetUp() override {
+    terminal->Show();
+    hpib::HPIBLoad(nullptr);
+    hpib::HPIBSetLog(terminal.get());
+  }
   void TearDown() override { hpib::HPIBUnload(); }
-  const std::vector<std::wstring>& Lines() const { return hpib::DebugTerminal()->DebugMemo.Lines(); }
+  const std::vector<std::wstring>& Lines() const { return terminal->DebugMemo.Lines(); }
 
   toolkit::HeadlessPlatform platform;
+  toolkit::FormPtr<hpib::TDebugTerminal> terminal = toolkit::CreateForm<hpib::TDebugTerminal>();
 };
 
 }  // namespace testing_support

@@ -1,0 +1,158 @@
+#include "framework/server/BusStart.h"
+
+#include <mutex>
+#include <string>
+
+#include "framework/server/ComResource.h"
+#include "hpib/DebugTerminal.h"
+#include "hpib/HPIBDrv.h"
+#include "hpib/win32/BusChoice.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/win32/PeerContext.h"
+#include "toolkit/win32/Win32Platform.h"
+
+namespace framework::server {
+namespace {
+
+// The layer's log for the life of the process; it hands each line to whichever terminal shows
+// now, on the terminal's own thread, and returns once the line is on the screen, as it did with
+// the terminal on the control's thread. Lines come under the layer's lock, one at a time; the
+// line waits in `line_` while the terminal's thread takes it, so the terminal's own queue and
+// lock are never shared between threads (a contended lock costs a kernel object that stays).
+class TerminalRelay : public hpib::BusLog {
+ public:
+  void Log(const std::wstring& line) override {
+    HWND window = nullptr;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!terminal_) return;
+      window = toolkit::win32::WindowOf(*terminal_);
+    }
+    line_ = &line;
+    // SMTO_BLOCK: answering other threads' messages meanwhile could start a bus operation on
+    // this thread inside this one. No time limit: the message points at `line`, so it must not
+    // be left in the queue; it returns at once if the terminal's thread has ended.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_BLOCK, INFINITE, &ignored);
+    line_ = nullptr;
+  }
+  // On the terminal's thread, before it logs.
+  void Attach(hpib::TDebugTerminal* terminal) {
+    terminal->OnPosted = [this, terminal] {
+      if (line_) terminal->Log(*line_);
+    };
+    const std::lock_guard<std::mutex> lock(mutex_);
+    terminal_ = terminal;
+  }
+  // A terminal going away after a newer one came leaves the newer one in place.
+  void Detach(hpib::TDebugTerminal* terminal) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (terminal_ == terminal) terminal_ = nullptr;
+  }
+
+ private:
+  std::mutex mutex_;  // guards terminal_ while terminals come and go
+  hpib::TDebugTerminal* terminal_ = nullptr;
+  const std::wstring* line_ = nullptr;
+};
+
+TerminalRelay g_relay;
+
+std::mutex g_startMutex;  // taken by a creating thread only, never under the layer's lock
+bool g_busChosen = false;
+std::wstring g_reason;  // the terminal's first line: why the user's setting is not followed
+DWORD g_terminalThreadId = 0;  // 0: no terminal up
+unique_handle g_terminalThread;
+
+struct TerminalStart {
+  HMODULE module;  // a reference of the thread's own, let go as it exits
+  const std::wstring* firstLine;
+  unique_handle ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  bool shown = false;
+};
+
+[[noreturn]] void NoTerminal() {
+  throw toolkit::Exception(L"The debug terminal cannot be shown: no window can be made.");
+}
+
+DWORD WINAPI RunTerminal(void* parameter) {
+  auto& start = *static_cast<TerminalStart*>(parameter);
+  const HMODULE module = start.module;
+  {
+    toolkit::FormPtr<hpib::TDebugTerminal> terminal;
+    try {
+      terminal = toolkit::CreateForm<hpib::TDebugTerminal>();
+      terminal->Show();
+      if (!start.firstLine->empty()) terminal->Log(*start.firstLine);
+      g_relay.Attach(terminal.get());
+      start.shown = true;
+    } catch (...) {
+      terminal.reset();
+    }
+    SetEvent(start.ready.get());  // `start` belongs to the starting thread from here on
+    if (terminal) {
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      g_relay.Detach(terminal.get());
+    }
+  }
+  // The last reference may be this one: the library then unloads here, with no window left.
+  FreeLibraryAndExitThread(module, 0);
+}
+
+// Waits for the terminal's thread, answering the messages that other threads send meanwhile
+// (showing or destroying a window may send some to the host's windows on this thread).
+void Await(HANDLE handle) {
+  const HANDLE handles[] = {handle};
+  while (MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+void ShowTerminal() {
+  TerminalStart start{nullptr, &g_reason};
+  if (!start.ready ||
+      !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&RunTerminal),
+                          &start.module))
+    NoTerminal();
+  DWORD id = 0;
+  unique_handle thread(CreateThread(nullptr, 0, RunTerminal, &start, 0, &id));
+  if (!thread) {
+    FreeLibrary(start.module);
+    NoTerminal();
+  }
+  Await(start.ready.get());
+  if (!start.shown) NoTerminal();
+  g_terminalThreadId = id;
+  g_terminalThread = std::move(thread);
+}
+
+}  // namespace
+
+void StartBus(HINSTANCE module) {
+  const std::lock_guard<std::mutex> lock(g_startMutex);
+  if (!g_busChosen) {
+    hpib::win32::BusChoice bus = hpib::win32::ChooseBusDriver(module);
+    const bool debugMode = !bus.driver;
+    hpib::HPIBLoad(std::move(bus.driver));
+    if (debugMode) hpib::HPIBSetLog(&g_relay);
+    g_reason = std::move(bus.reason);
+    g_busChosen = true;
+  }
+  if (hpib::HPIBDebugMode() && !g_terminalThread) ShowTerminal();
+}
+
+void EndTerminal() noexcept {
+  const std::lock_guard<std::mutex> lock(g_startMutex);
+  if (!g_terminalThread) return;
+  PostThreadMessageW(g_terminalThreadId, WM_QUIT, 0, 0);
+  Await(g_terminalThread.get());
+  g_terminalThread.reset();
+  g_terminalThreadId = 0;
+}
+
+}  // namespace framework::server
