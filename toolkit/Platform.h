@@ -26,7 +26,7 @@ class Platform {
   // A modal error message box with the text, modal for the window that `source` sits in (or
   // for the whole thread when there is none); returns when the user has closed it.
   virtual void ShowError(Component* source, const std::wstring& message) = 0;
-  // The decimal separator of the user's regional settings.
+  // The decimal separator of the user's regional settings as they were when the platform was made.
   virtual wchar_t DecimalSeparator() = 0;
   // Milliseconds since some fixed start.
   virtual std::uint64_t Milliseconds() = 0;
