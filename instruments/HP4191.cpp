@@ -79,6 +79,7 @@ THP4191Device::THP4191Device()
     label->SetAutoSize(false);
     label->SetBounds(6, top, 16, height);
     label->SetCaption(caption);
+    label->SetAlignment(toolkit::Alignment::Center);
     label->SetFont(kColumnFont);
     label->SetColor(clSilver);
   }

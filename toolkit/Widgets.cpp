@@ -29,6 +29,8 @@ void Label::SetFocusControl(WinControl* control) {
 
 void Label::SetAutoSize(bool autoSize) { Update(autoSize_, autoSize); }
 
+void Label::SetAlignment(Alignment alignment) { Update(alignment_, alignment); }
+
 Edit::Edit(Component* owner, std::wstring name) : WinControl(owner, std::move(name)) {
   SetColor(clWindow);
 }

@@ -58,10 +58,13 @@ class Label : public Control {
   void SetFocusControl(WinControl* control);
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool autoSize);
+  Alignment GetAlignment() const { return alignment_; }
+  void SetAlignment(Alignment alignment);
 
  private:
   WinControl* focusControl_ = nullptr;
   bool autoSize_ = true;
+  Alignment alignment_ = Alignment::Left;
 };
 
 // A one-line edit. The caption is its text; OnChange runs on every change of it, typed or set
