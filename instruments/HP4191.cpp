@@ -123,6 +123,7 @@ THP4191Device::THP4191Device()
   StepStaticText.SetParent(this);
   StepStaticText.SetBounds(116, 173, 26, 17);
   StepStaticText.SetCaption(L"&Step");
+  StepStaticText.SetFocusControl(&StepEdit);
   StepEdit.SetParent(this);
   StepEdit.SetBounds(144, 172, 50, 18);
   StepEdit.SetText(L"1.0000");

@@ -308,6 +308,17 @@ TEST_F(HP4191Hosted, TheLettersAAndBAreCentredInTheirLabels) {
   }
 }
 
+// A container's loop shows the active object each key first.
+TEST_F(HP4191Hosted, AltSFocusesTheStepEditAndOtherKeysArePassedOn) {
+  Ref<IOleInPlaceActiveObject> active;
+  ASSERT_HR(S_OK, device_.As(IID_IOleInPlaceActiveObject, active));
+  for (const auto& [key, taken] : {std::pair{'Q', S_FALSE}, std::pair{'S', S_OK}}) {
+    MSG message{form_, WM_SYSKEYDOWN, static_cast<WPARAM>(key), 1 << 29, 0, {}};
+    EXPECT_HR(taken, active->TranslateAccelerator(&message)) << key;
+  }
+  EXPECT_EQ(L"1.0000", TextOf(GetFocus())) << "the step edit has the focus";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) { return server_test::RunTests(argc, argv); }

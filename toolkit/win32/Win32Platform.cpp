@@ -98,6 +98,10 @@ void Win32Platform::ShowError(Component* source, const std::wstring& message) {
   MessageBoxW(owner, message.c_str(), ProgramName().c_str(), MB_OK | MB_ICONSTOP | (owner ? 0 : MB_TASKMODAL));
 }
 
+void Win32Platform::Focus(WinControl& control) {
+  if (const HWND window = WindowOf(control)) SetFocus(window);
+}
+
 std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
 
 std::unique_ptr<Bitmap> Win32Platform::LoadBitmapResource(const std::wstring& name) {

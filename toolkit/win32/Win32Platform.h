@@ -35,6 +35,7 @@ class Win32Platform : public toolkit::Platform {
   void Beep() override;
   // Titled with the host program's name.
   void ShowError(Component* source, const std::wstring& message) override;
+  void Focus(WinControl& control) override;
   wchar_t DecimalSeparator() override { return decimalSeparator_; }
   std::uint64_t Milliseconds() override;
   // From the resources of the module the platform was made for.
