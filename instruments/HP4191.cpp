@@ -79,6 +79,7 @@ THP4191Device::THP4191Device()
     label->SetAutoSize(false);
     label->SetBounds(6, top, 16, height);
     label->SetCaption(caption);
+    label->SetAlignment(toolkit::Alignment::Center);
     label->SetFont(kColumnFont);
     label->SetColor(clSilver);
   }
@@ -122,6 +123,7 @@ THP4191Device::THP4191Device()
   StepStaticText.SetParent(this);
   StepStaticText.SetBounds(116, 173, 26, 17);
   StepStaticText.SetCaption(L"&Step");
+  StepStaticText.SetFocusControl(&StepEdit);
   StepEdit.SetParent(this);
   StepEdit.SetBounds(144, 172, 50, 18);
   StepEdit.SetText(L"1.0000");

@@ -20,6 +20,12 @@ WinControl::~WinControl() {
   for (Control* c : controls_) c->parent_ = nullptr;
 }
 
+bool WinControl::CanFocus() const {
+  for (const Control* c = this; c; c = c->Parent())
+    if (!c->Visible() || !c->Enabled()) return false;
+  return true;
+}
+
 void Control::SetParent(WinControl* parent) {
   if (parent == parent_) return;
   Detach();

@@ -99,6 +99,8 @@ class WinControl : public Control {
   ~WinControl() override;
   // The controls placed on this one, in the order they were placed.
   const std::vector<Control*>& Controls() const { return controls_; }
+  // Whether the keyboard focus can go to it: it and everything it sits on are visible and enabled.
+  bool CanFocus() const;
 
  private:
   friend class Control;

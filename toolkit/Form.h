@@ -43,6 +43,11 @@ class Form : public WinControl {
   void Show();
   void Hide() { SetVisible(false); }
 
+  // The user pressed Alt and `key`: the first enabled label or static text of the form (in
+  // placing order, those on an inner control where it sits) whose accelerator is `key`, in either
+  // case, gives the keyboard focus to its FocusControl if that can take it. Says whether one did.
+  bool FocusAccelerator(wchar_t key);
+
   // Runs OnDestroy once; FormPtr calls it before destruction.
   void BeforeDestruction();
 

@@ -12,6 +12,7 @@ namespace toolkit {
 
 class Bitmap;
 class Form;
+class WinControl;
 
 class Platform {
  public:
@@ -26,7 +27,9 @@ class Platform {
   // A modal error message box with the text, modal for the window that `source` sits in (or
   // for the whole thread when there is none); returns when the user has closed it.
   virtual void ShowError(Component* source, const std::wstring& message) = 0;
-  // The decimal separator of the user's regional settings.
+  // Gives the keyboard focus to the control.
+  virtual void Focus(WinControl& control) = 0;
+  // The decimal separator of the user's regional settings as they were when the platform was made.
   virtual wchar_t DecimalSeparator() = 0;
   // Milliseconds since some fixed start.
   virtual std::uint64_t Milliseconds() = 0;

@@ -22,12 +22,9 @@ void StaticText::SetBorder(BorderStyle border) { Update(border_, border); }
 
 void StaticText::SetAlignment(Alignment alignment) { Update(alignment_, alignment); }
 
-void Label::SetFocusControl(WinControl* control) {
-  focusControl_ = control;
-  Changed();
-}
-
 void Label::SetAutoSize(bool autoSize) { Update(autoSize_, autoSize); }
+
+void Label::SetAlignment(Alignment alignment) { Update(alignment_, alignment); }
 
 Edit::Edit(Component* owner, std::wstring name) : WinControl(owner, std::move(name)) {
   SetColor(clWindow);

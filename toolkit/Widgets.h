@@ -36,8 +36,22 @@ class Bevel : public Control {
   BevelKind style_ = BevelKind::Lowered;
 };
 
+// A text whose caption marks an accelerator with "&" ("&&" stands for "&" itself): the user's
+// Alt and that character give the keyboard focus to FocusControl (Form::FocusAccelerator).
+class AcceleratorText {
+ public:
+  WinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(WinControl* control) { focusControl_ = control; }
+
+ protected:
+  ~AcceleratorText() = default;
+
+ private:
+  WinControl* focusControl_ = nullptr;
+};
+
 // Text in a window of its own, optionally in a border.
-class StaticText : public WinControl {
+class StaticText : public WinControl, public AcceleratorText {
  public:
   using WinControl::WinControl;
   BorderStyle Border() const { return border_; }
@@ -50,18 +64,18 @@ class StaticText : public WinControl {
   Alignment alignment_ = Alignment::Left;
 };
 
-// Windowless text; "&" marks the accelerator, which focuses FocusControl.
-class Label : public Control {
+// Windowless text.
+class Label : public Control, public AcceleratorText {
  public:
   using Control::Control;
-  WinControl* FocusControl() const { return focusControl_; }
-  void SetFocusControl(WinControl* control);
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool autoSize);
+  Alignment GetAlignment() const { return alignment_; }
+  void SetAlignment(Alignment alignment);
 
  private:
-  WinControl* focusControl_ = nullptr;
   bool autoSize_ = true;
+  Alignment alignment_ = Alignment::Left;
 };
 
 // A one-line edit. The caption is its text; OnChange runs on every change of it, typed or set

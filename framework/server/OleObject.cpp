@@ -264,9 +264,18 @@ HRESULT STDMETHODCALLTYPE Control::SetObjectRects(LPCRECT posRect, LPCRECT) noex
 
 HRESULT STDMETHODCALLTYPE Control::ReactivateAndUndo() noexcept { return INPLACE_E_NOTUNDOABLE; }
 
-// IOleInPlaceActiveObject: the form's own windows handle their keys.
+// IOleInPlaceActiveObject: the form's own windows handle their keys. The container's loop shows
+// the active object each key first and would take Alt and a letter for a mnemonic of its own,
+// so the form's accelerators are applied here.
 
-HRESULT STDMETHODCALLTYPE Control::TranslateAccelerator(LPMSG) noexcept { return S_FALSE; }
+HRESULT STDMETHODCALLTYPE Control::TranslateAccelerator(LPMSG msg) noexcept try {
+  if (!msg || msg->message != WM_SYSKEYDOWN) return S_FALSE;
+  Hold hold(*this);
+  const auto key = static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(msg->wParam), MAPVK_VK_TO_CHAR));
+  return key && form_->FocusAccelerator(key) ? S_OK : S_FALSE;
+} catch (...) {
+  return Failed();
+}
 
 HRESULT STDMETHODCALLTYPE Control::OnFrameWindowActivate(BOOL) noexcept { return S_OK; }
 

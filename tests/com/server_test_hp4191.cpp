@@ -292,6 +292,33 @@ TEST_F(HP4191Hosted, ActiveOffGreysTheSubmenusAndOnEnablesThemByTheMode) {
   EXPECT_EQ("110", SubmenuStates(form_)) << "mode 2 has an angle";
 }
 
+TEST_F(HP4191Hosted, TheLettersAAndBAreCentredInTheirLabels) {
+  for (const wchar_t* letter : {L"A", L"B"}) {
+    HWND label = nullptr;  // on one of the form's panels
+    for (HWND panel = nullptr; !label && (panel = FindWindowExW(form_, panel, L"ApparataPanel", nullptr));)
+      label = FindWindowExW(panel, nullptr, L"Static", letter);
+    ASSERT_NE(nullptr, label) << Narrow(letter);
+    const window_support::Picture picture(label);
+    int left = picture.width, right = picture.width;  // the blank columns on either side of the letter
+    for (int x = 0; x < picture.width; ++x)
+      for (int y = 0; y < picture.height; ++y)
+        if (picture.At(x, y) != RGB(0xC0, 0xC0, 0xC0)) left = std::min(left, x), right = picture.width - 1 - x;
+    EXPECT_TRUE(left < picture.width && left - right <= 1 && right - left <= 1)
+        << Narrow(letter) << ": " << left << " blank columns left, " << right << " right";
+  }
+}
+
+// A container's loop shows the active object each key first.
+TEST_F(HP4191Hosted, AltSFocusesTheStepEditAndOtherKeysArePassedOn) {
+  Ref<IOleInPlaceActiveObject> active;
+  ASSERT_HR(S_OK, device_.As(IID_IOleInPlaceActiveObject, active));
+  for (const auto& [key, taken] : {std::pair{'Q', S_FALSE}, std::pair{'S', S_OK}}) {
+    MSG message{form_, WM_SYSKEYDOWN, static_cast<WPARAM>(key), 1 << 29, 0, {}};
+    EXPECT_HR(taken, active->TranslateAccelerator(&message)) << key;
+  }
+  EXPECT_EQ(L"1.0000", TextOf(GetFocus())) << "the step edit has the focus";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) { return server_test::RunTests(argc, argv); }

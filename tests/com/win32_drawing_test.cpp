@@ -132,6 +132,17 @@ TEST_F(Win32DrawingTest, TheMouseComingAndGoingReachTheLed) {
   EXPECT_EQ(seen, (std::vector<std::string>{"enter", "leave"}));
 }
 
+TEST_F(Win32DrawingTest, TheLedRaisesOnClickWhenTheButtonIsReleasedOverIt) {
+  auto& led = Place<TALed>(10, 10, 16, 16);
+  int clicks = 0;
+  led.OnClick = [&] { ++clicks; };
+  for (int releasedAt : {3, 16}) {  // over the LED, then just off it
+    SendMessageW(WindowOf(led), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageW(WindowOf(led), WM_LBUTTONUP, 0, MAKELPARAM(releasedAt, 3));
+  }
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(Win32DrawingTest, EditsShowEachKeyToTheirKeyDownHandlerFirst) {
   auto& edit = Place<Edit>(4, 4, 100, 20);
   edit.SetText(L"abc");

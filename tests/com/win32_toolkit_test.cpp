@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cwctype>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -299,13 +300,12 @@ class UserDecimalSeparator {
   wchar_t previous_[8] = {};
 };
 
-TEST_F(Win32ToolkitTest, DecimalSeparatorFollowsTheUsersRegionalSettings) {
-  {
-    UserDecimalSeparator comma(L",");
-    EXPECT_EQ(platform.DecimalSeparator(), L',');
-  }
-  UserDecimalSeparator point(L".");
-  EXPECT_EQ(platform.DecimalSeparator(), L'.');
+TEST(Win32PlatformTest, TheDecimalSeparatorIsTheUsersAsItWasWhenThePlatformWasMade) {
+  std::optional<UserDecimalSeparator> atStart(std::in_place, L",");
+  win32::Win32Platform platform(GetModuleHandleW(nullptr));
+  atStart.reset();
+  UserDecimalSeparator later(L".");
+  EXPECT_EQ(platform.DecimalSeparator(), L',');
 }
 
 TEST_F(Win32ToolkitTest, MillisecondsIsTheSystemTickCount) {

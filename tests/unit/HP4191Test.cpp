@@ -373,6 +373,12 @@ TEST_F(HP4191Test, InactiveDisablesBothPanelsAndTheSubmenusButCommandsStillFollo
   EXPECT_TRUE(device->StaticTextA.Enabled());
 }
 
+TEST_F(HP4191Test, AltSFocusesTheStepEdit) {
+  device->Show();
+  device->FocusAccelerator(L's');
+  EXPECT_EQ(platform.focused, &device->StepEdit);
+}
+
 class HP4191DebugTest : public testing_support::DebugModeTest {};
 
 TEST_F(HP4191DebugTest, SimulatedReadingsShowAsTheAnalyzerWould) {

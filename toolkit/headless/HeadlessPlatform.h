@@ -26,6 +26,7 @@ class HeadlessPlatform : public Platform {
   void RunPosted();
   void Beep() override { ++beeps; }
   void ShowError(Component*, const std::wstring& message) override { errors.push_back(message); }
+  void Focus(WinControl& control) override { focused = &control; }
   wchar_t DecimalSeparator() override { return decimalSeparator; }
   std::uint64_t Milliseconds() override { return now_; }
   // From the library's picture table.
@@ -50,6 +51,8 @@ class HeadlessPlatform : public Platform {
   int realizedComponents = 0;
   int beeps = 0;
   std::vector<std::wstring> errors;
+  // The control that the focus was given to last.
+  const WinControl* focused = nullptr;
   wchar_t decimalSeparator = L'.';
 
  private:

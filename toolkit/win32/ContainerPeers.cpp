@@ -97,8 +97,24 @@ void GraphicPeer::SyncWidget() {
   UpdateWindow(Window());
 }
 
-bool GraphicPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool GraphicPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
+    case WM_LBUTTONDOWN:
+      // Captured, so that the release comes here also off the control.
+      SetCapture(Window());
+      result = 0;
+      return true;
+    case WM_LBUTTONUP: {
+      result = 0;
+      if (GetCapture() != Window()) return true;
+      ReleaseCapture();
+      const RECT r = ClientOf(Window());
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (!PtInRect(&r, at)) return true;
+      GraphicControl& control = Model();
+      DispatchUserEvent(control, [&control] { control.Click(); });
+      return true;
+    }
     case WM_MOUSEMOVE:
       if (!mouseInside_) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Window(), 0};

@@ -43,7 +43,8 @@ class BevelPeer final : public WidgetPeer<Bevel> {
 };
 
 // A graphic control: its colour, then what its Paint draws; painted again at once after every
-// change of the model. The mouse's coming and going reach the model.
+// change of the model. The mouse's coming and going reach the model, and so does a click: the
+// left button pressed on the control and released over it.
 class GraphicPeer final : public WidgetPeer<GraphicControl> {
  public:
   GraphicPeer(PeerContext& context, GraphicControl& control);

@@ -45,6 +45,18 @@ void StaticTextPeer::OnCommand(WORD code) {
 
 LabelPeer::LabelPeer(PeerContext& context, Label& label) : WidgetPeer(context, label) { Create(); }
 
+DWORD LabelPeer::Style() const {
+  // A label is one line: a left-aligned one cuts what does not fit at the right, never wrapping it
+  // out of sight. The static class has no such style centred or right-aligned, where it breaks
+  // between words.
+  switch (Model().GetAlignment()) {
+    case Alignment::Center: return WS_CHILD | SS_CENTER;
+    case Alignment::Right: return WS_CHILD | SS_RIGHT;
+    case Alignment::Left: break;
+  }
+  return WS_CHILD | SS_LEFTNOWORDWRAP;
+}
+
 RECT LabelPeer::PlacementRect() const {
   RECT r = WidgetPeer::PlacementRect();
   if (!Model().AutoSize()) return r;

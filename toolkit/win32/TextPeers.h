@@ -28,8 +28,7 @@ class LabelPeer final : public WidgetPeer<Label> {
 
  protected:
   const wchar_t* ClassName() const override { return L"Static"; }
-  // A label is one line: what does not fit is cut at the right, never wrapped out of sight.
-  DWORD Style() const override { return WS_CHILD | SS_LEFTNOWORDWRAP; }
+  DWORD Style() const override;
   RECT PlacementRect() const override;
 };
 

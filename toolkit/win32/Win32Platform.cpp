@@ -40,10 +40,15 @@ std::wstring ProgramName() {
   return name;
 }
 
+wchar_t UserDecimalSeparator() {
+  wchar_t separator[4] = {};
+  return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 ? separator[0] : L'.';
+}
+
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE module)
-    : module_(module), classes_(std::make_unique<WindowClasses>(module)) {}
+    : module_(module), classes_(std::make_unique<WindowClasses>(module)), decimalSeparator_(UserDecimalSeparator()) {}
 
 Win32Platform::~Win32Platform() {
   // The contexts' windows go before the classes they are made of.
@@ -93,9 +98,8 @@ void Win32Platform::ShowError(Component* source, const std::wstring& message) {
   MessageBoxW(owner, message.c_str(), ProgramName().c_str(), MB_OK | MB_ICONSTOP | (owner ? 0 : MB_TASKMODAL));
 }
 
-wchar_t Win32Platform::DecimalSeparator() {
-  wchar_t separator[4] = {};
-  return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 ? separator[0] : L'.';
+void Win32Platform::Focus(WinControl& control) {
+  if (const HWND window = WindowOf(control)) SetFocus(window);
 }
 
 std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }

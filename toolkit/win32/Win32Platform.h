@@ -19,7 +19,8 @@ class WindowClasses;
 
 class Win32Platform : public toolkit::Platform {
  public:
-  // Registers the window classes in `module`; throws std::system_error when it cannot.
+  // Registers the window classes in `module`; throws std::system_error when it cannot. Takes
+  // the user's decimal separator: a change of the regional settings later does not reach it.
   explicit Win32Platform(HINSTANCE module);
   // Unregisters them: every component realized on this platform must be gone by then. A thread's
   // windows can only be destroyed by that thread, so threads that realized components should
@@ -34,7 +35,8 @@ class Win32Platform : public toolkit::Platform {
   void Beep() override;
   // Titled with the host program's name.
   void ShowError(Component* source, const std::wstring& message) override;
-  wchar_t DecimalSeparator() override;
+  void Focus(WinControl& control) override;
+  wchar_t DecimalSeparator() override { return decimalSeparator_; }
   std::uint64_t Milliseconds() override;
   // From the resources of the module the platform was made for.
   std::unique_ptr<Bitmap> LoadBitmapResource(const std::wstring& name) override;
@@ -51,6 +53,7 @@ class Win32Platform : public toolkit::Platform {
 
   HINSTANCE module_;
   std::unique_ptr<WindowClasses> classes_;
+  const wchar_t decimalSeparator_;
   std::mutex contextsMutex_;  // threads realize components at once; peers keep their context
   std::map<DWORD, std::unique_ptr<PeerContext>> contexts_;
 };

@@ -1,11 +1,9 @@
 #include "toolkit/win32/WindowPeer.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
-#include "toolkit/Widgets.h"
 #include "toolkit/win32/MenuPopup.h"
 
 namespace toolkit::win32 {
@@ -34,31 +32,9 @@ bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-const Form* FormOf(const Control& control) {
-  for (const Control* c = &control; c; c = c->Parent())
-    if (auto* form = dynamic_cast<const Form*>(c)) return form;
-  return nullptr;
-}
-
-// The character after a single "&"; "&&" stands for "&" itself.
-wchar_t AcceleratorOf(const std::wstring& caption) {
-  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != L'&') continue;
-    if (caption[i + 1] != L'&') return caption[i + 1];
-    ++i;
-  }
-  return 0;
-}
-
-const Label* LabelFor(const WinControl& container, wchar_t key) {
-  for (Control* c : container.Controls()) {
-    if (auto* label = dynamic_cast<const Label*>(c)) {
-      const wchar_t accelerator = AcceleratorOf(label->Caption());
-      if (label->FocusControl() && accelerator && std::towupper(accelerator) == std::towupper(key)) return label;
-    } else if (auto* inner = dynamic_cast<const WinControl*>(c)) {
-      if (const Label* found = LabelFor(*inner, key)) return found;
-    }
-  }
+Form* FormOf(Control& control) {
+  for (Control* c = &control; c; c = c->Parent())
+    if (auto* form = dynamic_cast<Form*>(c)) return form;
   return nullptr;
 }
 
@@ -405,15 +381,6 @@ bool WindowPeer::ShowContextMenu(HWND window, LPARAM where) {
   return true;
 }
 
-bool WindowPeer::FocusAccelerator(wchar_t key) {
-  const Form* form = FormOf(control_);
-  const Label* label = form ? LabelFor(*form, key) : nullptr;
-  WindowPeer* target = label ? PeerOf(*label->FocusControl()) : nullptr;
-  if (!target || !target->Window()) return false;
-  SetFocus(target->Window());
-  return true;
-}
-
 LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Nothing of this peer is touched after a handler that may have destroyed it.
   const WNDPROC previous = window_.Previous();
@@ -425,7 +392,7 @@ LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (ShowContextMenu(window, lParam)) return 0;
       break;
     case WM_SYSCHAR:
-      if (FocusAccelerator(static_cast<wchar_t>(wParam))) return 0;
+      if (Form* form = FormOf(control_); form && form->FocusAccelerator(static_cast<wchar_t>(wParam))) return 0;
       break;
     case WM_SIZE: {
       const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);

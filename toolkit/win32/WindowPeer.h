@@ -125,7 +125,6 @@ class WindowPeer : public Peer {
   void ApplyCommon();
   std::optional<RECT> AlignedRectOf(const Control& child) const;
   bool ShowContextMenu(HWND window, LPARAM where);
-  bool FocusAccelerator(wchar_t key);
   LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Lost();
 
