@@ -29,3 +29,9 @@ add_dependencies(server_visa_test fake_visa)
 apparata_server_test(lifetime psapi)
 apparata_server_test(hostile)
 set_tests_properties(server_lifetime PROPERTIES TIMEOUT 900)
+
+# Run apart, in a prefix of its own where no window can be made: tests/com/run-no-window-test.
+add_executable(server_no_window_test ${CMAKE_CURRENT_LIST_DIR}/server_test_no_window.cpp)
+target_include_directories(server_no_window_test PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(server_no_window_test PRIVATE apparata_contract GTest::gtest ole32 oleaut32 uuid user32 advapi32)
+add_dependencies(server_no_window_test Apparata)
