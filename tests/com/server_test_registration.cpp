@@ -130,28 +130,34 @@ TEST_F(Registration, UnregisteringRemovesEveryEntryAndToleratesMissingOnes) {
   EXPECT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
 }
 
-TEST_F(Registration, TheTypeLibraryIsFoundOnEveryLocaleAndTheOtherArchitecturesEntryStays) {
+TEST_F(Registration, TheTypeLibraryIsFoundOnEveryLocaleUntilUnregistered) {
   const LCID locales[] = {0, 0x409, 0x407, 0x419, 0x411};
   ASSERT_EQ(0, Regsvr32(Quoted(ServerPath())));
   for (LCID lcid : locales) {
     Ref<ITypeLib> library;
     EXPECT_HR(S_OK, LoadRegTypeLib(LIBID_Apparata, 1, 0, lcid, library.put())) << "locale " << std::hex << lcid;
   }
-  // The other architecture's build, registered beside this one.
-  const std::wstring other = kLibraryKey + L"\\0\\" + kOtherSysKind;
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, other.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                           &key, nullptr));
-  RegCloseKey(key);
   ASSERT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
   for (LCID lcid : locales) {
     Ref<ITypeLib> library;
     EXPECT_HR(TYPE_E_LIBNOTREGISTERED, LoadRegTypeLib(LIBID_Apparata, 1, 0, lcid, library.put()))
         << "locale " << std::hex << lcid;
   }
+}
+
+TEST_F(Registration, UnregisteringLeavesTheOtherArchitecturesEntryForEveryLocale) {
+  ASSERT_EQ(0, Regsvr32(Quoted(ServerPath())));
+  const std::wstring other = kLibraryKey + L"\\0\\" + kOtherSysKind;
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, other.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                           &key, nullptr));
+  RegCloseKey(key);
+  ASSERT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
+  EXPECT_FALSE(ReadClassesKey(kNeutralFileKey).has_value());
   EXPECT_TRUE(ReadClassesKey(other).has_value()) << "the other architecture's entry went too";
   RegDeleteKeyW(HKEY_CLASSES_ROOT, other.c_str());
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, (kLibraryKey + L"\\0").c_str());
+  // Registered once more, so that TearDown's unregistration takes the library's keys with it.
+  EXPECT_EQ(0, Regsvr32(Quoted(ServerPath())));
 }
 
 TEST_F(Registration, AServerInAFolderWithABlankIsRegisteredByItsShortPath) {
