@@ -51,6 +51,7 @@ struct ApartmentWriter {
   std::wstring text;
   int rounds;
   HANDLE start;
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set when the control is made
   HRESULT result = E_PENDING;
 
   static DWORD WINAPI Run(void* parameter) {
@@ -63,11 +64,13 @@ struct ApartmentWriter {
           SUCCEEDED(writer.result =
                         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void())) &&
           SUCCEEDED(writer.result = device->put_Port(writer.port))) {
+        SetEvent(writer.ready);
         WaitForSingleObject(writer.start, 10000);
         const Bstr text(writer.text);
         for (int i = 0; i < writer.rounds && SUCCEEDED(writer.result); ++i) writer.result = device->put_Text(text.get());
       }
     }
+    SetEvent(writer.ready);
     CoUninitialize();
     return 0;
   }
@@ -82,9 +85,15 @@ inline std::vector<HRESULT> WriteAtOnceFromTwoApartments(const wchar_t* progId, 
   ApartmentWriter writers[2] = {{progId, port, texts[0], rounds, start}, {progId, port, texts[1], rounds, start}};
   HANDLE threads[2];
   for (int i = 0; i < 2; ++i) threads[i] = CreateThread(nullptr, 0, ApartmentWriter::Run, &writers[i], 0, nullptr);
+  // Both controls made before either writes, so that the writes meet.
+  const HANDLE ready[2] = {writers[0].ready, writers[1].ready};
+  PumpUntil([&] { return WaitForMultipleObjects(2, ready, TRUE, 0) == WAIT_OBJECT_0; }, 20000);
   SetEvent(start);
   PumpUntil([&] { return WaitForMultipleObjects(2, threads, TRUE, 0) == WAIT_OBJECT_0; }, 60000);
-  for (HANDLE thread : threads) CloseHandle(thread);
+  for (int i = 0; i < 2; ++i) {
+    CloseHandle(threads[i]);
+    CloseHandle(ready[i]);
+  }
   CloseHandle(start);
   return {writers[0].result, writers[1].result};
 }
