@@ -75,13 +75,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-set(apparata_wine_idl_dir /usr/include/wine/wine/windows)
-if(NOT EXISTS ${apparata_wine_idl_dir}/oaidl.idl)
-  message(FATAL_ERROR "${apparata_wine_idl_dir}/oaidl.idl is missing (package libwine-dev): "
-                      "widl needs it to declare IDispatch")
-endif()
-if(NOT APPARATA_WIDL)
-  message(FATAL_ERROR "APPARATA_WIDL is not set: configure with a toolchain file from cmake/")
+# widl declares IDispatch from Wine's oaidl.idl: Debian's mingw-w64 ships no IDL files.
+if(NOT APPARATA_WIDL OR NOT APPARATA_WINE_IDL_DIR)
+  message(FATAL_ERROR "APPARATA_WIDL or APPARATA_WINE_IDL_DIR is not set: configure with a toolchain file from cmake/")
 endif()
 
 set(apparata_contract_dir ${CMAKE_BINARY_DIR}/framework)
@@ -94,7 +90,7 @@ set(apparata_contract_outputs
 
 add_custom_command(
   OUTPUT ${apparata_contract_outputs}
-  COMMAND ${APPARATA_WIDL} ${APPARATA_WIDL_FLAGS} -I ${apparata_wine_idl_dir}
+  COMMAND ${APPARATA_WIDL} ${APPARATA_WIDL_FLAGS} -I ${APPARATA_WINE_IDL_DIR}
           -t -T ${APPARATA_TLB}
           -h -H ${apparata_contract_dir}/Apparata_h.h
           -u -U ${apparata_contract_dir}/Apparata_i.c

@@ -1,5 +1,6 @@
 // Any reply, of any length, parses into labels from the two tables and values of at most eleven
 // characters taken from the reply.
+#include <cstdint>
 #include <cstdlib>
 
 #include "hpib/BusBytes.h"

@@ -1,6 +1,7 @@
 // Any text a host writes to the analyzer control is a control word (nothing sent), goes out as
 // written, or fails with the runtime's error and sends nothing; one mode stays selected, and a
 // frequency the control reads back formats as the instrument reads it.
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 

@@ -1,6 +1,7 @@
 // Any text a host writes to the multimeter or the LCR meter control either goes out as its
 // first 250 characters (one byte for the "$" form) or fails with a conversion error, and the
 // panel stays consistent.
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 

@@ -1,6 +1,7 @@
 // Any reply, of any length, parses into the columns each meter's panel shows: for the
 // multimeter a known or "????" unit and exactly nine value characters, for the LCR meter ten
 // value characters and a one-letter label.
+#include <cstdint>
 #include <cstdlib>
 
 #include "hpib/BusBytes.h"

@@ -1,5 +1,6 @@
 // StrToInt either refuses a text with the runtime's message or reads a value that its decimal
 // form gives back.
+#include <cstdint>
 #include <cstdlib>
 
 #include "FuzzText.h"
