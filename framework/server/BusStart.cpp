@@ -3,7 +3,7 @@
 #include <mutex>
 #include <string>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "hpib/DebugTerminal.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/win32/BusChoice.h"
@@ -12,6 +12,9 @@
 #include "toolkit/win32/Win32Platform.h"
 
 namespace framework::server {
+
+using core::win32::unique_handle;
+
 namespace {
 
 // The layer's log for the life of the process; it hands each line to whichever terminal shows

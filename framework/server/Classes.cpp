@@ -10,6 +10,9 @@
 #include "toolkit/Exceptions.h"
 
 namespace framework::server {
+
+using core::win32::unique_bstr;
+
 namespace {
 
 template <class F>

@@ -7,11 +7,13 @@
 
 #include <string>
 
+#include "core/win32/ComResource.h"
 #include "framework/HPIBDev.h"
-#include "framework/server/ComResource.h"
 #include "toolkit/Form.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
 
 using FormMaker = toolkit::FormPtr<THPIBDevice> (*)(std::uintptr_t parentWindow);
 

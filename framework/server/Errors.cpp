@@ -6,10 +6,13 @@
 #include <new>
 #include <string>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "toolkit/Exceptions.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
+
 namespace {
 
 struct Failure {

@@ -6,10 +6,14 @@
 #include <mutex>
 
 #include "Apparata_h.h"
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "toolkit/Exceptions.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
+using core::win32::scope_exit;
+
 namespace {
 
 HINSTANCE g_instance = nullptr;

@@ -2,7 +2,7 @@
 
 #include <oleauto.h>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "framework/server/Module.h"
 #include "framework/server/ResourceIds.h"
 #include "toolkit/Exceptions.h"
@@ -12,6 +12,9 @@ WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* fullPath, OLECHA
 WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND sysKind);
 
 namespace framework::server {
+
+using core::win32::scope_exit;
+
 namespace {
 
 std::wstring GuidText(const GUID& guid) {
