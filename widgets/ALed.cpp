@@ -1,6 +1,6 @@
 #include "widgets/ALed.h"
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace widgets {
 
@@ -52,7 +52,7 @@ void TALed::ShowUnlit() {
 
 void TALed::StartBlinking() {
   if (Blinking()) return;
-  if (interval_ < 0) throw toolkit::ERangeError();
+  if (interval_ < 0) throw core::ERangeError();
   shown_ = 0;
   timer_.SetInterval(static_cast<unsigned>(interval_));
   timer_.SetEnabled(true);
@@ -116,7 +116,7 @@ void TALed::SetLEDStyle(TLEDStyle s) {
 
 void TALed::SetInterval(int milliseconds) {
   // Refused before it is stored: the running blink keeps its period.
-  if (Blinking() && milliseconds < 0) throw toolkit::ERangeError();
+  if (Blinking() && milliseconds < 0) throw core::ERangeError();
   interval_ = milliseconds;
   if (Blinking()) timer_.SetInterval(static_cast<unsigned>(milliseconds));
 }

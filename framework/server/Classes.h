@@ -43,7 +43,7 @@ struct ClassInfo {
   com_ptr<ITypeInfo> coclass;
 };
 
-// Reads the class's description from the type library. Throws toolkit::Exception
+// Reads the class's description from the type library. Throws core::Exception
 // "Type information missing for class %s" when the library lacks the class,
 // "Incorrect type information for class %s" when its default interface cannot be resolved
 // and "Dispatch interface missing from class %s" when that interface is not dispatchable.
