@@ -1,8 +1,8 @@
 #include "framework/HPIBDev.h"
 
-#include "hpib/BusBytes.h"
+#include "core/Convert.h"
+#include "core/Latin1.h"
 #include "hpib/HPIBDrv.h"
-#include "toolkit/Convert.h"
 
 namespace framework {
 
@@ -10,7 +10,7 @@ using hpib::HPIBCheck;
 using hpib::HPIBSelectCode;
 
 std::string RawCommand(const std::wstring& text) {
-  return hpib::ToBusBytes(text.substr(0, THPIBDevice::kCommandLength));
+  return core::ToLatin1(text.substr(0, THPIBDevice::kCommandLength));
 }
 
 THPIBDevice::THPIBDevice()
@@ -55,7 +55,7 @@ bool THPIBDevice::IsOffline() {
 }
 
 std::int32_t THPIBDevice::DeviceAddress() const {
-  return toolkit::CheckedAdd(toolkit::CheckedMul(HPIBSelectCode, 100), FPort);
+  return core::CheckedAdd(core::CheckedMul(HPIBSelectCode, 100), FPort);
 }
 
 std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }
@@ -66,7 +66,7 @@ std::wstring THPIBDevice::Get_Text() {
   std::uint16_t length = kReplyLength - 1;
   HPIBCheck(hpib::HPIBEnter(DeviceAddress(), buffer.data(), length));
   // Fixed columns: the instruments parse by position, so nothing is trimmed.
-  return hpib::FromBusBytes(buffer);
+  return core::FromLatin1(buffer);
 }
 
 void THPIBDevice::Set_Text(const std::wstring& value) {
@@ -74,7 +74,7 @@ void THPIBDevice::Set_Text(const std::wstring& value) {
   std::string command = RawCommand(value);
   if (command.size() == 3 && command[0] == '$') {
     // "$" and two hexadecimal digits name one command byte.
-    const char byte = static_cast<char>(toolkit::StrToInt(hpib::FromBusBytes(command)) & 0xFF);
+    const char byte = static_cast<char>(core::StrToInt(core::FromLatin1(command)) & 0xFF);
     HPIBCheck(hpib::HPIBOutputBytes(DeviceAddress(), &byte, 1));
     return;
   }

@@ -4,7 +4,7 @@
 // Clear and Trigger, the one-shot measurement timer, the raw Text read and write, and the link
 // to the host's event sink.
 //
-// Every operation may throw a toolkit::Exception; the server turns it into a failed result for
+// Every operation may throw a core::Exception; the server turns it into a failed result for
 // hosts, the toolkit's dispatch into an error box for the user.
 #include <cstdint>
 #include <memory>

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <mutex>
 
-#include "hpib/BusBytes.h"
+#include "core/Convert.h"
+#include "core/Latin1.h"
 #include "hpib/HPIBMessages.h"
 #include "hpib/SimulatedInstruments.h"
-#include "toolkit/Convert.h"
 #include "toolkit/Platform.h"
 
 namespace hpib {
@@ -39,14 +39,13 @@ std::uint16_t HPIBCall(const char* procName, std::uint16_t first, std::uint16_t 
   LayerState& s = State();
   std::uint32_t address = s.library->GetProcAddress16(procName);
   if (address == 0) {
-    std::wstring name(procName, procName + std::char_traits<char>::length(procName));
-    throw toolkit::Exception(toolkit::FormatStr(MessageText(kMissingEntryMessage), name));
+    throw core::Exception(core::FormatStr(MessageText(kMissingEntryMessage), core::FromLatin1(procName)));
   }
   return s.library->Call16(address, first, second);
 }
 
 std::uint16_t Word(std::int64_t value) {
-  if (value < 0 || value > 0xFFFF) throw toolkit::ERangeError();
+  if (value < 0 || value > 0xFFFF) throw core::ERangeError();
   return static_cast<std::uint16_t>(value);
 }
 
@@ -137,13 +136,13 @@ std::uint16_t HPIBTimeout(std::int32_t address, double seconds) {
   const Whole whole(g_layerMutex);
   if (!State().library) {
     wchar_t separator = toolkit::CurrentPlatform().DecimalSeparator();
-    Log(L"Set timeout " + toolkit::FloatToStr(seconds, separator) + L" for card " + Number(address));
+    Log(L"Set timeout " + core::FloatToStr(seconds, separator) + L" for card " + Number(address));
     return 0;
   }
   // Round half to even, as the runtime's Round does.
   double ms = seconds * 1000.0;
   double rounded = std::nearbyint(ms);
-  if (!(rounded >= 0.0 && rounded <= 65535.0)) throw toolkit::ERangeError();
+  if (!(rounded >= 0.0 && rounded <= 65535.0)) throw core::ERangeError();
   std::uint16_t milliseconds = static_cast<std::uint16_t>(rounded);
   return HPIBCall("TimeoutHPIB", milliseconds, Word(address));
 }
@@ -153,7 +152,7 @@ std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& lengt
   LayerState& s = State();
   if (!s.library) {
     std::string reply = SimulatedReply(address, s.random);
-    Log(L"Read from " + Number(address) + L": " + FromBusBytes(reply));
+    Log(L"Read from " + Number(address) + L": " + core::FromLatin1(reply));
     // At most length - 1 characters; the length itself stays as the caller gave it.
     std::size_t copied = std::min<std::size_t>(reply.size(), length > 0 ? length - 1u : 0u);
     std::copy_n(reply.data(), copied, buffer);
@@ -174,7 +173,7 @@ std::uint16_t HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t 
     constexpr std::size_t kEchoWidth = 59;
     std::string field(kEchoWidth, ' ');
     if (count < kEchoWidth) std::copy_n(bytes, count, field.begin());
-    Log(L"Write to " + Number(address) + L": " + FromBusBytes(field));
+    Log(L"Write to " + Number(address) + L": " + core::FromLatin1(field));
     return 0;
   }
   return Output("OutputsHPIB", address, bytes, count);
@@ -192,7 +191,7 @@ std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint
 void HPIBCheck(std::uint32_t code) {
   if (code == 0) return;
   HPIBClose();
-  throw EHardwareError(toolkit::FormatStr(MessageText(kCriticalErrorMessage), ResultCodeText(code)));
+  throw EHardwareError(core::FormatStr(MessageText(kCriticalErrorMessage), ResultCodeText(code)));
 }
 
 bool HPIBIsOpen() {

@@ -18,8 +18,8 @@
 #include <memory>
 #include <string>
 
+#include "core/Exceptions.h"
 #include "hpib/BusDriver.h"
-#include "toolkit/Exceptions.h"
 
 namespace hpib {
 
@@ -32,7 +32,7 @@ class BusLog {
 };
 
 // A bus failure: "Critical HPIB driver error:", a line feed and the driver's message.
-class EHardwareError : public toolkit::Exception {
+class EHardwareError : public core::Exception {
  public:
   using Exception::Exception;
 };

@@ -2,24 +2,20 @@
 
 namespace hpib {
 
+// The rows are narrow literals so that the resource compiler reads them too; L"" widens them.
+#define HPIB_RESULT_MESSAGE(stringId, text) {stringId, L"" text},
+#define HPIB_MESSAGE(name, stringId, text)
 const HPIBMessage kResultMessages[13] = {
-    {65304, L"Unknown HPIB error!"},
-    {65305, L"Invalid HPIB select code or device address!"},
-    {65306, L"HPIB value out of range!"},
-    {65307, L"HPIB timeout!"},
-    {65308, L"HPIB must be controller!"},
-    {65309, L"HPIB pass control not permitted!"},
-    {65310, L"Invalid HPIB number!"},
-    {65311, L"Improper HPIB addressing!"},
-    {65280, L"File I/O HPIB error!"},
-    {65281, L"Cannot open this HPIB card!"},
-    {65282, L"HPIB card is not open!"},
-    {65283, L"Cannot close HPIB card!"},
-    {65284, L"Invalid handle for this HPIB ISC!"},
+#include "hpib/HPIBMessageTable.inc"
 };
+#undef HPIB_RESULT_MESSAGE
+#undef HPIB_MESSAGE
 
-const HPIBMessage kMissingEntryMessage = {65302, L"Unable to obtain function <%s>!"};
-const HPIBMessage kCriticalErrorMessage = {65303, L"Critical HPIB driver error:\n%s"};
+#define HPIB_RESULT_MESSAGE(stringId, text)
+#define HPIB_MESSAGE(name, stringId, text) const HPIBMessage name = {stringId, L"" text};
+#include "hpib/HPIBMessageTable.inc"
+#undef HPIB_RESULT_MESSAGE
+#undef HPIB_MESSAGE
 
 namespace {
 MessageLoader& Loader() {

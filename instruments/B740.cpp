@@ -2,9 +2,9 @@
 
 #include <cwctype>
 
+#include "core/Convert.h"
 #include "instruments/B740Protocol.h"
 #include "instruments/Panels.h"
-#include "toolkit/Convert.h"
 #include "toolkit/Platform.h"
 
 namespace instruments {
@@ -44,7 +44,7 @@ TB740Device::TB740Device()
 }
 
 std::wstring TB740Device::Get_Text() {
-  return toolkit::Concat({LabelStaticText.Caption(), L"=", DisplayStaticText.Caption()});
+  return core::Concat({LabelStaticText.Caption(), L"=", DisplayStaticText.Caption()});
 }
 
 void TB740Device::Set_Text(const std::wstring& value) {
@@ -60,7 +60,7 @@ void TB740Device::Set_Text(const std::wstring& value) {
       }
     }
   } else if (!upper.empty() && upper[0] == L'B') {
-    ShowRangePosition(RangeTrackBar, b740::RangePositionOfDigit(toolkit::StrToInt(second)));
+    ShowRangePosition(RangeTrackBar, b740::RangePositionOfDigit(core::StrToInt(second)));
   }
   THPIBDevice::Set_Text(value);
 }

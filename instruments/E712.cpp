@@ -1,8 +1,8 @@
 #include "instruments/E712.h"
 
+#include "core/Convert.h"
 #include "instruments/E712Protocol.h"
 #include "instruments/Panels.h"
-#include "toolkit/Convert.h"
 
 namespace instruments {
 
@@ -50,7 +50,7 @@ TE712Device::TE712Device()
 }
 
 std::wstring TE712Device::Get_Text() {
-  return toolkit::Concat({LabelAStaticText.Caption(), L"=", DisplayAStaticText.Caption(), L"\r\n",
+  return core::Concat({LabelAStaticText.Caption(), L"=", DisplayAStaticText.Caption(), L"\r\n",
                           LabelBStaticText.Caption(), L"=", DisplayBStaticText.Caption()});
 }
 

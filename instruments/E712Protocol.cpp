@@ -1,6 +1,6 @@
 #include "instruments/E712Protocol.h"
 
-#include "toolkit/Convert.h"
+#include "core/Convert.h"
 
 namespace instruments::e712 {
 namespace {
@@ -25,7 +25,7 @@ std::wstring RangeCommand(int position) {
 }
 
 Mirror MirrorOf(const std::wstring& written) {
-  const int byte = toolkit::StrToInt(written);
+  const int byte = core::StrToInt(written);
   if (byte >= 0 && byte < static_cast<int>(kModes.size())) return {byte, std::nullopt};
   if (byte == kAutoRangeByte) return {std::nullopt, kAutoRangePosition};
   if (byte >= kFirstRangeByte && byte < kFirstRangeByte + kAutoRangePosition)

@@ -3,11 +3,11 @@
 #include <iterator>
 #include <tuple>
 
+#include "core/Convert.h"
+#include "core/Exceptions.h"
 #include "instruments/HP4191Protocol.h"
 #include "instruments/Numbers.h"
 #include "instruments/Panels.h"
-#include "toolkit/Convert.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/Platform.h"
 
 namespace instruments {
@@ -42,7 +42,7 @@ std::array<MenuItem*, N> MakeRadioItems(framework::THPIBDevice& form, MenuItem& 
 // An edit's text as a number; EConvertError when it is none.
 double NumberOf(const toolkit::Edit& edit) {
   const auto value = ReadNumber(edit.Text(), toolkit::CurrentPlatform().DecimalSeparator());
-  if (!value) throw toolkit::EConvertError(L"'" + edit.Text() + L"' is not a valid floating point value");
+  if (!value) throw core::EConvertError(L"'" + edit.Text() + L"' is not a valid floating point value");
   return *value;
 }
 
@@ -140,10 +140,10 @@ void THP4191Device::ActiveFormCreate() { ScanFrame.SpeedComboBox.SetItemIndex(0)
 
 std::wstring THP4191Device::Get_Text() {
   std::wstring text =
-      toolkit::Concat({StaticTextA1.Caption(), L"=", StaticTextA.Caption(), L"\r\n", StaticTextB1.Caption(), L"=",
+      core::Concat({StaticTextA1.Caption(), L"=", StaticTextA.Caption(), L"\r\n", StaticTextB1.Caption(), L"=",
                        StaticTextB.Caption(), L"\r\n", ScanFrame.StaticText.Caption(), L"=", ScanFrame.Edit.Text()});
   if (ExtendedOutput)
-    text += toolkit::Concat({L"\r\nMin=", ScanFrame.MinEdit.Text(), L"\r\nMax=", ScanFrame.MaxEdit.Text(),
+    text += core::Concat({L"\r\nMin=", ScanFrame.MinEdit.Text(), L"\r\nMax=", ScanFrame.MaxEdit.Text(),
                              L"\r\nStep=", StepEdit.Text()});
   return text;
 }

@@ -4,7 +4,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
+#include "core/Latin1.h"
 
 namespace instruments::hp4191 {
 namespace {
@@ -83,8 +84,6 @@ Decimal RoundDigits(Decimal d, int count) {
 constexpr int kPrecision = 10;
 constexpr int kDecimals = 4;
 
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 std::wstring Scientific(Decimal d, bool negative) {
   d = RoundDigits(d, kPrecision);
   while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
@@ -92,7 +91,7 @@ std::wstring Scientific(Decimal d, bool negative) {
   text += d.digits.substr(0, 1);
   if (d.digits.size() > 1) text += "." + d.digits.substr(1);
   text += "E" + std::to_string(d.integerDigits - 1);
-  return Widen(text);
+  return core::FromLatin1(text);
 }
 
 }  // namespace
@@ -120,10 +119,10 @@ std::optional<ControlWordFound> FindControlWord(const std::wstring& upper) {
 int ModeIndex(const std::wstring& upper) {
   const std::optional<wchar_t> second = Second(upper);
   if (!second || *second < L'0' || *second > L'9')
-    throw toolkit::EConvertError(L"'" + (second ? std::wstring(1, *second) : L"") + L"' is not a valid integer value");
+    throw core::EConvertError(L"'" + (second ? std::wstring(1, *second) : L"") + L"' is not a valid integer value");
   const int mode = *second - L'0';
   if (mode < 1 || mode > static_cast<int>(kModes.size()))
-    throw toolkit::Exception(L"Mode " + std::to_wstring(mode) + L" is not one of the modes 1 to 8");
+    throw core::Exception(L"Mode " + std::to_wstring(mode) + L" is not one of the modes 1 to 8");
   return mode - 1;
 }
 
@@ -162,7 +161,8 @@ std::wstring FormatFrequency(double value) {
   }
   digits.resize(static_cast<std::size_t>(integerDigits + kDecimals), '0');
   const bool zero = digits.find_first_not_of('0') == std::string::npos;
-  return Widen((negative && !zero ? "-" : "") + digits.substr(0, integerDigits) + "." + digits.substr(integerDigits));
+  return core::FromLatin1((negative && !zero ? "-" : "") + digits.substr(0, integerDigits) + "." +
+                          digits.substr(integerDigits));
 }
 
 std::wstring LabelA(wchar_t letterA) { return Find(std::begin(kLabelsA), std::end(kLabelsA), letterA, kUnknownA); }

@@ -49,8 +49,8 @@ struct ControlWordFound {
 std::optional<ControlWordFound> FindControlWord(const std::wstring& upper);
 
 // The mode index (0 to 7) that an upper-cased "A" command names by its second character.
-// Throws toolkit::EConvertError for a character that is no digit (or none), and
-// toolkit::Exception for a mode outside 1 to 8.
+// Throws core::EConvertError for a character that is no digit (or none), and
+// core::Exception for a mode outside 1 to 8.
 int ModeIndex(const std::wstring& upper);
 // What an upper-cased "B" command selects by its second character: as an angle (the form's
 // choice in modes 1 to 3), "1" degrees and any other radians; as a scheme (in modes 7 and 8),

@@ -19,16 +19,6 @@ std::vector<Component*> Component::Components() const {
   return result;
 }
 
-std::unique_ptr<Component> Component::Disown(Component& owned) {
-  for (auto it = owned_.begin(); it != owned_.end(); ++it) {
-    if (it->get() != &owned) continue;
-    std::unique_ptr<Component> released = std::move(*it);
-    owned_.erase(it);
-    return released;
-  }
-  return nullptr;
-}
-
 void Component::Realize() {
   if (!realized_) {
     realized_ = true;

@@ -37,8 +37,6 @@ class Component {
     owned_.push_back(std::move(owned));
     return ref;
   }
-  // Hands an owned component over to the caller, who then decides when it goes.
-  std::unique_ptr<Component> Disown(Component& owned);
 
   // Asks the platform for a peer of this component and of everything it owns, in creation
   // order. Components made later are realized when their owner next realizes.

@@ -1,13 +1,13 @@
 #include "toolkit/Graphics.h"
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 #include "toolkit/Platform.h"
 
 namespace toolkit {
 
 void Image::LoadFromResourceName(const std::wstring& name) {
   std::unique_ptr<Bitmap> loaded = CurrentPlatform().LoadBitmapResource(name);
-  if (!loaded) throw Exception(L"Resource " + name + L" not found");
+  if (!loaded) throw core::Exception(L"Resource " + name + L" not found");
   bitmap_ = std::move(loaded);
 }
 

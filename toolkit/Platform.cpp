@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <cstdio>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
+#include "core/Latin1.h"
 #include "toolkit/Form.h"
 
 namespace toolkit {
@@ -31,12 +32,10 @@ void DispatchUserEvent(Component& source, const std::function<void()>& handler) 
   FormHold hold(source);
   try {
     handler();
-  } catch (const Exception& e) {
+  } catch (const core::Exception& e) {
     CurrentPlatform().ShowError(&source, e.Message());
   } catch (const std::exception& e) {
-    std::wstring text;
-    for (const char* p = e.what(); *p; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    CurrentPlatform().ShowError(&source, text);
+    CurrentPlatform().ShowError(&source, core::FromLatin1(e.what()));
   }
 }
 

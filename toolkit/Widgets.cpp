@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "toolkit/Convert.h"
-#include "toolkit/Exceptions.h"
+#include "core/Convert.h"
+#include "core/Exceptions.h"
 
 namespace toolkit {
 
@@ -61,8 +61,8 @@ void SpinEdit::SetLimits(int minValue, int maxValue) {
 
 int SpinEdit::Value() const {
   try {
-    return Clamp(StrToInt(Text()));
-  } catch (const EConvertError&) {
+    return Clamp(core::StrToInt(Text()));
+  } catch (const core::EConvertError&) {
     return min_;
   }
 }

@@ -1,6 +1,6 @@
 #include "widgets/ALed.h"
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace widgets {
 
@@ -12,12 +12,13 @@ const LEDStyleInfo& InfoOf(TLEDStyle style) {
   return kStyles[static_cast<int>(style)];
 }
 
-TALed::TALed(toolkit::Component* owner, std::wstring name) : GraphicControl(owner, std::move(name)) {
+TALed::TALed(toolkit::Component* owner, std::wstring name)
+    : GraphicControl(owner, std::move(name)), timer_(Make<toolkit::Timer>()) {
+  timer_.SetEnabled(false);
+  timer_.OnTimer = [this] { BlinkTimerTick(); };
   SetBounds(0, 0, 16, 16);
   BuildImages();
 }
-
-TALed::~TALed() { StopBlinking(); }
 
 void TALed::BuildImages() {
   lit_ = toolkit::Image();
@@ -50,26 +51,16 @@ void TALed::ShowUnlit() {
 }
 
 void TALed::StartBlinking() {
-  if (timer_) return;
-  if (interval_ < 0) throw toolkit::ERangeError();
+  if (Blinking()) return;
+  if (interval_ < 0) throw core::ERangeError();
   shown_ = 0;
-  toolkit::Timer& timer = Make<toolkit::Timer>();
-  timer.SetInterval(static_cast<unsigned>(interval_));
-  timer.OnTimer = [this] { BlinkTimerTick(); };
-  timer_ = &timer;
-  if (Realized()) timer.Realize();
+  timer_.SetInterval(static_cast<unsigned>(interval_));
+  timer_.SetEnabled(true);
 }
 
-void TALed::StopBlinking() {
-  if (!timer_) return;
-  timer_->SetEnabled(false);
-  stopped_.push_back(Disown(*timer_));
-  timer_ = nullptr;
-}
+void TALed::StopBlinking() { timer_.SetEnabled(false); }
 
 void TALed::BlinkTimerTick() {
-  // Only the running timer ticks: the stopped ones are idle now.
-  stopped_.clear();
   if (shown_ == 0)
     ShowUnlit();
   else
@@ -125,9 +116,9 @@ void TALed::SetLEDStyle(TLEDStyle s) {
 
 void TALed::SetInterval(int milliseconds) {
   // Refused before it is stored: the running blink keeps its period.
-  if (timer_ && milliseconds < 0) throw toolkit::ERangeError();
+  if (Blinking() && milliseconds < 0) throw core::ERangeError();
   interval_ = milliseconds;
-  if (timer_) timer_->SetInterval(static_cast<unsigned>(milliseconds));
+  if (Blinking()) timer_.SetInterval(static_cast<unsigned>(milliseconds));
 }
 
 void TALed::MouseEnter() {

@@ -3,9 +3,7 @@
 // its own timer. Each style draws a lamp from one of the library's bitmaps; the lamp's pure
 // green face is repainted in TrueColor for the lit picture and in FalseColor for the unlit one.
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "toolkit/Graphics.h"
 #include "toolkit/Timer.h"
@@ -28,7 +26,6 @@ class TALed : public toolkit::GraphicControl {
   static constexpr toolkit::Color kFaceColor = 0x00FF00;
 
   explicit TALed(toolkit::Component* owner, std::wstring name = {});
-  ~TALed() override;
 
   toolkit::Color TrueColor() const { return trueColor_; }
   void SetTrueColor(toolkit::Color c);
@@ -52,13 +49,14 @@ class TALed : public toolkit::GraphicControl {
   const toolkit::Image& UnlitPicture() const { return unlit_; }
   int ShownPicture() const { return shown_; }
   // The running blink timer, or null.
-  const toolkit::Timer* BlinkTimer() const { return timer_; }
+  const toolkit::Timer* BlinkTimer() const { return Blinking() ? &timer_ : nullptr; }
 
   void Paint(toolkit::Canvas& canvas) override;
   void MouseEnter() override;
   void MouseLeave() override;
 
  private:
+  bool Blinking() const { return timer_.Enabled(); }
   void BuildImages();
   void ShowLit();
   void ShowUnlit();
@@ -75,10 +73,9 @@ class TALed : public toolkit::GraphicControl {
   TLEDStyle style_ = TLEDStyle::LEDSmall;
   toolkit::Image lit_, unlit_;
   int shown_ = 1;
-  toolkit::Timer* timer_ = nullptr;
-  // Stopped timers, kept until no tick of theirs can still be running: a handler of OnTimer
-  // may stop the blink from inside the tick.
-  std::vector<std::unique_ptr<toolkit::Component>> stopped_;
+  // Owned, so that a handler of OnTimer may stop the blink from inside the tick: switching it
+  // off keeps it alive.
+  toolkit::Timer& timer_;
 };
 
 }  // namespace widgets

@@ -3,15 +3,18 @@
 #include <mutex>
 #include <string>
 
-#include "framework/server/ComResource.h"
+#include "core/Exceptions.h"
+#include "core/win32/ComResource.h"
 #include "hpib/DebugTerminal.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/win32/BusChoice.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/win32/PeerContext.h"
 #include "toolkit/win32/Win32Platform.h"
 
 namespace framework::server {
+
+using core::win32::unique_handle;
+
 namespace {
 
 // The layer's log for the life of the process; it hands each line to whichever terminal shows
@@ -72,7 +75,7 @@ struct TerminalStart {
 };
 
 [[noreturn]] void NoTerminal() {
-  throw toolkit::Exception(L"The debug terminal cannot be shown: no window can be made.");
+  throw core::Exception(L"The debug terminal cannot be shown: no window can be made.");
 }
 
 DWORD WINAPI RunTerminal(void* parameter) {

@@ -13,7 +13,7 @@
 namespace framework::server {
 
 // Starts the driver layer on the back end the user chose, the first time; in debug mode also
-// shows the debug terminal if it is not up. Throws toolkit::Exception when the terminal's window
+// shows the debug terminal if it is not up. Throws core::Exception when the terminal's window
 // cannot be made; the next call tries again.
 void StartBus(HINSTANCE module);
 

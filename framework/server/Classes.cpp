@@ -1,15 +1,18 @@
 #include "framework/server/Classes.h"
 
 #include "Apparata_h.h"
+#include "core/Convert.h"
+#include "core/Exceptions.h"
 #include "framework/server/Module.h"
 #include "framework/server/ResourceIds.h"
 #include "instruments/B740.h"
 #include "instruments/E712.h"
 #include "instruments/HP4191.h"
-#include "toolkit/Convert.h"
-#include "toolkit/Exceptions.h"
 
 namespace framework::server {
+
+using core::win32::unique_bstr;
+
 namespace {
 
 template <class F>
@@ -20,7 +23,7 @@ toolkit::FormPtr<THPIBDevice> MakeForm(std::uintptr_t parentWindow) {
 constexpr DWORD kRequestedMiscStatus = OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL;
 
 [[noreturn]] void Fail(const wchar_t* pattern, const ClassEntry& entry) {
-  throw toolkit::Exception(toolkit::FormatStr(pattern, entry.name));
+  throw core::Exception(core::FormatStr(pattern, entry.name));
 }
 
 class TypeAttr {

@@ -7,11 +7,13 @@
 
 #include <string>
 
+#include "core/win32/ComResource.h"
 #include "framework/HPIBDev.h"
-#include "framework/server/ComResource.h"
 #include "toolkit/Form.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
 
 using FormMaker = toolkit::FormPtr<THPIBDevice> (*)(std::uintptr_t parentWindow);
 
@@ -41,7 +43,7 @@ struct ClassInfo {
   com_ptr<ITypeInfo> coclass;
 };
 
-// Reads the class's description from the type library. Throws toolkit::Exception
+// Reads the class's description from the type library. Throws core::Exception
 // "Type information missing for class %s" when the library lacks the class,
 // "Incorrect type information for class %s" when its default interface cannot be resolved
 // and "Dispatch interface missing from class %s" when that interface is not dispatchable.

@@ -2,8 +2,8 @@
 // reference count, and the interface table.
 #include "framework/server/Control.h"
 
+#include "core/Exceptions.h"
 #include "framework/server/Errors.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/win32/Win32Platform.h"
 
 namespace framework::server {

@@ -18,9 +18,9 @@
 #include <memory>
 
 #include "Apparata_h.h"
+#include "core/win32/ComResource.h"
 #include "framework/HPIBDev.h"
 #include "framework/server/Classes.h"
-#include "framework/server/ComResource.h"
 #include "framework/server/Events.h"
 #include "framework/server/Module.h"
 

@@ -6,10 +6,14 @@
 #include <new>
 #include <string>
 
-#include "framework/server/ComResource.h"
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
+#include "core/Latin1.h"
+#include "core/win32/ComResource.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
+
 namespace {
 
 struct Failure {
@@ -18,27 +22,21 @@ struct Failure {
   DWORD helpContext = 0;
 };
 
-std::wstring Widen(const char* text) {
-  std::wstring result;
-  for (const char* p = text; *p; ++p) result += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-  return result;
-}
-
 Failure Classify() {
   Failure failure;
   try {
     throw;
-  } catch (const toolkit::EOleSysError& e) {
+  } catch (const core::EOleSysError& e) {
     if (e.ErrorCode() < 0) failure.code = e.ErrorCode();
     failure.message = e.Message();
     failure.helpContext = static_cast<DWORD>(e.HelpContext());
-  } catch (const toolkit::Exception& e) {
+  } catch (const core::Exception& e) {
     failure.message = e.Message();
     failure.helpContext = static_cast<DWORD>(e.HelpContext());
   } catch (const std::bad_alloc&) {
     failure.message = L"Out of memory";
   } catch (const std::exception& e) {
-    failure.message = Widen(e.what());
+    failure.message = core::FromLatin1(e.what());
   } catch (...) {
     failure.message = L"Unexpected failure";
   }

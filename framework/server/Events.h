@@ -9,11 +9,13 @@
 #include <new>
 #include <vector>
 
+#include "core/win32/ComResource.h"
 #include "framework/EventSink.h"
-#include "framework/server/ComResource.h"
 #include "framework/server/Module.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
 
 class Control;
 

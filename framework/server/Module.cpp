@@ -6,10 +6,14 @@
 #include <mutex>
 
 #include "Apparata_h.h"
-#include "framework/server/ComResource.h"
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
+#include "core/win32/ComResource.h"
 
 namespace framework::server {
+
+using core::win32::com_ptr;
+using core::win32::scope_exit;
+
 namespace {
 
 HINSTANCE g_instance = nullptr;
@@ -26,10 +30,10 @@ void LoadTypeLibrary() {
   if (g_typeLibrary) return;
   com_ptr<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library.put());
-  if (FAILED(hr)) throw toolkit::EOleSysError(SystemMessage(hr), hr);
+  if (FAILED(hr)) throw core::EOleSysError(SystemMessage(hr), hr);
   com_ptr<ITypeInfo> device;
   hr = library->GetTypeInfoOfGuid(IID_IQXDevice, device.put());
-  if (FAILED(hr)) throw toolkit::EOleSysError(SystemMessage(hr), hr);
+  if (FAILED(hr)) throw core::EOleSysError(SystemMessage(hr), hr);
   g_typeLibrary = std::move(library);
   g_deviceTypeInfo = std::move(device);
 }
@@ -46,7 +50,7 @@ std::wstring ModulePath() {
     const DWORD length = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) {
       const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-      throw toolkit::EOleSysError(SystemMessage(hr), hr);
+      throw core::EOleSysError(SystemMessage(hr), hr);
     }
     if (length < path.size()) {
       path.resize(length);
@@ -86,7 +90,7 @@ std::wstring ResourceString(UINT id) {
   const int length = LoadStringW(g_instance, id, reinterpret_cast<wchar_t*>(&text), 0);
   if (length <= 0) {
     const HRESULT hr = HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
-    throw toolkit::EOleSysError(SystemMessage(hr), hr);
+    throw core::EOleSysError(SystemMessage(hr), hr);
   }
   return std::wstring(text, static_cast<std::size_t>(length));
 }

@@ -23,14 +23,14 @@ void FactoryReleased() noexcept;
 bool ModuleInUse() noexcept;
 
 // The type library of the server file's TYPELIB resource 1, loaded the first time it is
-// needed. Throws toolkit::EOleSysError when the system cannot load it.
+// needed. Throws core::EOleSysError when the system cannot load it.
 ITypeLib& TypeLibrary();
 // The type description of IQXDevice through which every control's dispatch runs.
 ITypeInfo& DeviceTypeInfo();
 // Drops both; called when the library is unloaded.
 void ReleaseTypeLibrary() noexcept;
 
-// A string of the server file's string table; throws toolkit::EOleSysError when it is missing.
+// A string of the server file's string table; throws core::EOleSysError when it is missing.
 std::wstring ResourceString(UINT id);
 
 // The system's text for a result code.

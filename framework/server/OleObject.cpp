@@ -6,6 +6,9 @@
 #include <olectl.h>
 
 namespace framework::server {
+
+using core::win32::scope_exit;
+
 namespace {
 
 std::uintptr_t WindowHandle(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }

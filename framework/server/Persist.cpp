@@ -3,6 +3,9 @@
 #include "framework/server/Control.h"
 
 namespace framework::server {
+
+using core::win32::unique_variant;
+
 namespace {
 
 // The stream form: a version word, then the extent in HIMETRIC.

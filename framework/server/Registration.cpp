@@ -2,16 +2,19 @@
 
 #include <oleauto.h>
 
-#include "framework/server/ComResource.h"
+#include "core/Exceptions.h"
+#include "core/win32/ComResource.h"
 #include "framework/server/Module.h"
 #include "framework/server/ResourceIds.h"
-#include "toolkit/Exceptions.h"
 
 // oleaut32 exports these (Windows Vista and later); mingw-w64's header does not declare them.
 WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* fullPath, OLECHAR* helpDir);
 WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND sysKind);
 
 namespace framework::server {
+
+using core::win32::scope_exit;
+
 namespace {
 
 std::wstring GuidText(const GUID& guid) {
@@ -20,9 +23,9 @@ std::wstring GuidText(const GUID& guid) {
   return text;
 }
 
-[[noreturn]] void RegistryFailure() { throw toolkit::Exception(L"Error creating system registry entry"); }
+[[noreturn]] void RegistryFailure() { throw core::Exception(L"Error creating system registry entry"); }
 
-[[noreturn]] void Fail(HRESULT hr) { throw toolkit::EOleSysError(SystemMessage(hr), hr); }
+[[noreturn]] void Fail(HRESULT hr) { throw core::EOleSysError(SystemMessage(hr), hr); }
 
 // The root key of a scope's class entries, open while a registration runs.
 class ClassesRoot {

@@ -59,7 +59,7 @@ enum class RegistrationScope { Machine, User };
 // nothing for the machine; nothing at all for any other text.
 std::optional<RegistrationScope> InstallScope(const wchar_t* commandLine);
 
-// Both throw toolkit::Exception on failure; unregistration ignores keys already gone.
+// Both throw core::Exception on failure; unregistration ignores keys already gone.
 void RegisterServer(RegistrationScope scope);
 void UnregisterServer(RegistrationScope scope);
 

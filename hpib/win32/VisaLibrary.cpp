@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "hpib/BusBytes.h"
+#include "core/Latin1.h"
 #include "hpib/VisaDriver.h"
 #include "hpib/win32/TraceFile.h"
 
@@ -69,13 +69,13 @@ VisaLoad LoadVisaDriver(unsigned board, const std::optional<std::wstring>& trace
   Find(m, "viGpibControlREN", f.viGpibControlREN, missing);
   Find(m, "viGpibSendIFC", f.viGpibSendIFC, missing);
   Find(m, "viGpibCommand", f.viGpibCommand, missing);
-  if (missing) return {nullptr, L"VISA library " + path + L" has no " + FromBusBytes(missing)};
+  if (missing) return {nullptr, L"VISA library " + path + L" has no " + core::FromLatin1(missing)};
 
   VisaTraceSink trace;
   if (tracePath && !tracePath->empty()) trace = TraceFile(*tracePath);
   auto driver = std::make_unique<VisaDriver>(f, board, std::move(trace));
   if (std::optional<std::string> failure = driver->CheckBoard())
-    return {nullptr, L"VISA board " + FromBusBytes(*failure)};
+    return {nullptr, L"VISA board " + core::FromLatin1(*failure)};
   return {std::make_unique<LibraryDriver>(std::move(library), std::move(driver)), {}};
 }
 

@@ -17,8 +17,8 @@ class ConnectedControl : public RegisteredServer {
     CLSID clsid{};
     ASSERT_HR(S_OK, CLSIDFromProgID(progId, &clsid));
     ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
-    Ref<IConnectionPointContainer> container;
-    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
+    com_ptr<IConnectionPointContainer> container;
+    ASSERT_HR(S_OK, device_->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
     ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
     DWORD cookie = 0;
     if (connectSink) {
@@ -33,15 +33,15 @@ class ConnectedControl : public RegisteredServer {
     device_.reset();
   }
   std::wstring Text() {
-    Bstr text;
+    unique_bstr text;
     EXPECT_HR(S_OK, device_->get_Text(text.put()));
     return text.str();
   }
 
   // Declared first, gone last: the control fires OnDestroy into it when it is released.
   EventSink sink_{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device_;
-  Ref<IConnectionPoint> point_;
+  com_ptr<IQXDevice> device_;
+  com_ptr<IConnectionPoint> point_;
 };
 
 // One of WriteAtOnceFromTwoApartments's writers, on a thread of its own.
@@ -58,7 +58,7 @@ struct ApartmentWriter {
     ApartmentWriter& writer = *static_cast<ApartmentWriter*>(parameter);
     if (FAILED(writer.result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     {
-      Ref<IQXDevice> device;
+      com_ptr<IQXDevice> device;
       CLSID clsid{};
       if (SUCCEEDED(writer.result = CLSIDFromProgID(writer.progId, &clsid)) &&
           SUCCEEDED(writer.result =
@@ -66,7 +66,7 @@ struct ApartmentWriter {
           SUCCEEDED(writer.result = device->put_Port(writer.port))) {
         SetEvent(writer.ready);
         WaitForSingleObject(writer.start, 10000);
-        const Bstr text(writer.text);
+        const unique_bstr text(writer.text);
         for (int i = 0; i < writer.rounds && SUCCEEDED(writer.result); ++i) writer.result = device->put_Text(text.get());
       }
     }

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 
 namespace {
 
-using framework::server::scope_exit;
+using core::win32::scope_exit;
 
 std::wstring g_hostPath;
 std::wstring g_directory;

@@ -26,14 +26,14 @@ DWORD WINAPI RunSecondApartment(void* parameter) {
     sink.onEvent = [&](DISPID dispid) {
       if (dispid == 3) apartment.eventThreads.push_back(GetCurrentThreadId());
     };
-    Ref<IQXDevice> device;
-    Ref<IConnectionPointContainer> container;
-    Ref<IConnectionPoint> point;
+    com_ptr<IQXDevice> device;
+    com_ptr<IConnectionPointContainer> container;
+    com_ptr<IConnectionPoint> point;
     DWORD cookie = 0;
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(L"Apparata.B740X", &clsid)) ||
         FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void())) ||
-        FAILED(device.As(IID_IConnectionPointContainer, container)) ||
+        FAILED(device->QueryInterface(IID_IConnectionPointContainer, container.put_void())) ||
         FAILED(container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put())) ||
         FAILED(point->Advise(&sink, &cookie)) || FAILED(device->put_Port(7)) || FAILED(device->Trigger()))
       return 2;
@@ -68,7 +68,7 @@ TEST_F(RegisteredServer, AControlOnASecondApartmentTicksThereAndNeverWaitsForThe
             apartment.lines);
 
   // That thread has ended, with its windows; a control made here logs to a terminal that shows.
-  Ref<IQXDevice> device;
+  com_ptr<IQXDevice> device;
   ASSERT_HR(S_OK, CoCreateInstance(CLSID_B740X, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void()));
   ASSERT_HR(S_OK, device->put_Port(9));
   ASSERT_HR(S_OK, device->Trigger());
@@ -81,7 +81,7 @@ TEST_F(RegisteredServer, AControlOnASecondApartmentTicksThereAndNeverWaitsForThe
 
 TEST_F(RegisteredServer, TwoApartmentsWritingAtOnceLogEveryWriteWhole) {
   // Held here, so that the library stays in use, with its terminal, when the writers have gone.
-  Ref<IQXDevice> held;
+  com_ptr<IQXDevice> held;
   ASSERT_HR(S_OK, CoCreateInstance(CLSID_B740X, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, held.put_void()));
   const std::wstring texts[2] = {L"D" + std::wstring(40, L'A'), L"D" + std::wstring(40, L'B')};
   EXPECT_EQ((std::vector<HRESULT>{S_OK, S_OK}), WriteAtOnceFromTwoApartments(L"Apparata.B740X", 7, texts, 300));
@@ -108,8 +108,8 @@ DWORD WINAPI RunWorker(void* parameter) {
   auto& worker = *static_cast<Worker*>(parameter);
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
   {
-    Ref<IQXDevice> device;
-    Ref<IDispatch> dispatch;
+    com_ptr<IQXDevice> device;
+    com_ptr<IDispatch> dispatch;
     worker.Check(SUCCEEDED(CoGetInterfaceAndReleaseStream(worker.device, IID_IQXDevice, device.put_void())),
                  "unmarshal IQXDevice");
     worker.Check(SUCCEEDED(CoGetInterfaceAndReleaseStream(worker.dispatch, IID_IDispatch, dispatch.put_void())),
@@ -117,8 +117,8 @@ DWORD WINAPI RunWorker(void* parameter) {
     if (device && dispatch) {
       LONG port = 0;
       worker.Check(device->put_Port(3) == S_OK && device->get_Port(&port) == S_OK && port == 3, "Port");
-      worker.Check(device->put_Text(Bstr(L"$01").get()) == S_OK, "Text $01");
-      worker.Check(device->put_Text(Bstr(L"L+D").get()) == E_UNEXPECTED, "a refused Text through IQXDevice");
+      worker.Check(device->put_Text(unique_bstr(L"$01").get()) == S_OK, "Text $01");
+      worker.Check(device->put_Text(unique_bstr(L"L+D").get()) == E_UNEXPECTED, "a refused Text through IQXDevice");
       worker.Check(device->Trigger() == S_OK, "Trigger");
 
       LPOLESTR name = const_cast<LPOLESTR>(L"Text");
@@ -158,17 +158,17 @@ DWORD WINAPI RunWorker(void* parameter) {
 }
 
 TEST_F(RegisteredServer, AControlIsUsedFromTheMultithreadedApartmentThroughMarshalledPointers) {
-  Ref<IQXDevice> device;
+  com_ptr<IQXDevice> device;
   ASSERT_HR(S_OK, CoCreateInstance(CLSID_E712X, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void()));
   EventSink sink(DIID_IQXDeviceEvents);
   std::vector<DWORD> eventThreads;
   sink.onEvent = [&](DISPID dispid) {
     if (dispid == 3) eventThreads.push_back(GetCurrentThreadId());
   };
-  Ref<IConnectionPointContainer> container;
-  Ref<IConnectionPoint> point;
+  com_ptr<IConnectionPointContainer> container;
+  com_ptr<IConnectionPoint> point;
   DWORD cookie = 0;
-  ASSERT_HR(S_OK, device.As(IID_IConnectionPointContainer, container));
+  ASSERT_HR(S_OK, device->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
   ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
   ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
   Worker worker;

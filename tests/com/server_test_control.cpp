@@ -31,23 +31,23 @@ class Control : public RegisteredServer {
   }
 
   template <class I>
-  Ref<I> As(const IID& iid) {
-    Ref<I> result;
-    EXPECT_HR(S_OK, device_.As(iid, result));
+  com_ptr<I> As(const IID& iid) {
+    com_ptr<I> result;
+    EXPECT_HR(S_OK, device_->QueryInterface(iid, result.put_void()));
     return result;
   }
 
   // The control's connection point for `iid`. Fatal when it has none: call it inside
   // ASSERT_NO_FATAL_FAILURE.
-  void FindPoint(const IID& iid, Ref<IConnectionPoint>& point) {
-    Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+  void FindPoint(const IID& iid, com_ptr<IConnectionPoint>& point) {
+    com_ptr<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
     ASSERT_HR(S_OK, container->FindConnectionPoint(iid, point.put()));
   }
 
   // Connects `sink` to the control's events, fatal on failure as FindPoint is. The test keeps
   // no reference to the connection point, so that releasing the control releases it all.
   void ConnectEvents(EventSink& sink) {
-    Ref<IConnectionPoint> point;
+    com_ptr<IConnectionPoint> point;
     ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
     DWORD cookie = 0;
     ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
@@ -60,7 +60,7 @@ class Control : public RegisteredServer {
     return object->Release();
   }
 
-  Ref<IQXDevice> device_;
+  com_ptr<IQXDevice> device_;
 };
 
 // Control interface through the entry points
@@ -74,7 +74,7 @@ TEST_F(Control, StartsActiveWithoutInternalTriggerOnPortZeroShowingItsInitialRea
   LONG port = -1;
   EXPECT_HR(S_OK, device_->get_Port(&port));
   EXPECT_EQ(0, port);
-  Bstr text;
+  unique_bstr text;
   EXPECT_HR(S_OK, device_->get_Text(text.put()));
   EXPECT_EQ(L"R Ohm=+0.0000E+00", text.str());
 }
@@ -124,10 +124,10 @@ struct ErrorInfoText {
 };
 
 ErrorInfoText TakeErrorInfo() {
-  Ref<IErrorInfo> info;
+  com_ptr<IErrorInfo> info;
   ErrorInfoText text{GetErrorInfo(0, info.put()), L"<none>", L"<none>", L"<none>", L"<none>", 0xFFFFFFFF};
   if (text.hr != S_OK || !info) return text;
-  Bstr description, source, helpFile;
+  unique_bstr description, source, helpFile;
   GUID guid{};
   info->GetDescription(description.put());
   info->GetSource(source.put());
@@ -137,7 +137,7 @@ ErrorInfoText TakeErrorInfo() {
   text.description = description.str();
   text.source = source.str();
   text.guid = GuidText(guid);
-  text.helpFile = helpFile.str();
+  text.helpFile = helpFile.get() ? helpFile.str() : L"<null>";
   return text;
 }
 
@@ -153,11 +153,11 @@ void ExpectErrorInfo(const std::wstring& description) {
 
 TEST_F(Control, AFailedCallReturnsEUnexpectedWithErrorInformation) {
   SetErrorInfo(0, nullptr);
-  Bstr command(L"$G1");
+  unique_bstr command(L"$G1");
   EXPECT_HR(E_UNEXPECTED, device_->put_Text(command.get()));
   ExpectErrorInfo(L"'$G1' is not a valid integer value");
 
-  Ref<ISupportErrorInfo> support = As<ISupportErrorInfo>(IID_ISupportErrorInfo);
+  com_ptr<ISupportErrorInfo> support = As<ISupportErrorInfo>(IID_ISupportErrorInfo);
   EXPECT_HR(S_OK, support->InterfaceSupportsErrorInfo(IID_IQXDevice));
   EXPECT_HR(S_FALSE, support->InterfaceSupportsErrorInfo(IID_IDispatch));
 }
@@ -204,7 +204,7 @@ VARIANT Boolean(VARIANT_BOOL value) {
 }
 
 TEST_F(Control, NamesResolveToTheirDispids) {
-  Ref<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
+  com_ptr<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
   const std::pair<const wchar_t*, DISPID> members[] = {
       {L"InternalTrigger", 1}, {L"Text", 2},  {L"Active", 3},     {L"Port", 4},
       {L"Trigger", 5},         {L"Clear", 6}, {L"LoadConfig", 7}, {L"SaveConfig", 8}};
@@ -218,11 +218,11 @@ TEST_F(Control, NamesResolveToTheirDispids) {
 }
 
 TEST_F(Control, TypeInformationIsTheControlInterfaceAlone) {
-  Ref<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
+  com_ptr<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
   UINT count = 0;
   EXPECT_HR(S_OK, dispatch->GetTypeInfoCount(&count));
   EXPECT_EQ(1u, count);
-  Ref<ITypeInfo> info;
+  com_ptr<ITypeInfo> info;
   ASSERT_HR(S_OK, dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()));
   TYPEATTR* attr = nullptr;
   ASSERT_HR(S_OK, info->GetTypeAttr(&attr));
@@ -234,7 +234,7 @@ TEST_F(Control, TypeInformationIsTheControlInterfaceAlone) {
 }
 
 TEST_F(Control, PropertiesAndMethodsWorkByName) {
-  Ref<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
+  com_ptr<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
   VARIANT result;
   VariantInit(&result);
   ASSERT_HR(S_OK, Get(dispatch.get(), 3, &result));
@@ -275,7 +275,7 @@ TEST_F(Control, PropertiesAndMethodsWorkByName) {
 }
 
 TEST_F(Control, AFailureByNameArrivesAsAnException) {
-  Ref<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
+  com_ptr<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
   VARIANT text;
   VariantInit(&text);
   V_VT(&text) = VT_BSTR;
@@ -295,7 +295,7 @@ TEST_F(Control, AFailureByNameArrivesAsAnException) {
 // Identity and class information
 
 TEST_F(Control, OffersEveryEmbeddingInterfaceOnOneObjectWithOneCount) {
-  Ref<IUnknown> identity = As<IUnknown>(IID_IUnknown);
+  com_ptr<IUnknown> identity = As<IUnknown>(IID_IUnknown);
   const std::pair<const IID*, const char*> interfaces[] = {
       {&IID_IDispatch, "IDispatch"},
       {&IID_IQXDevice, "IQXDevice"},
@@ -323,10 +323,10 @@ TEST_F(Control, OffersEveryEmbeddingInterfaceOnOneObjectWithOneCount) {
   };
   const ULONG base = Count(device_.get());
   for (const auto& [iid, name] : interfaces) {
-    Ref<IUnknown> part;
+    com_ptr<IUnknown> part;
     ASSERT_HR(S_OK, device_->QueryInterface(*iid, part.put_void())) << name;
     EXPECT_EQ(base + 1, Count(part.get())) << name;
-    Ref<IUnknown> back;
+    com_ptr<IUnknown> back;
     ASSERT_HR(S_OK, part->QueryInterface(IID_IUnknown, back.put_void())) << name;
     EXPECT_EQ(identity.get(), back.get()) << name;
   }
@@ -339,8 +339,8 @@ TEST_F(Control, OffersEveryEmbeddingInterfaceOnOneObjectWithOneCount) {
 }
 
 TEST_F(Control, ClassInformationNamesTheCoclassAndItsEventInterface) {
-  Ref<IProvideClassInfo2> classInfo = As<IProvideClassInfo2>(IID_IProvideClassInfo2);
-  Ref<ITypeInfo> coclass;
+  com_ptr<IProvideClassInfo2> classInfo = As<IProvideClassInfo2>(IID_IProvideClassInfo2);
+  com_ptr<ITypeInfo> coclass;
   ASSERT_HR(S_OK, classInfo->GetClassInfo(coclass.put()));
   TYPEATTR* attr = nullptr;
   ASSERT_HR(S_OK, coclass->GetTypeAttr(&attr));
@@ -356,13 +356,13 @@ TEST_F(Control, ClassInformationNamesTheCoclassAndItsEventInterface) {
 // Events
 
 TEST_F(Control, TheEventPointTakesOneSinkWithCookieOne) {
-  Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-  Ref<IConnectionPoint> point;
+  com_ptr<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+  com_ptr<IConnectionPoint> point;
   ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
   IID iid{};
   EXPECT_HR(S_OK, point->GetConnectionInterface(&iid));
   EXPECT_EQ(GuidText(DIID_IQXDeviceEvents), GuidText(iid));
-  Ref<IConnectionPointContainer> back;
+  com_ptr<IConnectionPointContainer> back;
   EXPECT_HR(S_OK, point->GetConnectionPointContainer(back.put()));
   EXPECT_EQ(container.get(), back.get());
 
@@ -375,7 +375,7 @@ TEST_F(Control, TheEventPointTakesOneSinkWithCookieOne) {
   EXPECT_EQ(0u, refused);
   EXPECT_EQ(1u, second.refs);
 
-  Ref<IEnumConnections> connections;
+  com_ptr<IEnumConnections> connections;
   ASSERT_HR(S_OK, point->EnumConnections(connections.put()));
   CONNECTDATA data[2] = {};
   ULONG fetched = 0;
@@ -383,9 +383,9 @@ TEST_F(Control, TheEventPointTakesOneSinkWithCookieOne) {
   ASSERT_EQ(1u, fetched);
   EXPECT_EQ(1u, data[0].dwCookie);
   {
-    Ref<IUnknown> firstIdentity;
+    com_ptr<IUnknown> firstIdentity;
     first.QueryInterface(IID_IUnknown, firstIdentity.put_void());
-    Ref<IUnknown> connectedIdentity;
+    com_ptr<IUnknown> connectedIdentity;
     data[0].pUnk->QueryInterface(IID_IUnknown, connectedIdentity.put_void());
     EXPECT_EQ(firstIdentity.get(), connectedIdentity.get());
   }
@@ -409,7 +409,7 @@ TEST_F(Control, TheEventPointTakesOneSinkWithCookieOne) {
 using NotASink = CountedObject<IUnknown>;
 
 TEST_F(Control, ASinkWithoutTheEventInterfaceIsRefusedWithItsAnswer) {
-  Ref<IConnectionPoint> point;
+  com_ptr<IConnectionPoint> point;
   ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
   NotASink object;
   DWORD cookie = 77;
@@ -420,8 +420,8 @@ TEST_F(Control, ASinkWithoutTheEventInterfaceIsRefusedWithItsAnswer) {
 }
 
 TEST_F(Control, ThePropertyNotificationPointTakesAnyNumberOfSinks) {
-  Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-  Ref<IConnectionPoint> point;
+  com_ptr<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+  com_ptr<IConnectionPoint> point;
   ASSERT_HR(S_OK, container->FindConnectionPoint(IID_IPropertyNotifySink, point.put()));
   EventSink sinks[3] = {EventSink(IID_IPropertyNotifySink), EventSink(IID_IPropertyNotifySink),
                         EventSink(IID_IPropertyNotifySink)};
@@ -437,14 +437,14 @@ TEST_F(Control, ThePropertyNotificationPointTakesAnyNumberOfSinks) {
   for (DWORD cookie : {1u, 2u, 3u}) EXPECT_HR(S_OK, point->Unadvise(cookie));
   for (const EventSink& sink : sinks) EXPECT_EQ(1u, sink.refs);
 
-  Ref<IConnectionPoint> none;
+  com_ptr<IConnectionPoint> none;
   EXPECT_HR(CONNECT_E_NOCONNECTION, container->FindConnectionPoint(IID_IDispatch, none.put()));
   EXPECT_FALSE(none);
 }
 
 TEST_F(Control, TheContainerListsTheEventPointThenThePropertyNotificationPoint) {
-  Ref<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-  Ref<IEnumConnectionPoints> points;
+  com_ptr<IConnectionPointContainer> container = As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+  com_ptr<IEnumConnectionPoints> points;
   ASSERT_HR(S_OK, container->EnumConnectionPoints(points.put()));
   IConnectionPoint* found[3] = {};
   ULONG fetched = 0;
@@ -461,7 +461,7 @@ TEST_F(Control, TheContainerListsTheEventPointThenThePropertyNotificationPoint) 
 
   EXPECT_HR(S_OK, points->Reset());
   EXPECT_HR(S_OK, points->Skip(1));
-  Ref<IEnumConnectionPoints> clone;
+  com_ptr<IEnumConnectionPoints> clone;
   ASSERT_HR(S_OK, points->Clone(clone.put()));
   IConnectionPoint* next = nullptr;
   ASSERT_HR(S_OK, clone->Next(1, &next, nullptr));
@@ -482,7 +482,7 @@ TEST_F(Control, DestroyingTheControlFiresOnDestroyToTheConnectedSink) {
 TEST_F(Control, OnDestroyIsNotFiredWithoutASink) {
   EventSink sink(DIID_IQXDeviceEvents);
   {
-    Ref<IConnectionPoint> point;
+    com_ptr<IConnectionPoint> point;
     ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
     DWORD cookie = 0;
     ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
@@ -613,8 +613,8 @@ TEST_F(Control, InPlaceActivationFollowsTheContainerProtocol) {
   Site site(host.get(), RECT{10, 20, 210, 117});
   EventSink sink(DIID_IQXDeviceEvents);
   ASSERT_NO_FATAL_FAILURE(ConnectEvents(sink));
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
-  Ref<IOleInPlaceObject> inPlace = As<IOleInPlaceObject>(IID_IOleInPlaceObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleInPlaceObject> inPlace = As<IOleInPlaceObject>(IID_IOleInPlaceObject);
   HWND form = nullptr;
   ASSERT_HR(S_OK, inPlace->GetWindow(&form));
   ASSERT_NE(nullptr, form);
@@ -622,7 +622,7 @@ TEST_F(Control, InPlaceActivationFollowsTheContainerProtocol) {
   EXPECT_FALSE(IsWindowVisible(form)) << "parked until placed";
 
   EXPECT_HR(S_OK, object->SetClientSite(&site));
-  Ref<IOleClientSite> current;
+  com_ptr<IOleClientSite> current;
   EXPECT_HR(S_OK, object->GetClientSite(current.put()));
   EXPECT_EQ(static_cast<IOleClientSite*>(&site), current.get());
   current.reset();
@@ -676,8 +676,8 @@ TEST_F(Control, InPlaceActivationFollowsTheContainerProtocol) {
 TEST_F(Control, EveryShowingVerbShowsTheFormAgainAfterTheHideVerb) {
   HostWindow host;
   Site site(host.get(), RECT{10, 20, 210, 117});
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
-  Ref<IOleInPlaceObject> inPlace = As<IOleInPlaceObject>(IID_IOleInPlaceObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleInPlaceObject> inPlace = As<IOleInPlaceObject>(IID_IOleInPlaceObject);
   ASSERT_HR(S_OK, object->SetClientSite(&site));
   RECT rect{10, 20, 210, 117};
   ASSERT_HR(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host.get(), &rect));
@@ -699,7 +699,7 @@ TEST_F(Control, EveryShowingVerbShowsTheFormAgainAfterTheHideVerb) {
 TEST_F(Control, TheErrorBoxOfATickIsModalForTheHostsWindowAlsoInTheBackground) {
   HostWindow host;
   Site site(host.get(), RECT{10, 20, 210, 117});
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
   ASSERT_HR(S_OK, object->SetClientSite(&site));
   RECT rect{10, 20, 210, 117};
   ASSERT_HR(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host.get(), &rect));
@@ -731,7 +731,7 @@ TEST_F(Control, TheErrorBoxOfATickIsModalForTheHostsWindowAlsoInTheBackground) {
 }
 
 TEST_F(Control, ActivationWithoutASiteFailsAndUnknownVerbsAreRefused) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
   RECT rect{0, 0, 100, 50};
   EXPECT_HR(E_UNEXPECTED, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &rect));
   EXPECT_HR(E_NOTIMPL, object->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, nullptr, &rect));
@@ -742,7 +742,7 @@ TEST_F(Control, ActivationWithoutASiteFailsAndUnknownVerbsAreRefused) {
 }
 
 TEST_F(Control, DescribesItselfToTheContainer) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
   DWORD status = 0;
   EXPECT_HR(S_OK, object->GetMiscStatus(DVASPECT_CONTENT, &status));
   EXPECT_EQ(kMiscStatus, status);
@@ -756,7 +756,7 @@ TEST_F(Control, DescribesItselfToTheContainer) {
   EXPECT_EQ(L"B7-40/5 Device Control", std::wstring(userType));
   CoTaskMemFree(userType);
 
-  Ref<IEnumOLEVERB> verbs;
+  com_ptr<IEnumOLEVERB> verbs;
   ASSERT_HR(S_OK, object->EnumVerbs(verbs.put()));
   OLEVERB verb[2] = {};
   ULONG fetched = 0;
@@ -768,7 +768,7 @@ TEST_F(Control, DescribesItselfToTheContainer) {
   EXPECT_EQ(static_cast<DWORD>(OLEVERBATTRIB_ONCONTAINERMENU), verb[0].grfAttribs);
   CoTaskMemFree(verb[0].lpszVerbName);
 
-  Ref<IOleControl> control = As<IOleControl>(IID_IOleControl);
+  com_ptr<IOleControl> control = As<IOleControl>(IID_IOleControl);
   CONTROLINFO info{};
   info.cb = sizeof(info);
   info.cAccel = 9;
@@ -776,20 +776,20 @@ TEST_F(Control, DescribesItselfToTheContainer) {
   EXPECT_EQ(0, info.cAccel);
   EXPECT_EQ(nullptr, info.hAccel);
 
-  Ref<ISpecifyPropertyPages> pages = As<ISpecifyPropertyPages>(IID_ISpecifyPropertyPages);
+  com_ptr<ISpecifyPropertyPages> pages = As<ISpecifyPropertyPages>(IID_ISpecifyPropertyPages);
   CAUUID list{5, reinterpret_cast<GUID*>(1)};
   EXPECT_HR(S_OK, pages->GetPages(&list));
   EXPECT_EQ(0u, list.cElems);
   EXPECT_EQ(nullptr, list.pElems);
 
-  Ref<IPerPropertyBrowsing> browsing = As<IPerPropertyBrowsing>(IID_IPerPropertyBrowsing);
+  com_ptr<IPerPropertyBrowsing> browsing = As<IPerPropertyBrowsing>(IID_IPerPropertyBrowsing);
   CLSID page = CLSID_B740X;
   EXPECT_HR(PERPROP_E_NOPAGEAVAILABLE, browsing->MapPropertyToPage(4, &page));
   EXPECT_EQ(GuidText(CLSID_NULL), GuidText(page));
 }
 
 TEST_F(Control, NeverClaimsToBeSafeForUntrustedCallers) {
-  Ref<IObjectSafety> safety = As<IObjectSafety>(IID_IObjectSafety);
+  com_ptr<IObjectSafety> safety = As<IObjectSafety>(IID_IObjectSafety);
   for (const IID* iid : {&IID_IDispatch, &IID_IQXDevice, &IID_IPersistPropertyBag, &IID_IPersistStreamInit}) {
     DWORD supported = 99, enabled = 99;
     EXPECT_HR(S_OK, safety->GetInterfaceSafetyOptions(*iid, &supported, &enabled));
@@ -826,7 +826,7 @@ TEST_F(Control, QuickActivationConnectsSiteAndSinksInOneCall) {
   QACONTROL control{};
   control.cbSize = sizeof(control);
   control.dwEventCookie = 77;
-  Ref<IQuickActivate> quick = As<IQuickActivate>(IID_IQuickActivate);
+  com_ptr<IQuickActivate> quick = As<IQuickActivate>(IID_IQuickActivate);
   ASSERT_HR(S_OK, quick->QuickActivate(&container, &control));
   EXPECT_EQ(kMiscStatus, control.dwMiscStatus);
   EXPECT_EQ(static_cast<DWORD>(VIEWSTATUS_OPAQUE), control.dwViewStatus);
@@ -834,13 +834,13 @@ TEST_F(Control, QuickActivationConnectsSiteAndSinksInOneCall) {
   EXPECT_EQ(1u, control.dwPropNotifyCookie);
   EXPECT_EQ(0u, control.dwPointerActivationPolicy);
 
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
-  Ref<IOleClientSite> current;
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleClientSite> current;
   EXPECT_HR(S_OK, object->GetClientSite(current.put()));
   EXPECT_EQ(static_cast<IOleClientSite*>(&site), current.get());
   current.reset();
 
-  Ref<IConnectionPoint> point;
+  com_ptr<IConnectionPoint> point;
   ASSERT_NO_FATAL_FAILURE(FindPoint(DIID_IQXDeviceEvents, point));
   EventSink other(DIID_IQXDeviceEvents);
   DWORD cookie = 0;
@@ -889,8 +889,8 @@ class AdviseSink : public CountedObject<IAdviseSink> {
 };
 
 TEST_F(Control, TheExtentStartsAtTheFormsSizeAndFollowsTheContainer) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
-  Ref<IViewObject2> view = As<IViewObject2>(IID_IViewObject2);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IViewObject2> view = As<IViewObject2>(IID_IViewObject2);
   SIZEL extent{};
   EXPECT_HR(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
   const SIZEL expected = DefaultExtent();
@@ -909,7 +909,7 @@ TEST_F(Control, TheExtentStartsAtTheFormsSizeAndFollowsTheContainer) {
   EXPECT_HR(DV_E_DVASPECT, object->SetExtent(DVASPECT_THUMBNAIL, &larger));
 
   DWORD aspects = 0, advf = 9;
-  Ref<IAdviseSink> current;
+  com_ptr<IAdviseSink> current;
   EXPECT_HR(S_OK, view->GetAdvise(&aspects, &advf, current.put()));
   EXPECT_EQ(static_cast<DWORD>(DVASPECT_CONTENT), aspects);
   EXPECT_EQ(0u, advf);
@@ -920,7 +920,7 @@ TEST_F(Control, TheExtentStartsAtTheFormsSizeAndFollowsTheContainer) {
 }
 
 TEST_F(Control, CloseTellsTheAdviseSinks) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
   AdviseSink sink;
   DWORD connection = 0;
   ASSERT_HR(S_OK, object->Advise(&sink, &connection));
@@ -932,7 +932,7 @@ TEST_F(Control, CloseTellsTheAdviseSinks) {
 }
 
 TEST_F(Control, DrawsItsPanelFaceWhenNotInPlace) {
-  Ref<IViewObject2> view = As<IViewObject2>(IID_IViewObject2);
+  com_ptr<IViewObject2> view = As<IViewObject2>(IID_IViewObject2);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 60, 40);
@@ -956,8 +956,8 @@ TEST_F(Control, DrawsItsPanelFaceWhenNotInPlace) {
 
 // Persistence: the extent only, never the control interface's properties.
 
-Ref<IQXDevice> NewControl() {
-  Ref<IQXDevice> device;
+com_ptr<IQXDevice> NewControl() {
+  com_ptr<IQXDevice> device;
   EXPECT_HR(S_OK, CoCreateInstance(CLSID_B740X, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void()));
   return device;
 }
@@ -972,7 +972,7 @@ void ExpectDefaultsOfTheInterface(IQXDevice* device) {
 }
 
 SIZEL ExtentOf(IQXDevice* device) {
-  Ref<IOleObject> object;
+  com_ptr<IOleObject> object;
   SIZEL extent{-1, -1};
   if (SUCCEEDED(device->QueryInterface(IID_IOleObject, object.put_void())))
     object->GetExtent(DVASPECT_CONTENT, &extent);
@@ -980,8 +980,8 @@ SIZEL ExtentOf(IQXDevice* device) {
 }
 
 TEST_F(Control, AStreamHoldsTheExtentAndNothingOfTheInterface) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
-  Ref<IPersistStreamInit> persist = As<IPersistStreamInit>(IID_IPersistStreamInit);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IPersistStreamInit> persist = As<IPersistStreamInit>(IID_IPersistStreamInit);
   EXPECT_HR(S_OK, persist->InitNew());
   EXPECT_HR(S_FALSE, persist->IsDirty());
   SIZEL extent{4321, 1234};
@@ -990,7 +990,7 @@ TEST_F(Control, AStreamHoldsTheExtentAndNothingOfTheInterface) {
   EXPECT_HR(S_OK, device_->put_Port(9));
   EXPECT_HR(S_OK, device_->put_Active(VARIANT_FALSE));
 
-  Ref<IStream> stream;
+  com_ptr<IStream> stream;
   ASSERT_HR(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
   ASSERT_HR(S_OK, persist->Save(stream.get(), TRUE));
   EXPECT_HR(S_FALSE, persist->IsDirty());
@@ -1001,9 +1001,9 @@ TEST_F(Control, AStreamHoldsTheExtentAndNothingOfTheInterface) {
   EXPECT_EQ(maximum.QuadPart, size.QuadPart);
   EXPECT_EQ(12u, size.QuadPart);
 
-  Ref<IQXDevice> loaded = NewControl();
-  Ref<IPersistStreamInit> loadedPersist;
-  ASSERT_HR(S_OK, loaded.As(IID_IPersistStreamInit, loadedPersist));
+  com_ptr<IQXDevice> loaded = NewControl();
+  com_ptr<IPersistStreamInit> loadedPersist;
+  ASSERT_HR(S_OK, loaded->QueryInterface(IID_IPersistStreamInit, loadedPersist.put_void()));
   ASSERT_HR(S_OK, stream->Seek(zero, STREAM_SEEK_SET, nullptr));
   ASSERT_HR(S_OK, loadedPersist->Load(stream.get()));
   EXPECT_HR(S_FALSE, loadedPersist->IsDirty());
@@ -1013,7 +1013,7 @@ TEST_F(Control, AStreamHoldsTheExtentAndNothingOfTheInterface) {
   ExpectDefaultsOfTheInterface(loaded.get());
 
   // Too short to be a saved control.
-  Ref<IStream> shortStream;
+  com_ptr<IStream> shortStream;
   ASSERT_HR(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, shortStream.put()));
   const DWORD version = 1;
   ASSERT_HR(S_OK, shortStream->Write(&version, sizeof(version), nullptr));
@@ -1048,11 +1048,11 @@ class PropertyBag : public CountedObject<IPropertyBag> {
 };
 
 TEST_F(Control, APropertyBagHoldsTheExtentAndNothingOfTheInterface) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
   SIZEL extent{3000, 1500};
   ASSERT_HR(S_OK, object->SetExtent(DVASPECT_CONTENT, &extent));
   EXPECT_HR(S_OK, device_->put_Port(9));
-  Ref<IPersistPropertyBag> persist = As<IPersistPropertyBag>(IID_IPersistPropertyBag);
+  com_ptr<IPersistPropertyBag> persist = As<IPersistPropertyBag>(IID_IPersistPropertyBag);
   PropertyBag bag;
   ASSERT_HR(S_OK, persist->Save(&bag, TRUE, TRUE));
   std::map<std::wstring, std::pair<VARTYPE, LONG>> saved;
@@ -1061,9 +1061,9 @@ TEST_F(Control, APropertyBagHoldsTheExtentAndNothingOfTheInterface) {
                                                                {L"_ExtentY", {VT_I4, 1500}}}),
             saved);
 
-  Ref<IQXDevice> loaded = NewControl();
-  Ref<IPersistPropertyBag> loadedPersist;
-  ASSERT_HR(S_OK, loaded.As(IID_IPersistPropertyBag, loadedPersist));
+  com_ptr<IQXDevice> loaded = NewControl();
+  com_ptr<IPersistPropertyBag> loadedPersist;
+  ASSERT_HR(S_OK, loaded->QueryInterface(IID_IPersistPropertyBag, loadedPersist.put_void()));
   ASSERT_HR(S_OK, loadedPersist->Load(&bag, nullptr));
   const SIZEL read = ExtentOf(loaded.get());
   EXPECT_EQ(3000, read.cx);
@@ -1072,9 +1072,9 @@ TEST_F(Control, APropertyBagHoldsTheExtentAndNothingOfTheInterface) {
 
   // A bag without the extent leaves the form's own.
   PropertyBag empty;
-  Ref<IQXDevice> fresh = NewControl();
-  Ref<IPersistPropertyBag> freshPersist;
-  ASSERT_HR(S_OK, fresh.As(IID_IPersistPropertyBag, freshPersist));
+  com_ptr<IQXDevice> fresh = NewControl();
+  com_ptr<IPersistPropertyBag> freshPersist;
+  ASSERT_HR(S_OK, fresh->QueryInterface(IID_IPersistPropertyBag, freshPersist.put_void()));
   EXPECT_HR(S_OK, freshPersist->Load(&empty, nullptr));
   const SIZEL kept = ExtentOf(fresh.get());
   EXPECT_EQ(DefaultExtent().cx, kept.cx);
@@ -1082,24 +1082,24 @@ TEST_F(Control, APropertyBagHoldsTheExtentAndNothingOfTheInterface) {
 }
 
 TEST_F(Control, AStorageHoldsTheStreamFormInItsContentsStream) {
-  Ref<IOleObject> object = As<IOleObject>(IID_IOleObject);
+  com_ptr<IOleObject> object = As<IOleObject>(IID_IOleObject);
   SIZEL extent{2500, 2000};
   ASSERT_HR(S_OK, object->SetExtent(DVASPECT_CONTENT, &extent));
-  Ref<ILockBytes> bytes;
+  com_ptr<ILockBytes> bytes;
   ASSERT_HR(S_OK, CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()));
-  Ref<IStorage> storage;
+  com_ptr<IStorage> storage;
   ASSERT_HR(S_OK, StgCreateDocfileOnILockBytes(bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
                                                storage.put()));
-  Ref<IPersistStorage> persist = As<IPersistStorage>(IID_IPersistStorage);
+  com_ptr<IPersistStorage> persist = As<IPersistStorage>(IID_IPersistStorage);
   ASSERT_HR(S_OK, persist->Save(storage.get(), TRUE));
   EXPECT_HR(S_OK, persist->SaveCompleted(nullptr));
-  Ref<IStream> contents;
+  com_ptr<IStream> contents;
   EXPECT_HR(S_OK, storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, contents.put()));
   contents.reset();
 
-  Ref<IQXDevice> loaded = NewControl();
-  Ref<IPersistStorage> loadedPersist;
-  ASSERT_HR(S_OK, loaded.As(IID_IPersistStorage, loadedPersist));
+  com_ptr<IQXDevice> loaded = NewControl();
+  com_ptr<IPersistStorage> loadedPersist;
+  ASSERT_HR(S_OK, loaded->QueryInterface(IID_IPersistStorage, loadedPersist.put_void()));
   ASSERT_HR(S_OK, loadedPersist->Load(storage.get()));
   const SIZEL read = ExtentOf(loaded.get());
   EXPECT_EQ(2500, read.cx);

@@ -52,10 +52,10 @@ TEST_F(E712, ATriggerAsksForBothValuesAndBringsOneOnDataWithBoth) {
 
 TEST_F(E712, ATextThatIsNoIntegerFailsAndSendsNothing) {
   const std::vector<std::wstring> before = TerminalLines();
-  EXPECT_HR(E_UNEXPECTED, device_->put_Text(Bstr(L"L+D").get()));
-  Ref<IErrorInfo> error;
+  EXPECT_HR(E_UNEXPECTED, device_->put_Text(unique_bstr(L"L+D").get()));
+  com_ptr<IErrorInfo> error;
   ASSERT_HR(S_OK, GetErrorInfo(0, error.put()));
-  Bstr description, source;
+  unique_bstr description, source;
   EXPECT_HR(S_OK, error->GetDescription(description.put()));
   EXPECT_HR(S_OK, error->GetSource(source.put()));
   EXPECT_EQ(L"'L+D' is not a valid integer value", description.str());
@@ -132,8 +132,8 @@ class MenuWatch {
 };
 
 TEST_F(E712, TheModeSubmenuOffersRadioItemsAndSendsTheChosenByte) {
-  Ref<IOleWindow> window;
-  ASSERT_HR(S_OK, device_.As(IID_IOleWindow, window));
+  com_ptr<IOleWindow> window;
+  ASSERT_HR(S_OK, device_->QueryInterface(IID_IOleWindow, window.put_void()));
   HWND form = nullptr;
   ASSERT_HR(S_OK, window->GetWindow(&form));
   auto popUp = [form](std::function<void(HWND)> act) {

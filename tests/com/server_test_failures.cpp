@@ -35,11 +35,11 @@ TEST(Failures, ADamagedServerReportsItsFailuresAsTheServerContractSays) {
   HMODULE server = LoadLibraryW(copy.c_str());
   ASSERT_NE(nullptr, server) << "LoadLibrary: " << GetLastError();
   {
-    Ref<IClassFactory> factory;
+    com_ptr<IClassFactory> factory;
     ASSERT_HR(S_OK, Export<DllGetClassObjectFn>(server, "DllGetClassObject")(CLSID_B740X, IID_IClassFactory,
                                                                             factory.put_void()));
     DialogWatch dialogs;
-    Ref<IUnknown> control;
+    com_ptr<IUnknown> control;
     EXPECT_HR(E_UNEXPECTED, factory->CreateInstance(nullptr, IID_IUnknown, control.put_void()));
     EXPECT_FALSE(control);
     ASSERT_EQ(1u, dialogs.texts.size()) << "one error box";

@@ -51,24 +51,24 @@ TEST_F(AtlHost, CreatesPlacesSizesAndClosesTheControl) {
   HWND host = CreateWindowExW(0, L"AtlAxWin", L"Apparata.B740X", WS_CHILD | WS_VISIBLE, 10, 10, 220, 120, top_,
                               nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, host);
-  Ref<IUnknown> control;
+  com_ptr<IUnknown> control;
   ASSERT_HR(S_OK, getControl_(host, control.put()));
   ASSERT_TRUE(control);
 
-  Ref<IQXDevice> device;
-  ASSERT_HR(S_OK, control.As(IID_IQXDevice, device));
+  com_ptr<IQXDevice> device;
+  ASSERT_HR(S_OK, control->QueryInterface(IID_IQXDevice, device.put_void()));
   LONG port = -1;
   EXPECT_HR(S_OK, device->get_Port(&port));
   EXPECT_EQ(0, port);
   EXPECT_HR(S_OK, device->put_Port(7));
   EXPECT_HR(S_OK, device->get_Port(&port));
   EXPECT_EQ(7, port);
-  Bstr text;
+  unique_bstr text;
   EXPECT_HR(S_OK, device->get_Text(text.put()));
   EXPECT_EQ(L"R Ohm=+0.0000E+00", text.str());
 
-  Ref<IOleWindow> window;
-  ASSERT_HR(S_OK, control.As(IID_IOleWindow, window));
+  com_ptr<IOleWindow> window;
+  ASSERT_HR(S_OK, control->QueryInterface(IID_IOleWindow, window.put_void()));
   HWND form = nullptr;
   ASSERT_HR(S_OK, window->GetWindow(&form));
   EXPECT_EQ(host, GetParent(form)) << "the form sits in the host's window";
@@ -78,8 +78,8 @@ TEST_F(AtlHost, CreatesPlacesSizesAndClosesTheControl) {
   // The host sizes its control with its own window.
   MoveWindow(host, 10, 10, 300, 150, TRUE);
   EXPECT_EQ(Describe(RECT{0, 0, 300, 150}), Describe(ChildRect(form)));
-  Ref<IOleObject> object;
-  ASSERT_HR(S_OK, control.As(IID_IOleObject, object));
+  com_ptr<IOleObject> object;
+  ASSERT_HR(S_OK, control->QueryInterface(IID_IOleObject, object.put_void()));
   SIZEL extent{}, expected{}, pixels{300, 150};
   pixelToHimetric_(&pixels, &expected);
   EXPECT_HR(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
@@ -88,9 +88,9 @@ TEST_F(AtlHost, CreatesPlacesSizesAndClosesTheControl) {
 
   // A measurement through the hosted control, its event through the connection point.
   EventSink sink(DIID_IQXDeviceEvents);
-  Ref<IConnectionPointContainer> container;
-  ASSERT_HR(S_OK, control.As(IID_IConnectionPointContainer, container));
-  Ref<IConnectionPoint> point;
+  com_ptr<IConnectionPointContainer> container;
+  ASSERT_HR(S_OK, control->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
+  com_ptr<IConnectionPoint> point;
   ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
   DWORD cookie = 0;
   ASSERT_HR(S_OK, point->Advise(&sink, &cookie));
@@ -103,7 +103,7 @@ TEST_F(AtlHost, CreatesPlacesSizesAndClosesTheControl) {
   EXPECT_TRUE(IsWindow(form)) << "the form outlives the host's window while the control lives";
   EXPECT_NE(host, GetParent(form));
   EXPECT_FALSE(IsWindowVisible(form));
-  Ref<IOleClientSite> site;
+  com_ptr<IOleClientSite> site;
   EXPECT_HR(S_OK, object->GetClientSite(site.put()));
   EXPECT_FALSE(site) << "the host let go of the control";
 

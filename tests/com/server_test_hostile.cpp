@@ -20,9 +20,9 @@ using namespace server_test;
 constexpr DISPID kPort = 4, kText = 2, kActive = 3, kTrigger = 5;
 
 std::wstring ErrorDescription() {
-  Ref<IErrorInfo> info;
+  com_ptr<IErrorInfo> info;
   if (GetErrorInfo(0, info.put()) != S_OK || !info) return L"<no error information>";
-  Bstr description;
+  unique_bstr description;
   info->GetDescription(description.put());
   return description.str();
 }
@@ -34,8 +34,8 @@ class Hostile : public RegisteredServer, public ::testing::WithParamInterface<co
     CLSID clsid{};
     ASSERT_HR(S_OK, CLSIDFromProgID(GetParam(), &clsid));
     ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device_.put_void()));
-    Ref<IConnectionPointContainer> container;
-    ASSERT_HR(S_OK, device_.As(IID_IConnectionPointContainer, container));
+    com_ptr<IConnectionPointContainer> container;
+    ASSERT_HR(S_OK, device_->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
     ASSERT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point_.put()));
     DWORD cookie = 0;
     ASSERT_HR(S_OK, point_->Advise(&sink_, &cookie));
@@ -60,7 +60,7 @@ class Hostile : public RegisteredServer, public ::testing::WithParamInterface<co
     const std::size_t readings = OnDataCount();
     ASSERT_HR(S_OK, device_->Trigger());
     EXPECT_TRUE(PumpUntil([&] { return OnDataCount() == readings + 1; }, 3000)) << "no reading after the trigger";
-    Bstr text;
+    unique_bstr text;
     EXPECT_HR(S_OK, device_->get_Text(text.put()));
   }
 
@@ -73,13 +73,13 @@ class Hostile : public RegisteredServer, public ::testing::WithParamInterface<co
   }
 
   EventSink sink_{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device_;
-  Ref<IConnectionPoint> point_;
+  com_ptr<IQXDevice> device_;
+  com_ptr<IConnectionPoint> point_;
 };
 
 TEST_P(Hostile, NullOutPointersAreRefusedWithEPointer) {
-  Ref<IDispatch> dispatch;
-  ASSERT_HR(S_OK, device_.As(IID_IDispatch, dispatch));
+  com_ptr<IDispatch> dispatch;
+  ASSERT_HR(S_OK, device_->QueryInterface(IID_IDispatch, dispatch.put_void()));
   const std::vector<std::pair<const char*, std::function<HRESULT()>>> calls = {
       {"get_InternalTrigger", [&] { return device_->get_InternalTrigger(nullptr); }},
       {"get_Text", [&] { return device_->get_Text(nullptr); }},
@@ -105,14 +105,14 @@ TEST_P(Hostile, NullOutPointersAreRefusedWithEPointer) {
 }
 
 TEST_P(Hostile, NullHugeAndNulBearingTextsAreTakenOrRefusedCleanly) {
-  Bstr huge(std::wstring(1 << 20, L'7'));
-  Bstr withNuls(std::wstring(L"F1\0R2\0", 6));
-  Bstr nulOnly(std::wstring(1, L'\0'));
+  unique_bstr huge(std::wstring(1 << 20, L'7'));
+  unique_bstr withNuls(std::wstring(L"F1\0R2\0", 6));
+  unique_bstr nulOnly(std::wstring(1, L'\0'));
   const std::vector<std::pair<const char*, BSTR>> texts = {
       {"null", nullptr}, {"1 MB", huge.get()}, {"NULs inside", withNuls.get()}, {"one NUL", nulOnly.get()}};
   for (const auto& [what, text] : texts) {
     ExpectSound(device_->put_Text(text), what);
-    Bstr shown;
+    unique_bstr shown;
     EXPECT_HR(S_OK, device_->get_Text(shown.put())) << what;
   }
   ExpectWorking();
@@ -148,7 +148,7 @@ TEST_P(Hostile, APortThatDoesNotFitTheBusFailsInTheAddressOrIsLoggedAsItIs) {
     }
     EXPECT_HR(E_UNEXPECTED, device_->Trigger()) << c.port;
     EXPECT_EQ(c.error, ErrorDescription()) << c.port;
-    Bstr command(CommandFor(GetParam()));
+    unique_bstr command(CommandFor(GetParam()));
     EXPECT_HR(E_UNEXPECTED, device_->put_Text(command.get())) << c.port;
     EXPECT_EQ(c.error, ErrorDescription()) << c.port;
     PumpFor(1200);
@@ -255,10 +255,10 @@ TEST_P(Hostile, EveryWrongShapeOfDispatchCallIsAnsweredAsTheStandardDispatchAnsw
   };
   minimal_device::Device reference(ServerPath());
   ASSERT_TRUE(reference.ok());
-  Ref<IDispatch> standard(reference.Dispatch());
+  com_ptr<IDispatch> standard(reference.Dispatch());
   standard->Release();  // Dispatch() answered a reference of its own
-  Ref<IDispatch> dispatch;
-  ASSERT_HR(S_OK, device_.As(IID_IDispatch, dispatch));
+  com_ptr<IDispatch> dispatch;
+  ASSERT_HR(S_OK, device_->QueryInterface(IID_IDispatch, dispatch.put_void()));
   DialogWatch dialogs;
   for (const InvokeCase& c : cases) EXPECT_EQ(InvokeWith(standard.get(), c), InvokeWith(dispatch.get(), c)) << c.what;
   for (const InvokeCase& c : cases)
@@ -268,8 +268,8 @@ TEST_P(Hostile, EveryWrongShapeOfDispatchCallIsAnsweredAsTheStandardDispatchAnsw
 }
 
 TEST_P(Hostile, UnknownNamesAreReportedAndKnownOnesFound) {
-  Ref<IDispatch> dispatch;
-  ASSERT_HR(S_OK, device_.As(IID_IDispatch, dispatch));
+  com_ptr<IDispatch> dispatch;
+  ASSERT_HR(S_OK, device_->QueryInterface(IID_IDispatch, dispatch.put_void()));
   struct NameCase {
     std::vector<std::wstring> names;
     HRESULT hr;
@@ -298,7 +298,7 @@ TEST_P(Hostile, UnknownNamesAreReportedAndKnownOnesFound) {
 struct Reentry {
   const char* what;
   bool internalTrigger;
-  std::function<void(Ref<IQXDevice>&, Ref<IConnectionPoint>&)> handler;
+  std::function<void(com_ptr<IQXDevice>&, com_ptr<IConnectionPoint>&)> handler;
   std::vector<DISPID> events;  // all there are
   bool releases;
 };
@@ -308,19 +308,19 @@ class Reentrant : public Hostile {};
 TEST_P(Reentrant, AHandlerThatCallsBackIntoTheControlLeavesItSound) {
   const Reentry cases[] = {
       {"releases its last reference", true,
-       [](Ref<IQXDevice>& device, Ref<IConnectionPoint>& point) {
+       [](com_ptr<IQXDevice>& device, com_ptr<IConnectionPoint>& point) {
          point.reset();
          device.reset();
        },
        {3, 2}, true},
       {"sets Active false", true,
-       [](Ref<IQXDevice>& device, Ref<IConnectionPoint>&) { EXPECT_HR(S_OK, device->put_Active(VARIANT_FALSE)); },
+       [](com_ptr<IQXDevice>& device, com_ptr<IConnectionPoint>&) { EXPECT_HR(S_OK, device->put_Active(VARIANT_FALSE)); },
        {3}, false},
       {"triggers again", false,
-       [](Ref<IQXDevice>& device, Ref<IConnectionPoint>&) { EXPECT_HR(S_OK, device->Trigger()); }, {3, 3, 3}, false},
+       [](com_ptr<IQXDevice>& device, com_ptr<IConnectionPoint>&) { EXPECT_HR(S_OK, device->Trigger()); }, {3, 3, 3}, false},
       {"writes Text", false,
-       [this](Ref<IQXDevice>& device, Ref<IConnectionPoint>&) {
-         Bstr command(CommandFor(GetParam()));
+       [this](com_ptr<IQXDevice>& device, com_ptr<IConnectionPoint>&) {
+         unique_bstr command(CommandFor(GetParam()));
          EXPECT_HR(S_OK, device->put_Text(command.get()));
        },
        {3}, false},

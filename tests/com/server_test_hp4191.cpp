@@ -62,7 +62,7 @@ class HP4191 : public ConnectedControl {
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(Create(L"Apparata.HP4191X", 17)); }
 
   HRESULT PutText(const wchar_t* text) {
-    Bstr value(text);
+    unique_bstr value(text);
     return device_->put_Text(value.get());
   }
   bool InternalTrigger() {
@@ -124,10 +124,10 @@ TEST_F(HP4191, ControlWordsStayInTheControlAndCommandsGoOutAsWritten) {
 TEST_F(HP4191, AModeOutsideOneToEightFailsWithItsErrorInformationAndSendsNothing) {
   TerminalTail terminal;
   EXPECT_HR(E_UNEXPECTED, PutText(L"A9EN"));
-  Ref<IErrorInfo> info;
+  com_ptr<IErrorInfo> info;
   ASSERT_HR(S_OK, GetErrorInfo(0, info.put()));
   ASSERT_TRUE(info);
-  Bstr description, source;
+  unique_bstr description, source;
   GUID guid{};
   EXPECT_HR(S_OK, info->GetDescription(description.put()));
   EXPECT_HR(S_OK, info->GetSource(source.put()));
@@ -253,11 +253,11 @@ class HP4191Hosted : public RegisteredServer {
     const HWND host = CreateWindowExW(0, L"AtlAxWin", L"Apparata.HP4191X", WS_CHILD | WS_VISIBLE, 10, 10, 208, 227,
                                       top_, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, host);
-    Ref<IUnknown> control;
+    com_ptr<IUnknown> control;
     ASSERT_HR(S_OK, getControl_(host, control.put()));
-    ASSERT_HR(S_OK, control.As(IID_IQXDevice, device_));
-    Ref<IOleWindow> window;
-    ASSERT_HR(S_OK, control.As(IID_IOleWindow, window));
+    ASSERT_HR(S_OK, control->QueryInterface(IID_IQXDevice, device_.put_void()));
+    com_ptr<IOleWindow> window;
+    ASSERT_HR(S_OK, control->QueryInterface(IID_IOleWindow, window.put_void()));
     ASSERT_HR(S_OK, window->GetWindow(&form_));
     ASSERT_HR(S_OK, device_->put_Port(17));
   }
@@ -269,22 +269,22 @@ class HP4191Hosted : public RegisteredServer {
   inline static AtlAxGetControlFn getControl_ = nullptr;
   HWND top_ = nullptr;
   HWND form_ = nullptr;
-  Ref<IQXDevice> device_;
+  com_ptr<IQXDevice> device_;
 };
 
 TEST_F(HP4191Hosted, ActiveOffGreysTheSubmenusAndOnEnablesThemByTheMode) {
   EXPECT_EQ("111", SubmenuStates(form_)) << "as the form has them at first";
-  Bstr scheme(L"A7EN");
+  unique_bstr scheme(L"A7EN");
   EXPECT_HR(S_OK, device_->put_Text(scheme.get()));
   EXPECT_EQ("101", SubmenuStates(form_));
 
   EXPECT_HR(S_OK, device_->put_Active(VARIANT_FALSE));
   EXPECT_EQ("000", SubmenuStates(form_));
   TerminalTail terminal;
-  Bstr angle(L"A2EN");
+  unique_bstr angle(L"A2EN");
   EXPECT_HR(S_OK, device_->put_Text(angle.get()));
   EXPECT_EQ(std::vector<std::wstring>{}, terminal.New()) << "nothing is sent while inactive";
-  Bstr text;
+  unique_bstr text;
   EXPECT_HR(S_OK, device_->get_Text(text.put()));
   EXPECT_EQ(L"R Ohm=+0.0000E+00\r\nX Ohm=+0.0000E+00\r\nF MHz=1.000000", text.str());
 
@@ -310,8 +310,8 @@ TEST_F(HP4191Hosted, TheLettersAAndBAreCentredInTheirLabels) {
 
 // A container's loop shows the active object each key first.
 TEST_F(HP4191Hosted, AltSFocusesTheStepEditAndOtherKeysArePassedOn) {
-  Ref<IOleInPlaceActiveObject> active;
-  ASSERT_HR(S_OK, device_.As(IID_IOleInPlaceActiveObject, active));
+  com_ptr<IOleInPlaceActiveObject> active;
+  ASSERT_HR(S_OK, device_->QueryInterface(IID_IOleInPlaceActiveObject, active.put_void()));
   for (const auto& [key, taken] : {std::pair{'Q', S_FALSE}, std::pair{'S', S_OK}}) {
     MSG message{form_, WM_SYSKEYDOWN, static_cast<WPARAM>(key), 1 << 29, 0, {}};
     EXPECT_HR(taken, active->TranslateAccelerator(&message)) << key;

@@ -167,7 +167,7 @@ bool PumpEachUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 // One control with its own sink, as a host holds it.
 struct Hosted {
   EventSink sink{DIID_IQXDeviceEvents};
-  Ref<IQXDevice> device;
+  com_ptr<IQXDevice> device;
 
   std::size_t OnDataCount() const {
     return static_cast<std::size_t>(std::count(sink.events.begin(), sink.events.end(), 3));
@@ -183,16 +183,16 @@ class Lifetime : public RegisteredServer, public ::testing::WithParamInterface<c
     EXPECT_HR(S_OK, CLSIDFromProgID(GetParam(), &clsid));
     EXPECT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, hosted->device.put_void()));
     if (!hosted->device) return hosted;
-    Ref<IConnectionPointContainer> container;
-    Ref<IConnectionPoint> point;
-    EXPECT_HR(S_OK, hosted->device.As(IID_IConnectionPointContainer, container));
+    com_ptr<IConnectionPointContainer> container;
+    com_ptr<IConnectionPoint> point;
+    EXPECT_HR(S_OK, hosted->device->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
     EXPECT_HR(S_OK, container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()));
     DWORD cookie = 0;
     EXPECT_HR(S_OK, point->Advise(&hosted->sink, &cookie));
     EXPECT_HR(S_OK, hosted->device->put_Port(7));
-    Bstr command(CommandFor(GetParam()));
+    unique_bstr command(CommandFor(GetParam()));
     EXPECT_HR(S_OK, hosted->device->put_Text(command.get()));
-    Bstr text;
+    unique_bstr text;
     EXPECT_HR(S_OK, hosted->device->get_Text(text.put()));
     return hosted;
   }

@@ -38,11 +38,11 @@ TEST(NoWindow, CreatingAControlFailsWithTheReasonAndTheNextTryFailsAlike) {
   for (const wchar_t* progId : {L"Apparata.B740X", L"Apparata.HP4191X", L"Apparata.E712X", L"Apparata.B740X"}) {
     CLSID clsid{};
     ASSERT_HR(S_OK, CLSIDFromProgID(progId, &clsid));
-    Ref<IQXDevice> device;
+    com_ptr<IQXDevice> device;
     EXPECT_HR(E_UNEXPECTED, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void()));
-    Ref<IErrorInfo> error;
+    com_ptr<IErrorInfo> error;
     ASSERT_HR(S_OK, GetErrorInfo(0, error.put())) << Narrow(progId);
-    Bstr description, source;
+    unique_bstr description, source;
     EXPECT_HR(S_OK, error->GetDescription(description.put()));
     EXPECT_HR(S_OK, error->GetSource(source.put()));
     EXPECT_EQ(L"The debug terminal cannot be shown: no window can be made.", description.str());

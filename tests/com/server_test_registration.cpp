@@ -134,12 +134,12 @@ TEST_F(Registration, TheTypeLibraryIsFoundOnEveryLocaleUntilUnregistered) {
   const LCID locales[] = {0, 0x409, 0x407, 0x419, 0x411};
   ASSERT_EQ(0, Regsvr32(Quoted(ServerPath())));
   for (LCID lcid : locales) {
-    Ref<ITypeLib> library;
+    com_ptr<ITypeLib> library;
     EXPECT_HR(S_OK, LoadRegTypeLib(LIBID_Apparata, 1, 0, lcid, library.put())) << "locale " << std::hex << lcid;
   }
   ASSERT_EQ(0, Regsvr32(L"/u " + Quoted(ServerPath())));
   for (LCID lcid : locales) {
-    Ref<ITypeLib> library;
+    com_ptr<ITypeLib> library;
     EXPECT_HR(TYPE_E_LIBNOTREGISTERED, LoadRegTypeLib(LIBID_Apparata, 1, 0, lcid, library.put()))
         << "locale " << std::hex << lcid;
   }
@@ -200,8 +200,8 @@ class LoadedServer : public ::testing::Test {
     if (module_) FreeLibrary(module_);
   }
 
-  Ref<IClassFactory> Factory() {
-    Ref<IClassFactory> factory;
+  com_ptr<IClassFactory> Factory() {
+    com_ptr<IClassFactory> factory;
     EXPECT_HR(S_OK, getClassObject_(CLSID_B740X, IID_IClassFactory, factory.put_void()));
     return factory;
   }
@@ -219,7 +219,7 @@ TEST_F(LoadedServer, TheDebugTerminalComesWithTheFirstControlNotWithLoadingOrReg
   EXPECT_HR(S_OK, unregisterServer_());
   EXPECT_EQ(nullptr, FindOwnWindow(kTerminalCaption)) << "a window made for loading or registering";
 
-  Ref<IQXDevice> control;
+  com_ptr<IQXDevice> control;
   ASSERT_HR(S_OK, Factory()->CreateInstance(nullptr, IID_IQXDevice, control.put_void()));
   const HWND terminal = FindOwnWindow(kTerminalCaption);
   ASSERT_NE(nullptr, terminal);
@@ -242,7 +242,7 @@ TEST_F(LoadedServer, ClassObjectOfAnUnknownClassIsNotAvailable) {
 }
 
 TEST_F(LoadedServer, ClassObjectAnswersOnlyForItsInterfaces) {
-  Ref<IUnknown> unknown;
+  com_ptr<IUnknown> unknown;
   EXPECT_HR(S_OK, getClassObject_(CLSID_B740X, IID_IUnknown, unknown.put_void()));
   EXPECT_TRUE(unknown);
   void* object = reinterpret_cast<void*>(1);
@@ -252,9 +252,9 @@ TEST_F(LoadedServer, ClassObjectAnswersOnlyForItsInterfaces) {
 
 TEST_F(LoadedServer, CanUnloadNowWhileNoControlLockOrFactoryIsHeld) {
   EXPECT_HR(S_OK, canUnloadNow_());
-  Ref<IClassFactory> factory = Factory();
+  com_ptr<IClassFactory> factory = Factory();
   EXPECT_HR(S_FALSE, canUnloadNow_()) << "factory held";
-  Ref<IQXDevice> control;
+  com_ptr<IQXDevice> control;
   ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_IQXDevice, control.put_void()));
   factory.reset();
   EXPECT_HR(S_FALSE, canUnloadNow_()) << "control alive";
@@ -272,11 +272,11 @@ TEST_F(LoadedServer, CanUnloadNowWhileNoControlLockOrFactoryIsHeld) {
 }
 
 TEST_F(LoadedServer, CreateInstanceChecksItsArguments) {
-  Ref<IClassFactory> factory = Factory();
+  com_ptr<IClassFactory> factory = Factory();
   ASSERT_TRUE(factory);
   EXPECT_HR(E_POINTER, factory->CreateInstance(nullptr, IID_IQXDevice, nullptr));
 
-  Ref<IUnknown> outer;
+  com_ptr<IUnknown> outer;
   ASSERT_HR(S_OK, factory->QueryInterface(IID_IUnknown, outer.put_void()));
   void* object = reinterpret_cast<void*>(1);
   EXPECT_HR(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IQXDevice, &object));
@@ -307,13 +307,13 @@ class Aggregator : public IUnknown {
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
 
   ULONG refs = 1;
-  Ref<IUnknown> inner;
+  com_ptr<IUnknown> inner;
 };
 
 TEST_F(LoadedServer, AnAggregatedControlDelegatesToItsOuterObject) {
   Aggregator outer;
   {
-    Ref<IClassFactory> factory = Factory();
+    com_ptr<IClassFactory> factory = Factory();
     ASSERT_HR(S_OK, factory->CreateInstance(&outer, IID_IUnknown, outer.inner.put_void()));
   }
   EXPECT_EQ(1u, outer.refs) << "creating must not keep a reference on the outer object";
@@ -370,7 +370,7 @@ TEST_F(LoadedServer, ToolboxBitmapsAreSixteenBySixteenInSixteenColours) {
 
 TEST_F(LoadedServer, TypeLibraryIsTheFirstTypelibResource) {
   EXPECT_NE(nullptr, FindResourceW(module_, MAKEINTRESOURCEW(IDR_TYPELIB), L"TYPELIB"));
-  Ref<ITypeLib> library;
+  com_ptr<ITypeLib> library;
   ASSERT_HR(S_OK, LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, library.put()));
   TLIBATTR* attr = nullptr;
   ASSERT_HR(S_OK, library->GetLibAttr(&attr));

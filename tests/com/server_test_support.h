@@ -1,5 +1,5 @@
 #pragma once
-// What the server's tests share: result codes that print in hex, a small interface holder,
+// What the server's tests share: result codes that print in hex, the library's own holders,
 // bounded message pumping, registry snapshots, child processes with a deadline, the suite that
 // registers the server and the tests' own COM objects.
 // Every test program takes the Windows path of the built Apparata.ocx as its first argument.
@@ -23,10 +23,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/win32/ComResource.h"
 #include "window_support.h"
 
 namespace server_test {
 
+using core::win32::com_ptr;
+using core::win32::unique_bstr;
 using window_support::ClassOf;
 using window_support::PumpFor;
 using window_support::PumpUntil;
@@ -64,62 +67,6 @@ inline std::wstring GuidText(const GUID& guid) {
   StringFromGUID2(guid, text, 39);
   return text;
 }
-
-// Holds one reference.
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  explicit Ref(T* p) : p_(p) {
-    if (p_) p_->AddRef();
-  }
-  Ref(const Ref& other) : Ref(other.p_) {}
-  Ref& operator=(const Ref& other) {
-    Ref copy(other);
-    std::swap(p_, copy.p_);
-    return *this;
-  }
-  ~Ref() { reset(); }
-
-  T** put() {
-    reset();
-    return &p_;
-  }
-  void** put_void() { return reinterpret_cast<void**>(put()); }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  template <class U>
-  HRESULT As(const IID& iid, Ref<U>& out) const {
-    return p_->QueryInterface(iid, out.put_void());
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
-class Bstr {
- public:
-  Bstr() = default;
-  explicit Bstr(const std::wstring& text) : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(s_); }
-  BSTR get() const { return s_; }
-  BSTR* put() {
-    SysFreeString(s_);
-    s_ = nullptr;
-    return &s_;
-  }
-  std::wstring str() const { return s_ ? std::wstring(s_, SysStringLen(s_)) : L"<null>"; }
-
- private:
-  BSTR s_ = nullptr;
-};
 
 // One registry key: its values (name -> type and text) and the names of its subkeys.
 struct KeyContents {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Apparata_h.h"
+#include "core/win32/ComResource.h"
 
 namespace {
 
@@ -51,28 +52,7 @@ void PrintTo(Result r, std::ostream* os) {
 #define ASSERT_OK(expr) ASSERT_EQ(Result{S_OK}, Result{(expr)}) << #expr
 #define EXPECT_OK(expr) EXPECT_EQ(Result{S_OK}, Result{(expr)}) << #expr
 
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  ~Ref() { reset(); }
-
-  T** put() {
-    reset();
-    return &p_;
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-
- private:
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  T* p_ = nullptr;
-};
+using core::win32::com_ptr;
 
 using Text = std::optional<std::wstring>;
 
@@ -225,13 +205,13 @@ class TypeLibrary : public ::testing::Test {
         << "LoadTypeLibEx(" << g_libraryPathText << ")";
   }
 
-  static void TypeAt(UINT index, Ref<ITypeInfo>& info) {
+  static void TypeAt(UINT index, com_ptr<ITypeInfo>& info) {
     ASSERT_OK(lib_->GetTypeInfo(index, info.put()));
   }
 
   // The vtable half of the dual IQXDevice.
-  static void DeviceVtable(Ref<ITypeInfo>& info) {
-    Ref<ITypeInfo> dispatch;
+  static void DeviceVtable(com_ptr<ITypeInfo>& info) {
+    com_ptr<ITypeInfo> dispatch;
     ASSERT_NO_FATAL_FAILURE(TypeAt(0, dispatch));
     HREFTYPE ref = 0;
     ASSERT_OK(dispatch->GetRefTypeOfImplType(-1, &ref));
@@ -241,7 +221,7 @@ class TypeLibrary : public ::testing::Test {
   // Where a referenced type lives: its library's name, LIBID and version, and its index there.
   static void ExpectContainedIn(ITypeInfo* info, const wchar_t* library, const wchar_t* libid,
                                 WORD major, WORD minor, std::optional<UINT> index) {
-    Ref<ITypeLib> owner;
+    com_ptr<ITypeLib> owner;
     UINT at = ~0u;
     ASSERT_OK(info->GetContainingTypeLib(owner.put(), &at));
     TLIBATTR* attr = nullptr;
@@ -259,7 +239,7 @@ class TypeLibrary : public ::testing::Test {
   static void ExpectIDispatchFromStdole(ITypeInfo* info, UINT implIndex) {
     HREFTYPE ref = 0;
     ASSERT_OK(info->GetRefTypeOfImplType(implIndex, &ref));
-    Ref<ITypeInfo> base;
+    com_ptr<ITypeInfo> base;
     ASSERT_OK(info->GetRefTypeInfo(ref, base.put()));
     TypeAttr attr(base.get());
     ASSERT_OK(attr.hr());
@@ -298,7 +278,7 @@ TEST_F(TypeLibrary, LibraryDocumentation) {
   EXPECT_EQ(0u, doc.context);
   EXPECT_EQ(std::nullopt, doc.file);
 
-  Ref<ITypeLib2> lib2;
+  com_ptr<ITypeLib2> lib2;
   ASSERT_OK(lib_->QueryInterface(IID_ITypeLib2, reinterpret_cast<void**>(lib2.put())));
   BSTR help = nullptr, dll = nullptr;
   DWORD context = 0xFFFFFFFF;
@@ -322,7 +302,7 @@ TEST_F(TypeLibrary, TypeDescriptionsInOrder) {
 
     GUID guid{};
     ASSERT_OK(CLSIDFromString(expected.guid, &guid));
-    Ref<ITypeInfo> byGuid;
+    com_ptr<ITypeInfo> byGuid;
     ASSERT_OK(lib_->GetTypeInfoOfGuid(guid, byGuid.put()));
     ExpectContainedIn(byGuid.get(), L"Apparata", kLibid, 1, 0, i);
   }
@@ -332,7 +312,7 @@ TEST_F(TypeLibrary, TypeAttributesAndHelpStrings) {
   for (UINT i = 0; i < 5; ++i) {
     const TypeEntry& expected = kTypes[i];
     SCOPED_TRACE(testing::Message() << "type index " << i);
-    Ref<ITypeInfo> info;
+    com_ptr<ITypeInfo> info;
     ASSERT_NO_FATAL_FAILURE(TypeAt(i, info));
     TypeAttr attr(info.get());
     ASSERT_OK(attr.hr());
@@ -352,7 +332,7 @@ TEST_F(TypeLibrary, TypeAttributesAndHelpStrings) {
 }
 
 TEST_F(TypeLibrary, DeviceIsDualOverIDispatch) {
-  Ref<ITypeInfo> dispatch;
+  com_ptr<ITypeInfo> dispatch;
   ASSERT_NO_FATAL_FAILURE(TypeAt(0, dispatch));
   {
     TypeAttr attr(dispatch.get());
@@ -363,7 +343,7 @@ TEST_F(TypeLibrary, DeviceIsDualOverIDispatch) {
   }
   ExpectIDispatchFromStdole(dispatch.get(), 0);
 
-  Ref<ITypeInfo> vtable;
+  com_ptr<ITypeInfo> vtable;
   ASSERT_NO_FATAL_FAILURE(DeviceVtable(vtable));
   TypeAttr attr(vtable.get());
   ASSERT_OK(attr.hr());
@@ -378,7 +358,7 @@ TEST_F(TypeLibrary, DeviceIsDualOverIDispatch) {
 }
 
 TEST_F(TypeLibrary, DeviceEntryPoints) {
-  Ref<ITypeInfo> vtable;
+  com_ptr<ITypeInfo> vtable;
   ASSERT_NO_FATAL_FAILURE(DeviceVtable(vtable));
   {
     TypeAttr attr(vtable.get());
@@ -418,9 +398,9 @@ TEST_F(TypeLibrary, DeviceEntryPoints) {
 }
 
 TEST_F(TypeLibrary, DeviceNamesAndHelpStrings) {
-  Ref<ITypeInfo> vtable;
+  com_ptr<ITypeInfo> vtable;
   ASSERT_NO_FATAL_FAILURE(DeviceVtable(vtable));
-  Ref<ITypeInfo> dispatch;
+  com_ptr<ITypeInfo> dispatch;
   ASSERT_NO_FATAL_FAILURE(TypeAt(0, dispatch));
   for (const Member& m : kMembers) {
     if (m.kind == INVOKE_PROPERTYPUT) continue;  // shares its DISPID with the get
@@ -442,7 +422,7 @@ TEST_F(TypeLibrary, DeviceNamesAndHelpStrings) {
 }
 
 TEST_F(TypeLibrary, DeviceDispatchMembers) {
-  Ref<ITypeInfo> dispatch;
+  com_ptr<ITypeInfo> dispatch;
   ASSERT_NO_FATAL_FAILURE(TypeAt(0, dispatch));
   {
     TypeAttr attr(dispatch.get());
@@ -495,7 +475,7 @@ TEST_F(TypeLibrary, DeviceDispatchMembers) {
 }
 
 TEST_F(TypeLibrary, EventInterface) {
-  Ref<ITypeInfo> events;
+  com_ptr<ITypeInfo> events;
   ASSERT_NO_FATAL_FAILURE(TypeAt(1, events));
   {
     TypeAttr attr(events.get());
@@ -540,7 +520,7 @@ TEST_F(TypeLibrary, EventInterface) {
 TEST_F(TypeLibrary, ControlClasses) {
   for (UINT i = 2; i < 5; ++i) {
     SCOPED_TRACE(kTypes[i].name);
-    Ref<ITypeInfo> coclass;
+    com_ptr<ITypeInfo> coclass;
     ASSERT_NO_FATAL_FAILURE(TypeAt(i, coclass));
     {
       TypeAttr attr(coclass.get());
@@ -564,7 +544,7 @@ TEST_F(TypeLibrary, ControlClasses) {
       EXPECT_EQ(implemented[impl].flags, flags);
       HREFTYPE ref = 0;
       ASSERT_OK(coclass->GetRefTypeOfImplType(impl, &ref));
-      Ref<ITypeInfo> iface;
+      com_ptr<ITypeInfo> iface;
       ASSERT_OK(coclass->GetRefTypeInfo(ref, iface.put()));
       TypeAttr attr(iface.get());
       ASSERT_OK(attr.hr());

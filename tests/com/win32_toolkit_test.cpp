@@ -2,9 +2,9 @@
 // boxes it makes. Every wait is bounded by a real-time deadline.
 #include "toolkit/win32/Win32Platform.h"
 // The toolkit's headers come before the system's (see SystemHeaders.h).
+#include "core/Exceptions.h"
 #include "hpib/DebugTerminal.h"
 #include "hpib/HPIBDrv.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 #include "toolkit/Widgets.h"
@@ -860,7 +860,7 @@ TEST_F(Win32ToolkitTest, AnExceptionInKeyPressShowsTheErrorAndSwallowsTheKey) {
   auto form = CreateForm<Form>();
   auto& edit = form->Make<Edit>(L"Edit");
   edit.SetParent(form.get());
-  edit.OnKeyPress = [](wchar_t&) { throw Exception(L"'q' is not a valid integer value"); };
+  edit.OnKeyPress = [](wchar_t&) { throw core::Exception(L"'q' is not a valid integer value"); };
   form->Realize();
   BoxCloser closer;
   Send(WindowOf(edit), WM_CHAR, L'q', 1);

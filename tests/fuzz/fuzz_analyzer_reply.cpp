@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "hpib/BusBytes.h"
+#include "core/Latin1.h"
 #include "instruments/HP4191Protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::wstring reply = hpib::FromBusBytes(std::string(reinterpret_cast<const char*>(data), size));
+  const std::wstring reply = core::FromLatin1(std::string(reinterpret_cast<const char*>(data), size));
   const auto reading = instruments::hp4191::ParseReply(reply);
   if (reading.labelA.empty() || reading.labelB.empty()) std::abort();
   if (reading.valueA.size() > 11 || reading.valueB.size() > 11) std::abort();

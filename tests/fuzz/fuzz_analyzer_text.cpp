@@ -7,12 +7,12 @@
 
 #include "../unit/RecordingDriver.h"
 #include "FuzzText.h"
-#include "hpib/BusBytes.h"
+#include "core/Exceptions.h"
+#include "core/Latin1.h"
 #include "hpib/HPIBDrv.h"
 #include "instruments/HP4191.h"
 #include "instruments/HP4191Protocol.h"
 #include "instruments/Numbers.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,11 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool controlWord = instruments::hp4191::FindControlWord(instruments::hp4191::UpperCase(text.substr(0, 255))).has_value();
     try {
       device->Set_Text(text);
-      const std::string bytes = hpib::ToBusBytes(text.substr(0, 250));
+      const std::string bytes = core::ToLatin1(text.substr(0, 250));
       const bool byteForm = bytes.size() == 3 && bytes[0] == '$';
       if (controlWord != log.calls.empty()) std::abort();
       if (!controlWord && !byteForm && log.sent != bytes.substr(0, hpib::HPIBMaxMessage)) std::abort();
-    } catch (const toolkit::Exception&) {
+    } catch (const core::Exception&) {
       for (const std::string& call : log.calls)
         if (call.rfind("Outputs", 0) == 0) std::abort();
     }

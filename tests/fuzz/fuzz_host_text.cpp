@@ -7,7 +7,7 @@
 
 #include "../unit/RecordingDriver.h"
 #include "FuzzText.h"
-#include "hpib/BusBytes.h"
+#include "core/Latin1.h"
 #include "hpib/HPIBDrv.h"
 #include "instruments/B740.h"
 #include "instruments/E712.h"
@@ -21,13 +21,13 @@ void WriteAsWritten(framework::THPIBDevice& device, const std::wstring& text,
   const std::size_t calls = log.calls.size();
   try {
     device.Set_Text(text);
-  } catch (const toolkit::EConvertError&) {
+  } catch (const core::EConvertError&) {
     // The card may have been opened on the way; nothing may have been sent.
     for (std::size_t i = calls; i < log.calls.size(); ++i)
       if (log.calls[i].rfind("Output", 0) == 0) std::abort();
     return;
   }
-  const std::string bytes = hpib::ToBusBytes(text.substr(0, 250));
+  const std::string bytes = core::ToLatin1(text.substr(0, 250));
   const bool byteForm = bytes.size() == 3 && bytes[0] == '$';
   if (!byteForm && log.sent != bytes.substr(0, hpib::HPIBMaxMessage)) std::abort();
 }

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "hpib/BusBytes.h"
+#include "core/Latin1.h"
 #include "instruments/B740Protocol.h"
 #include "instruments/E712Protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::wstring reply = hpib::FromBusBytes(std::string(reinterpret_cast<const char*>(data), size));
+  const std::wstring reply = core::FromLatin1(std::string(reinterpret_cast<const char*>(data), size));
   const auto reading = instruments::b740::ParseReply(reply);
   if (reading.value.size() != 9) std::abort();
   if (reading.unit.empty()) std::abort();

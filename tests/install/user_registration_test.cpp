@@ -26,23 +26,23 @@ void ReadTree(HKEY root, REGSAM view, const std::wstring& path, Tree& tree) {
 // coclass, TypeLib\{libid}, Interface\{iid} of every interface.
 std::vector<std::wstring> OwnKeyRoots() {
   std::vector<std::wstring> roots;
-  Ref<ITypeLib> library;
+  com_ptr<ITypeLib> library;
   if (FAILED(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, library.put()))) return roots;
-  Bstr libraryName;
+  unique_bstr libraryName;
   library->GetDocumentation(-1, libraryName.put(), nullptr, nullptr, nullptr);
   TLIBATTR* libraryAttr = nullptr;
   library->GetLibAttr(&libraryAttr);
   roots.push_back(L"TypeLib\\" + GuidText(libraryAttr->guid));
   library->ReleaseTLibAttr(libraryAttr);
   for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
-    Ref<ITypeInfo> info;
+    com_ptr<ITypeInfo> info;
     TYPEATTR* attr = nullptr;
     if (FAILED(library->GetTypeInfo(i, info.put())) || FAILED(info->GetTypeAttr(&attr))) continue;
     const std::wstring guid = GuidText(attr->guid);
     const TYPEKIND kind = attr->typekind;
     info->ReleaseTypeAttr(attr);
     if (kind == TKIND_COCLASS) {
-      Bstr name;
+      unique_bstr name;
       info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
       roots.push_back(L"CLSID\\" + guid);
       roots.push_back(libraryName.str() + L"." + name.str());

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Exceptions.h"
 #include "resources/Pictures.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 #include "widgets/ALed.h"
 
@@ -106,7 +106,7 @@ TEST(LedPictures, AMissingBitmapIsAClearError) {
   try {
     image.LoadFromResourceName(L"NOSUCH");
     FAIL() << "no error";
-  } catch (const toolkit::Exception& e) {
+  } catch (const core::Exception& e) {
     EXPECT_EQ(e.Message(), L"Resource NOSUCH not found");
   }
   EXPECT_TRUE(image.Empty());
@@ -264,7 +264,7 @@ TEST_F(ALedTest, ANegativeIntervalIsARangeErrorWhenItReachesTheTimer) {
   try {
     led.SetValue(true);
     FAIL() << "no error";
-  } catch (const toolkit::ERangeError& e) {
+  } catch (const core::ERangeError& e) {
     EXPECT_EQ(e.Message(), L"Range check error");
   }
   EXPECT_TRUE(led.Value());
@@ -274,7 +274,7 @@ TEST_F(ALedTest, ANegativeIntervalIsARangeErrorWhenItReachesTheTimer) {
   led.SetValue(false);
   led.SetInterval(700);
   led.SetValue(true);
-  EXPECT_THROW(led.SetInterval(-5), toolkit::ERangeError);
+  EXPECT_THROW(led.SetInterval(-5), core::ERangeError);
   EXPECT_EQ(led.Interval(), 700);
   EXPECT_EQ(platform.NextTick(*led.BlinkTimer()), 700u);
 }

@@ -131,7 +131,7 @@ TEST_F(B740Test, ARangeCommandWithoutADigitFailsAndChangesNothing) {
     try {
       device->Set_Text(text);
       ADD_FAILURE() << "accepted";
-    } catch (const toolkit::EConvertError& e) {
+    } catch (const core::EConvertError& e) {
       const std::wstring second = std::wstring(text).size() > 1 ? std::wstring(1, std::towupper(text[1])) : L"";
       EXPECT_EQ(e.Message(), L"'" + second + L"' is not a valid integer value");
     }

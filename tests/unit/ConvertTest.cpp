@@ -1,13 +1,13 @@
 // Number <-> text conversions, by tables.
-#include "toolkit/Convert.h"
+#include "core/Convert.h"
 
 #include <gtest/gtest.h>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace {
 
-using namespace toolkit;
+using namespace core;
 
 TEST(ConvertTest, StrToIntReadsDecimalAndDollarHex) {
   const std::pair<const wchar_t*, std::int32_t> cases[] = {

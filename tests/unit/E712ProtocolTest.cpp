@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(E712ProtocolTest, AWrittenIntegerMirrorsItsModeOrRange) {
     try {
       MirrorOf(text);
       ADD_FAILURE() << "accepted";
-    } catch (const toolkit::EConvertError& e) {
+    } catch (const core::EConvertError& e) {
       EXPECT_EQ(e.Message(), L"'" + std::wstring(text) + L"' is not a valid integer value");
     }
   }

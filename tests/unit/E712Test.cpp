@@ -72,7 +72,7 @@ TEST_F(E712Test, HostWritesAreMirroredAndSentAsWritten) {
     EXPECT_EQ(device->RangeTrackBar.Position(), c.position) << c.text;
     EXPECT_EQ(device->RangeTrackBar.Tag, c.position) << c.text;
   }
-  EXPECT_THROW(device->Set_Text(L"C+G"), toolkit::EConvertError);
+  EXPECT_THROW(device->Set_Text(L"C+G"), core::EConvertError);
   EXPECT_TRUE(TakeCalls().empty());
   EXPECT_EQ(CheckedMode(), 3);
 }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ TEST(HP4191ProtocolTest, ModeAngleAndSchemeCommandsAreRead) {
     try {
       ModeIndex(c.text);
       ADD_FAILURE() << "accepted";
-    } catch (const toolkit::Exception& e) {
+    } catch (const core::Exception& e) {
       EXPECT_EQ(e.Message(), c.message);
     }
   }

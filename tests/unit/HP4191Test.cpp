@@ -132,7 +132,7 @@ TEST_F(HP4191Test, TheLedIsLitForOneBlinkIntervalAfterEachTrigger) {
 
   platform.Advance(500);
   driver.results["TriggerHPIB"] = {4};
-  EXPECT_THROW(device->Trigger(), toolkit::Exception);
+  EXPECT_THROW(device->Trigger(), core::Exception);
   EXPECT_FALSE(device->ALed.Value()) << "a failed trigger leaves the LED dark";
   EXPECT_FALSE(device->Timer.Enabled());
 }
@@ -268,7 +268,7 @@ TEST_F(HP4191Test, ModeCommandsSelectTheModeAndTheSubmenusFollow) {
   EXPECT_EQ(Submenus(), "100");
   Sent();
   for (const wchar_t* bad : {L"A9EN", L"A0EN", L"AXEN", L"A"}) {
-    EXPECT_THROW(device->Set_Text(bad), toolkit::Exception) << bad;
+    EXPECT_THROW(device->Set_Text(bad), core::Exception) << bad;
     EXPECT_TRUE(Sent().empty()) << bad;
     EXPECT_EQ(Marks(device->ModeItems), "00010000") << bad;
   }

@@ -49,7 +49,7 @@ class HPIBDevTest : public testing_support::DriverModeTest {
   std::wstring ErrorOf(const std::function<void()>& call) {
     try {
       call();
-    } catch (const toolkit::Exception& e) {
+    } catch (const core::Exception& e) {
       return e.Message();
     }
     return L"(no error)";

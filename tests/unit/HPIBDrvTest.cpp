@@ -44,12 +44,12 @@ TEST_F(HPIBDrvTest, CardFlagFollowsOpenAndCloseWhateverTheDriverAnswers) {
 
 TEST_F(HPIBDrvTest, AddressesOutsideSixteenBitsAreRefusedBeforeAnyCall) {
   for (std::int32_t address : {65536, -1, 100000}) {
-    EXPECT_THROW(HPIBClear(address), toolkit::ERangeError) << address;
-    EXPECT_THROW(HPIBTrigger(address), toolkit::ERangeError) << address;
+    EXPECT_THROW(HPIBClear(address), core::ERangeError) << address;
+    EXPECT_THROW(HPIBTrigger(address), core::ERangeError) << address;
     try {
       HPIBLocal(address);
       FAIL() << "no range error for " << address;
-    } catch (const toolkit::ERangeError& e) {
+    } catch (const core::ERangeError& e) {
       EXPECT_EQ(e.Message(), L"Range check error");
     }
   }
@@ -71,11 +71,11 @@ TEST_F(HPIBDrvTest, TimeoutRoundsHalfToEvenAndRefusesWhatDoesNotFit) {
       EXPECT_EQ(HPIBTimeout(7, c.seconds), 0);
       EXPECT_EQ(TakeCalls(), (Calls{c.call})) << c.seconds;
     } else {
-      EXPECT_THROW(HPIBTimeout(7, c.seconds), toolkit::ERangeError) << c.seconds;
+      EXPECT_THROW(HPIBTimeout(7, c.seconds), core::ERangeError) << c.seconds;
       EXPECT_TRUE(TakeCalls().empty()) << c.seconds;
     }
   }
-  EXPECT_THROW(HPIBTimeout(70000, 3.0), toolkit::ERangeError);
+  EXPECT_THROW(HPIBTimeout(70000, 3.0), core::ERangeError);
   EXPECT_TRUE(TakeCalls().empty());
 }
 
@@ -126,7 +126,7 @@ TEST_F(HPIBDrvTest, EnterWithoutGetBufFailsAfterLengthWasSet) {
     FAIL() << "no exception";
   } catch (const EHardwareError&) {
     FAIL() << "a missing entry point is no hardware error";
-  } catch (const toolkit::Exception& e) {
+  } catch (const core::Exception& e) {
     EXPECT_EQ(e.Message(), L"Unable to obtain function <GetBuf>!");
   }
   EXPECT_EQ(length, 3);
@@ -158,7 +158,7 @@ TEST_F(HPIBDrvTest, A250ByteOutputAnnouncesOnlyThe249BytesStored) {
 }
 
 TEST_F(HPIBDrvTest, OutputChecksTheAddressAfterFillingAndBeforeSending) {
-  EXPECT_THROW(HPIBOutput(70000, "X", 1), toolkit::ERangeError);
+  EXPECT_THROW(HPIBOutput(70000, "X", 1), core::ERangeError);
   EXPECT_EQ(TakeCalls(), (Calls{"SetBufLen(1,1)", "SetBuf(1,88)"}));
 }
 
@@ -170,7 +170,7 @@ TEST_F(HPIBDrvTest, MissingEntryPointRaisesAPlainExceptionAndKeepsTheCardFlag) {
     FAIL() << "no exception";
   } catch (const EHardwareError&) {
     FAIL() << "a missing entry point is no hardware error";
-  } catch (const toolkit::Exception& e) {
+  } catch (const core::Exception& e) {
     EXPECT_EQ(e.Message(), L"Unable to obtain function <TriggerHPIB>!");
   }
   EXPECT_TRUE(HPIBIsOpen());
@@ -222,7 +222,7 @@ TEST_F(HPIBDrvTest, CheckRaisesTheCloseFailureWhenCloseIsMissing) {
     FAIL() << "no exception";
   } catch (const EHardwareError&) {
     FAIL() << "the missing CloseHPIB takes the place of the hardware error";
-  } catch (const toolkit::Exception& e) {
+  } catch (const core::Exception& e) {
     EXPECT_EQ(e.Message(), L"Unable to obtain function <CloseHPIB>!");
   }
   EXPECT_FALSE(HPIBIsOpen());

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <optional>
 
+#include "core/Exceptions.h"
 #include "instruments/Numbers.h"
 #include "instruments/ScanArithmetic.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
 namespace {
@@ -64,7 +64,7 @@ TEST(ScanArithmeticTest, AZeroSpanOrAProgressBeyond32BitsFails) {
     try {
       ScanProgress(c.from, c.to, c.value, 100);
       ADD_FAILURE() << "no failure for " << c.from << " " << c.to << " " << c.value;
-    } catch (const toolkit::Exception& e) {
+    } catch (const core::Exception& e) {
       EXPECT_EQ(e.Message(), c.message);
     }
   }

@@ -1,7 +1,7 @@
 // The component model's rules that the forms rely on.
 #include <gtest/gtest.h>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 #include "toolkit/Widgets.h"
@@ -104,7 +104,7 @@ TEST_F(ToolkitTest, FailuresInTicksGoToTheErrorBoxAndTheTimerGoesOn) {
   root.Realize();
   int ticks = 0;
   timer.OnTimer = [&] {
-    if (++ticks == 1) throw Exception(L"first tick failed");
+    if (++ticks == 1) throw core::Exception(L"first tick failed");
   };
   platform.Advance(200);
   EXPECT_EQ(ticks, 2);

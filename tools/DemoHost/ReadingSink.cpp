@@ -7,8 +7,8 @@
 
 namespace demo {
 
-using framework::server::com_ptr;
-using framework::server::unique_bstr;
+using core::win32::com_ptr;
+using core::win32::unique_bstr;
 
 namespace {
 

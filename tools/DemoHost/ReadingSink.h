@@ -7,7 +7,7 @@
 #include <string>
 
 #include "Apparata_h.h"
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "tools/common/DispatchObject.h"
 
 namespace demo {
@@ -15,7 +15,7 @@ namespace demo {
 class ReadingSink final : public tools::DispatchObject {
  public:
   // `onData` is the DISPID of OnData, as the control's type information gives it.
-  static framework::server::com_ptr<IDispatch> Create(std::wstring name, framework::server::com_ptr<IQXDevice> device,
+  static core::win32::com_ptr<IDispatch> Create(std::wstring name, core::win32::com_ptr<IQXDevice> device,
                                                      DISPID onData, ULONGLONG startTick);
 
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
@@ -24,7 +24,7 @@ class ReadingSink final : public tools::DispatchObject {
                                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept override;
 
  private:
-  ReadingSink(std::wstring name, framework::server::com_ptr<IQXDevice> device, DISPID onData, ULONGLONG startTick)
+  ReadingSink(std::wstring name, core::win32::com_ptr<IQXDevice> device, DISPID onData, ULONGLONG startTick)
       : DispatchObject(DIID_IQXDeviceEvents),
         name_(std::move(name)),
         device_(std::move(device)),
@@ -33,7 +33,7 @@ class ReadingSink final : public tools::DispatchObject {
 
   std::wstring name_;
   // Held until the demo disconnects the sink, which ends the circle control -> sink -> control.
-  framework::server::com_ptr<IQXDevice> device_;
+  core::win32::com_ptr<IQXDevice> device_;
   DISPID onData_;
   ULONGLONG startTick_;
 };

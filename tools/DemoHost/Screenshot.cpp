@@ -1,10 +1,10 @@
 #include "tools/DemoHost/Screenshot.h"
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 
 namespace demo {
 
-using framework::server::scope_exit;
+using core::win32::scope_exit;
 
 HRESULT SaveClientArea(HWND window, const std::wstring& path) {
   RECT client{};

@@ -17,17 +17,17 @@
 #include <vector>
 
 #include "Apparata_h.h"
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "tools/DemoHost/Controls.h"
 #include "tools/DemoHost/ReadingSink.h"
 #include "tools/DemoHost/Screenshot.h"
 #include "tools/common/Console.h"
 #include "tools/common/Events.h"
 
-using framework::server::com_ptr;
-using framework::server::scope_exit;
-using framework::server::unique_bstr;
-using framework::server::unique_hwnd;
+using core::win32::com_ptr;
+using core::win32::scope_exit;
+using core::win32::unique_bstr;
+using core::win32::unique_hwnd;
 using tools::DescribeResult;
 using tools::Stream;
 using tools::WriteLine;

@@ -8,8 +8,8 @@
 
 namespace scripthost {
 
-using framework::server::com_ptr;
-using framework::server::unique_bstr;
+using core::win32::com_ptr;
+using core::win32::unique_bstr;
 
 namespace {
 

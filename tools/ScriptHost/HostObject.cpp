@@ -9,8 +9,8 @@
 
 namespace scripthost {
 
-using framework::server::com_ptr;
-using framework::server::unique_variant;
+using core::win32::com_ptr;
+using core::win32::unique_variant;
 
 namespace {
 

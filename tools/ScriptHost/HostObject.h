@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "tools/ScriptHost/ScriptRun.h"
 #include "tools/common/DispatchObject.h"
 
@@ -12,7 +12,7 @@ namespace scripthost {
 
 class HostObject final : public tools::DispatchObject {
  public:
-  static framework::server::com_ptr<IDispatch> Create(ScriptRun& run);
+  static core::win32::com_ptr<IDispatch> Create(ScriptRun& run);
 
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
                                           DISPID* ids) noexcept override;

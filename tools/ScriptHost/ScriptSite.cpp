@@ -10,7 +10,7 @@
 
 namespace scripthost {
 
-using framework::server::com_ptr;
+using core::win32::com_ptr;
 
 com_ptr<ScriptSite> ScriptSite::Create(std::wstring scriptName, ScriptRun& run, std::vector<NamedItem> items) {
   return com_ptr<ScriptSite>::attach(new ScriptSite(std::move(scriptName), run, std::move(items)));

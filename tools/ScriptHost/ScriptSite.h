@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "tools/ScriptHost/ScriptRun.h"
 #include "tools/common/ComObject.h"
 
@@ -15,14 +15,14 @@ namespace scripthost {
 
 struct NamedItem {
   std::wstring name;
-  framework::server::com_ptr<IUnknown> object;
+  core::win32::com_ptr<IUnknown> object;
   // The coclass, for an item whose events the script may handle; null for the Host object.
-  framework::server::com_ptr<ITypeInfo> classInfo;
+  core::win32::com_ptr<ITypeInfo> classInfo;
 };
 
 class ScriptSite final : public tools::RefCounted<IActiveScriptSite> {
  public:
-  static framework::server::com_ptr<ScriptSite> Create(std::wstring scriptName, ScriptRun& run,
+  static core::win32::com_ptr<ScriptSite> Create(std::wstring scriptName, ScriptRun& run,
                                                       std::vector<NamedItem> items);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;

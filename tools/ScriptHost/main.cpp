@@ -20,16 +20,16 @@
 #include <string>
 #include <vector>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 #include "tools/ScriptHost/EventRelay.h"
 #include "tools/ScriptHost/HostObject.h"
-#include "tools/ScriptHost/ScriptSite.h"
 #include "tools/ScriptHost/ScriptRun.h"
+#include "tools/ScriptHost/ScriptSite.h"
 #include "tools/common/Console.h"
 #include "tools/common/ExceptionStrings.h"
 
-using framework::server::com_ptr;
-using framework::server::scope_exit;
+using core::win32::com_ptr;
+using core::win32::scope_exit;
 using scripthost::NamedItem;
 using tools::DescribeResult;
 using tools::Stream;

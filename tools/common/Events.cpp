@@ -6,7 +6,7 @@
 
 namespace tools {
 
-using framework::server::com_ptr;
+using core::win32::com_ptr;
 
 HRESULT DefaultEvents(ITypeInfo* classInfo, com_ptr<ITypeInfo>& events, IID& iid) {
   TYPEATTR* attributes = nullptr;

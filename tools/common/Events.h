@@ -6,33 +6,33 @@
 
 #include <memory>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 
 namespace tools {
 
 class EventConnection {
  public:
-  EventConnection(framework::server::com_ptr<IConnectionPoint> point, DWORD cookie)
+  EventConnection(core::win32::com_ptr<IConnectionPoint> point, DWORD cookie)
       : point_(std::move(point)), cookie_(cookie) {}
   EventConnection(const EventConnection&) = delete;
   EventConnection& operator=(const EventConnection&) = delete;
   ~EventConnection() { point_->Unadvise(cookie_); }
 
  private:
-  framework::server::com_ptr<IConnectionPoint> point_;
+  core::win32::com_ptr<IConnectionPoint> point_;
   DWORD cookie_;
 };
 
 // The coclass's [default, source] interface and its identifier; S_FALSE when it has none.
-HRESULT DefaultEvents(ITypeInfo* classInfo, framework::server::com_ptr<ITypeInfo>& events, IID& iid);
+HRESULT DefaultEvents(ITypeInfo* classInfo, core::win32::com_ptr<ITypeInfo>& events, IID& iid);
 
 // `object`'s connection point for `iid`.
-HRESULT FindConnectionPoint(IUnknown* object, const IID& iid, framework::server::com_ptr<IConnectionPoint>& point);
+HRESULT FindConnectionPoint(IUnknown* object, const IID& iid, core::win32::com_ptr<IConnectionPoint>& point);
 
 // Whether any sink is connected; a point that cannot list its sinks counts as having none.
 bool HasSinks(IConnectionPoint* point);
 
-HRESULT Advise(framework::server::com_ptr<IConnectionPoint> point, IUnknown* sink,
+HRESULT Advise(core::win32::com_ptr<IConnectionPoint> point, IUnknown* sink,
                std::unique_ptr<EventConnection>& connection);
 
 }  // namespace tools

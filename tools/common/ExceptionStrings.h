@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "framework/server/ComResource.h"
+#include "core/win32/ComResource.h"
 
 namespace tools {
 
@@ -17,9 +17,9 @@ struct ExceptionStrings {
     *helpFile.put() = std::exchange(info.bstrHelpFile, nullptr);
   }
 
-  framework::server::unique_bstr source;
-  framework::server::unique_bstr description;
-  framework::server::unique_bstr helpFile;
+  core::win32::unique_bstr source;
+  core::win32::unique_bstr description;
+  core::win32::unique_bstr helpFile;
 };
 
 }  // namespace tools

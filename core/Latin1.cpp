@@ -1,8 +1,8 @@
-#include "hpib/BusBytes.h"
+#include "core/Latin1.h"
 
-namespace hpib {
+namespace core {
 
-std::string ToBusBytes(const std::wstring& text) {
+std::string ToLatin1(std::wstring_view text) {
   std::string bytes;
   bytes.reserve(text.size());
   for (wchar_t c : text) {
@@ -12,11 +12,11 @@ std::string ToBusBytes(const std::wstring& text) {
   return bytes;
 }
 
-std::wstring FromBusBytes(const std::string& bytes) {
+std::wstring FromLatin1(std::string_view bytes) {
   std::wstring text;
   text.reserve(bytes.size());
   for (char b : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(b));
   return text;
 }
 
-}  // namespace hpib
+}  // namespace core

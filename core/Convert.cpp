@@ -1,12 +1,12 @@
-#include "toolkit/Convert.h"
+#include "core/Convert.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
-namespace toolkit {
+namespace core {
 namespace {
 
 int DigitValue(wchar_t c, int base) {
@@ -79,9 +79,9 @@ std::int32_t CheckedMul(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(r);
 }
 
-}  // namespace toolkit
+}  // namespace core
 
-namespace toolkit {
+namespace core {
 std::wstring FormatStr(const std::wstring& pattern, const std::wstring& argument) {
   std::wstring text = pattern;
   auto at = text.find(L"%s");
@@ -98,4 +98,4 @@ std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
   return joined;
 }
 
-}  // namespace toolkit
+}  // namespace core

@@ -1,7 +1,8 @@
 #pragma once
-// Owners for the handles the server juggles: interface pointers, automation strings and
-// variants, windows, and code to run on the way out. No Release, SysFreeString or
-// DestroyWindow is written by hand anywhere else.
+// Owners for the handles of the Windows side: interface pointers, automation strings and
+// variants, windows, kernel handles, and code to run on the way out. The server, the tools and
+// the tests all hold their handles in these, so that no Release, SysFreeString or DestroyWindow
+// is written by hand anywhere else.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -9,7 +10,7 @@
 #include <string>
 #include <utility>
 
-namespace framework::server {
+namespace core::win32 {
 
 template <class T>
 class com_ptr {
@@ -72,10 +73,14 @@ class com_ptr {
 class unique_bstr {
  public:
   unique_bstr() noexcept = default;
+  // A copy of `text`, embedded nulls included.
+  explicit unique_bstr(const std::wstring& text)
+      : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   unique_bstr(const unique_bstr&) = delete;
   unique_bstr& operator=(const unique_bstr&) = delete;
   ~unique_bstr() { reset(); }
 
+  BSTR get() const noexcept { return s_; }
   void reset() noexcept { SysFreeString(std::exchange(s_, nullptr)); }
   BSTR* put() noexcept {
     reset();
@@ -101,52 +106,45 @@ class unique_variant {
   VARIANT v_;
 };
 
-class unique_hwnd {
+// One system handle, given back by `Close` when the owner goes. Null stands for none; the
+// failure value of the calls that answer INVALID_HANDLE_VALUE is not one of these.
+template <class Handle, class Close>
+class unique_system_handle {
  public:
-  unique_hwnd() noexcept = default;
-  explicit unique_hwnd(HWND hwnd) noexcept : hwnd_(hwnd) {}
-  unique_hwnd(const unique_hwnd&) = delete;
-  unique_hwnd& operator=(const unique_hwnd&) = delete;
-  unique_hwnd(unique_hwnd&& other) noexcept : hwnd_(std::exchange(other.hwnd_, nullptr)) {}
-  ~unique_hwnd() { reset(); }
-
-  HWND get() const noexcept { return hwnd_; }
-  explicit operator bool() const noexcept { return hwnd_ != nullptr; }
-  void reset() noexcept {
-    if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
-  }
-
- private:
-  HWND hwnd_ = nullptr;
-};
-
-// A kernel handle: an event, a thread. Null stands for none; the failure value of the calls
-// that answer INVALID_HANDLE_VALUE is not one of these.
-class unique_handle {
- public:
-  unique_handle() noexcept = default;
-  explicit unique_handle(HANDLE handle) noexcept : handle_(handle) {}
-  unique_handle(const unique_handle&) = delete;
-  unique_handle& operator=(const unique_handle&) = delete;
-  unique_handle(unique_handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  unique_handle& operator=(unique_handle&& other) noexcept {
+  unique_system_handle() noexcept = default;
+  explicit unique_system_handle(Handle handle) noexcept : handle_(handle) {}
+  unique_system_handle(const unique_system_handle&) = delete;
+  unique_system_handle& operator=(const unique_system_handle&) = delete;
+  unique_system_handle(unique_system_handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  unique_system_handle& operator=(unique_system_handle&& other) noexcept {
     if (this != &other) {
       reset();
       handle_ = std::exchange(other.handle_, nullptr);
     }
     return *this;
   }
-  ~unique_handle() { reset(); }
+  ~unique_system_handle() { reset(); }
 
-  HANDLE get() const noexcept { return handle_; }
+  Handle get() const noexcept { return handle_; }
   explicit operator bool() const noexcept { return handle_ != nullptr; }
   void reset() noexcept {
-    if (HANDLE handle = std::exchange(handle_, nullptr)) CloseHandle(handle);
+    if (Handle handle = std::exchange(handle_, nullptr)) Close()(handle);
   }
 
  private:
-  HANDLE handle_ = nullptr;
+  Handle handle_ = nullptr;
 };
+
+struct WindowClose {
+  void operator()(HWND window) const noexcept { DestroyWindow(window); }
+};
+struct KernelHandleClose {
+  void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+
+using unique_hwnd = unique_system_handle<HWND, WindowClose>;
+// A kernel handle: an event, a thread.
+using unique_handle = unique_system_handle<HANDLE, KernelHandleClose>;
 
 // Runs a function when the scope ends, however it ends.
 template <class F>
@@ -167,10 +165,10 @@ template <class T>
 HRESULT RequireHresult(T) = delete;
 inline HRESULT RequireHresult(HRESULT hr) noexcept { return hr; }
 
-}  // namespace framework::server
+}  // namespace core::win32
 
 #define RETURN_IF_FAILED(expr)                                                          \
   do {                                                                                  \
-    const HRESULT apparata_hr_ = ::framework::server::RequireHresult(expr);             \
+    const HRESULT apparata_hr_ = ::core::win32::RequireHresult(expr);                  \
     if (FAILED(apparata_hr_)) return apparata_hr_;                                      \
   } while (0)

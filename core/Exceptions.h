@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-namespace toolkit {
+namespace core {
 
 class Exception : public std::exception {
  public:
@@ -49,4 +49,4 @@ class EOleSysError : public Exception {
   std::int32_t errorCode_;
 };
 
-}  // namespace toolkit
+}  // namespace core

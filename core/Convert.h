@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace toolkit {
+namespace core {
 
 // Reads a 32-bit signed integer: optional blanks, an optional sign, then decimal digits or
 // "$" and hexadecimal digits (either case). Anything else, or a value outside 32 bits,
@@ -26,4 +26,4 @@ std::wstring FormatStr(const std::wstring& pattern, const std::wstring& argument
 // The parts one after the other, in one allocation: what a host reads many times a second.
 std::wstring Concat(std::initializer_list<std::wstring_view> parts);
 
-}  // namespace toolkit
+}  // namespace core

@@ -1,6 +1,6 @@
-#include "toolkit/Exceptions.h"
+#include "core/Exceptions.h"
 
-namespace toolkit {
+namespace core {
 
 Exception::Exception(std::wstring message, int helpContext)
     : message_(std::move(message)), helpContext_(helpContext) {
@@ -15,4 +15,4 @@ EIntOverflow::EIntOverflow() : Exception(L"Integer overflow") {}
 EOleSysError::EOleSysError(std::wstring message, std::int32_t errorCode)
     : Exception(std::move(message)), errorCode_(errorCode) {}
 
-}  // namespace toolkit
+}  // namespace core
