@@ -10,8 +10,7 @@
 // Threads: controls on several apartment threads share the layer. One lock, the layer's own,
 // makes each operation below whole: its driver calls (a write with its buffer, a read with its
 // buffer), the simulated instruments and its log line, never interleaved with another thread's.
-// Lock order: the layer's lock, then the bus log's own (the terminal's queue); nothing else is
-// ever taken under it. It is held for one operation only, never while the library calls out to
+// Lock order: the layer's lock, then the bus log's own; nothing else is ever taken under it. It is held for one operation only, never while the library calls out to
 // the host (an event, an error box): the error box's message loop runs other controls' bus
 // operations on the same thread.
 #include <cstdint>
@@ -23,8 +22,9 @@
 
 namespace hpib {
 
-// Where debug mode's lines go. Called under the layer's lock, from any thread: it must not wait
-// for another thread, nor call back into the layer.
+// Where debug mode's lines go. Called under the layer's lock, from any thread, as an operation's
+// last step: it may wait for the thread that shows the lines, which must never take the layer's
+// lock.
 class BusLog {
  public:
   virtual ~BusLog() = default;

@@ -32,11 +32,12 @@ class TerminalRelay : public hpib::BusLog {
       window = toolkit::win32::WindowOf(*terminal_);
     }
     line_ = &line;
-    // SMTO_BLOCK: answering other threads' messages meanwhile could start a bus operation on
-    // this thread inside this one. No time limit: the message points at `line`, so it must not
-    // be left in the queue; it returns at once if the terminal's thread has ended.
+    // No time limit: the message points at `line`, so it must not be left in the queue; it
+    // returns at once if the terminal's thread has ended. Messages that other threads send to
+    // this one are answered meanwhile: the terminal's thread may send some itself (a change of
+    // the active window), and waiting without answering them could wait for ever.
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_BLOCK, INFINITE, &ignored);
+    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_NORMAL, INFINITE, &ignored);
     line_ = nullptr;
   }
   // On the terminal's thread, before it logs.
