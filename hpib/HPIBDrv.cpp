@@ -20,18 +20,15 @@ struct LayerState {
   RandomGenerator random;
 };
 
-// Everything of the layer is reached under this lock (see HPIBDrv.h). Recursive, since a log
-// line may wait for the terminal's thread while this thread answers messages sent to it, and a
-// handler of one may start a bus operation; that one runs whole as well, inside the other's last
-// step, the logging.
-std::recursive_mutex g_layerMutex;
+// Everything of the layer is reached under this lock (see HPIBDrv.h).
+std::mutex g_layerMutex;
 
 LayerState& State() {
   static LayerState state;
   return state;
 }
 
-using Whole = std::lock_guard<std::recursive_mutex>;
+using Whole = std::lock_guard<std::mutex>;
 
 void Log(const std::wstring& line) {
   if (BusLog* log = State().log) log->Log(line);

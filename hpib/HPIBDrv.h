@@ -22,9 +22,8 @@
 
 namespace hpib {
 
-// Where debug mode's lines go. Called under the layer's lock, from any thread, as an operation's
-// last step: it may wait for the thread that shows the lines, which must never take the layer's
-// lock.
+// Where debug mode's lines go. Called under the layer's lock, from any thread: it must not call
+// back into the layer, and may wait only for a thread that never takes the layer's lock.
 class BusLog {
  public:
   virtual ~BusLog() = default;

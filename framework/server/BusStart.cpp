@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/Exceptions.h"
 #include "core/win32/ComResource.h"
@@ -17,11 +18,16 @@ using core::win32::unique_handle;
 
 namespace {
 
+// How long a control's thread waits for the terminal to show its line. A wait can meet the
+// terminal's thread sending to this one (a change of the active window), which a blocked wait
+// does not answer: the line then shows once this thread is back in its loop.
+constexpr UINT kShowTimeoutMs = 1000;
+
 // The layer's log for the life of the process; it hands each line to whichever terminal shows
 // now, on the terminal's own thread, and returns once the line is on the screen, as it did with
-// the terminal on the control's thread. Lines come under the layer's lock, one at a time; the
-// line waits in `line_` while the terminal's thread takes it, so the terminal's own queue and
-// lock are never shared between threads (a contended lock costs a kernel object that stays).
+// the terminal on the control's thread. The lines wait in the relay's queue; its slim lock costs
+// no kernel object when contended (a contended runtime mutex costs one that stays), and the
+// terminal's own queue is never shared between threads.
 class TerminalRelay : public hpib::BusLog {
  public:
   void Log(const std::wstring& line) override {
@@ -31,19 +37,22 @@ class TerminalRelay : public hpib::BusLog {
       if (!terminal_) return;
       window = toolkit::win32::WindowOf(*terminal_);
     }
-    line_ = &line;
-    // No time limit: the message points at `line`, so it must not be left in the queue; it
-    // returns at once if the terminal's thread has ended. Messages that other threads send to
-    // this one are answered meanwhile: the terminal's thread may send some itself (a change of
-    // the active window), and waiting without answering them could wait for ever.
+    AcquireSRWLockExclusive(&queueLock_);
+    queue_.push_back(line);
+    ReleaseSRWLockExclusive(&queueLock_);
+    // SMTO_BLOCK: answering other threads' messages meanwhile could start a bus operation, or
+    // any call into a control, inside this one.
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_NORMAL, INFINITE, &ignored);
-    line_ = nullptr;
+    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_BLOCK, kShowTimeoutMs, &ignored);
   }
   // On the terminal's thread, before it logs.
   void Attach(hpib::TDebugTerminal* terminal) {
     terminal->OnPosted = [this, terminal] {
-      if (line_) terminal->Log(*line_);
+      std::vector<std::wstring> lines;
+      AcquireSRWLockExclusive(&queueLock_);
+      lines.swap(queue_);
+      ReleaseSRWLockExclusive(&queueLock_);
+      for (const std::wstring& line : lines) terminal->Log(line);
     };
     const std::lock_guard<std::mutex> lock(mutex_);
     terminal_ = terminal;
@@ -57,7 +66,8 @@ class TerminalRelay : public hpib::BusLog {
  private:
   std::mutex mutex_;  // guards terminal_ while terminals come and go
   hpib::TDebugTerminal* terminal_ = nullptr;
-  const std::wstring* line_ = nullptr;
+  SRWLOCK queueLock_ = SRWLOCK_INIT;
+  std::vector<std::wstring> queue_;
 };
 
 TerminalRelay g_relay;
