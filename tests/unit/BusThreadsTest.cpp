@@ -19,13 +19,17 @@ namespace {
 constexpr int kThreads = 4;
 constexpr int kRounds = 2000;
 
-// What reached the bus, each entry with the thread it came from. Each driver call and each line
-// is recorded whole under the trace's own lock, as a driver serves one call at a time: what is
-// tested is whether the layer keeps an operation's calls together.
-struct Trace {
+// What reached the bus, each entry with the thread it came from; also debug mode's bus log. Each
+// driver call and each line is recorded whole under the trace's own lock, as a driver serves one
+// call at a time: what is tested is whether the layer keeps an operation's calls together.
+struct Trace : hpib::BusLog {
   std::mutex mutex;
   std::vector<std::pair<int, std::string>> entries;
   static thread_local int thread;
+  void Log(const std::wstring& line) override {
+    const std::lock_guard<std::mutex> lock(mutex);
+    entries.emplace_back(thread, std::string(line.begin(), line.end()));
+  }
 };
 thread_local int Trace::thread = 0;
 
@@ -43,18 +47,6 @@ class TaggingDriver : public hpib::BusDriver {
  private:
   testing_support::RecordingDriver recorder_;
   testing_support::RecordingDriver::Log& log_;
-  Trace& trace_;
-};
-
-class TaggingLog : public hpib::BusLog {
- public:
-  explicit TaggingLog(Trace& trace) : trace_(trace) {}
-  void Log(const std::wstring& line) override {
-    const std::lock_guard<std::mutex> lock(trace_.mutex);
-    trace_.entries.emplace_back(Trace::thread, std::string(line.begin(), line.end()));
-  }
-
- private:
   Trace& trace_;
 };
 
@@ -80,7 +72,7 @@ class BusThreads : public ::testing::TestWithParam<bool> {
     log_.reply = "R +11350E-4\r\n";
     if (GetParam()) {
       hpib::HPIBLoad(nullptr);
-      hpib::HPIBSetLog(&busLog_);
+      hpib::HPIBSetLog(&trace_);
     } else {
       hpib::HPIBLoad(std::make_unique<TaggingDriver>(log_, trace_));
     }
@@ -102,7 +94,6 @@ class BusThreads : public ::testing::TestWithParam<bool> {
   toolkit::HeadlessPlatform platform;
   testing_support::RecordingDriver::Log log_;
   Trace trace_;
-  TaggingLog busLog_{trace_};
 };
 
 TEST_P(BusThreads, EveryOperationReachesTheBusWholeAndInItsThreadsOrder) {
