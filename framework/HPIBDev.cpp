@@ -34,7 +34,7 @@ THPIBDevice::THPIBDevice()
   LocalControlItem.OnClick = [this] { LocalControlItemClick(); };
   ClearItem.OnClick = [this] { ClearItemClick(); };
   TriggerItem.OnClick = [this] { TriggerItemClick(); };
-  Timer.OnTimer = [this] { TimerTimer(); };
+  Timer.OnTimer = [this] { MeasurementTick(); };
   OnDestroy = [this] { ActiveFormDestroy(); };
 }
 
@@ -117,9 +117,12 @@ void THPIBDevice::TriggerItemClick() {
   Timer.SetEnabled(true);
 }
 
-void THPIBDevice::TimerTimer() {
+void THPIBDevice::MeasurementTick() {
   Timer.SetEnabled(false);
+  TimerTimer();
   if (!FireEvent(kOnData)) return;
+  AfterReading();
+  if (Closed()) return;
   if (InternalTriggerItem.Checked()) TriggerItem.Click();
 }
 

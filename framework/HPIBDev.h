@@ -75,13 +75,23 @@ class THPIBDevice : public toolkit::Form {
   virtual void LocalControlItemClick();
   virtual void ClearItemClick();
   virtual void TriggerItemClick();
-  virtual void TimerTimer();
+  // The instrument's part of a measurement tick: read the reply and show it. The base control
+  // has nothing to read.
+  virtual void TimerTimer() {}
+  // What a reading leads to after OnData and before the next trigger (the HP 4191A's sweep
+  // step). It may show an error box, during which the host may let the control go.
+  virtual void AfterReading() {}
   virtual void ActiveFormDestroy();
   virtual void ActiveFormShow();
 
   // Raises the event when a sink is connected. False when the host let the control go during
   // the event: the calling step must stop there, touching nothing more than its own locals.
   bool FireEvent(int dispid);
+
+ private:
+  // The timer's tick, the same for every instrument: the timer stops, the instrument reads and
+  // shows, OnData fires, and free-running triggers the next reading.
+  void MeasurementTick();
 
   std::int32_t FPort = 0;
   bool FCreateFired = false;

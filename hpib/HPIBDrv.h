@@ -1,34 +1,26 @@
 #pragma once
-// The driver layer: the only code that touches the HP-IB bus. One driver, one interface card and
-// one card-open flag serve every control of the process. Each operation returns the driver's
-// 16-bit result code, which callers pass to HPIBCheck.
+// The driver layer: the only code that touches the HP-IB bus. One back end, one interface card
+// and one card-open flag serve every control of the process. Each operation returns the back
+// end's 16-bit result code, which callers pass to HPIBCheck.
 //
-// Without a driver the layer runs in debug mode for the life of the process: each operation
-// logs a line to the bus log (the debug terminal) instead and succeeds; reads answer simulated
-// readings.
+// The back end is chosen once per load of the library: the 16-bit driver, VISA, or, without a
+// driver, debug mode, which logs a line to the bus log (the debug terminal) for each operation
+// and answers reads with simulated readings.
 //
 // Threads: controls on several apartment threads share the layer. One lock, the layer's own,
-// makes each operation below whole: its driver calls (a write with its buffer, a read with its
-// buffer), the simulated instruments and its log line, never interleaved with another thread's.
-// Lock order: the layer's lock, then the bus log's own; nothing else is ever taken under it. It is held for one operation only, never while the library calls out to
-// the host (an event, an error box): the error box's message loop runs other controls' bus
-// operations on the same thread.
+// makes each operation below whole: the back end's work (a write with its buffer, a read with
+// its buffer, debug mode's simulated reply and its log line), never interleaved with another
+// thread's. Lock order: the layer's lock, then the bus log's own; nothing else is ever taken
+// under it. It is held for one operation only, never while the library calls out to the host
+// (an event, an error box): the error box's message loop runs other controls' bus operations
+// on the same thread.
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "core/Exceptions.h"
-#include "hpib/BusDriver.h"
+#include "hpib/Bus.h"
 
 namespace hpib {
-
-// Where debug mode's lines go. Called under the layer's lock, from any thread: it must not call
-// back into the layer, and may wait only for a thread that never takes the layer's lock.
-class BusLog {
- public:
-  virtual ~BusLog() = default;
-  virtual void Log(const std::wstring& line) = 0;
-};
 
 // A bus failure: "Critical HPIB driver error:", a line feed and the driver's message.
 class EHardwareError : public core::Exception {
@@ -39,21 +31,11 @@ class EHardwareError : public core::Exception {
 // The select code of the interface card; nothing changes it.
 constexpr std::uint16_t HPIBSelectCode = 7;
 
-// Bytes that one message carries at most, in either direction.
-constexpr std::uint16_t HPIBMaxMessage = 249;
-
-// Starts the layer, once per load of the library: with a driver in driver mode, without one
-// (null) in debug mode.
-void HPIBLoad(std::unique_ptr<BusDriver> driver);
-// Releases the driver and lets go of the log. The card is not closed.
+// Starts the layer on `bus`, once per load of the library.
+void HPIBLoad(std::unique_ptr<Bus> bus);
+// Releases the back end; until the next load the operations succeed and do nothing. The card is
+// not closed.
 void HPIBUnload();
-// Debug mode's lines go to `log` from now on; null: nowhere. Whoever starts the layer shows the
-// terminal and sets it here; it must outlive the setting.
-void HPIBSetLog(BusLog* log);
-
-bool HPIBDebugMode();
-// Appends a line to the bus log; does nothing without one.
-void DebugLog(const std::wstring& line);
 
 std::uint16_t HPIBOpenCard(std::int32_t selectCode);
 std::uint16_t HPIBClose();

@@ -1,5 +1,5 @@
 #pragma once
-// What a bus address of the driver contract means on a VISA board: the select code alone is the
+// What a bus address of the driver layer means on a VISA board: the select code alone is the
 // board's interface, select code x 100 + primary address (0 to 30) one instrument on it.
 #include <cstdint>
 #include <optional>

@@ -1,5 +1,5 @@
 #pragma once
-// VISA completion and error codes as the driver contract's result codes.
+// VISA completion and error codes as the result codes of the bus seam.
 #include <cstdint>
 
 #include "hpib/VisaApi.h"

@@ -78,12 +78,10 @@ void TB740Device::ClearItemClick() {
 }
 
 void TB740Device::TimerTimer() {
-  Timer.SetEnabled(false);
   const b740::Reading reading = b740::ParseReply(THPIBDevice::Get_Text());
   LabelStaticText.SetCaption(reading.unit);
   if (reading.beep) toolkit::CurrentPlatform().Beep();
   DisplayStaticText.SetCaption(reading.value);
-  THPIBDevice::TimerTimer();
 }
 
 void TB740Device::SpeedButtonClick(SpeedButton& sender) { Set_Text(b740::FunctionCommand(sender.Tag)); }

@@ -72,10 +72,8 @@ void TE712Device::ClearItemClick() {
 }
 
 void TE712Device::TimerTimer() {
-  Timer.SetEnabled(false);
   Measure(e712::kFirstValueRequest, DisplayAStaticText, LabelAStaticText);
   Measure(e712::kSecondValueRequest, DisplayBStaticText, LabelBStaticText);
-  THPIBDevice::TimerTimer();
 }
 
 // The control's own bytes: past this control's mirroring, straight to the base Set_Text.

@@ -223,22 +223,15 @@ void THP4191Device::ClearItemClick() {
 }
 
 void THP4191Device::TimerTimer() {
-  Timer.SetEnabled(false);
   const hp4191::Reading reading = hp4191::ParseReply(THPIBDevice::Get_Text());
   if (reading.beep) toolkit::CurrentPlatform().Beep();
   StaticTextA1.SetCaption(reading.labelA);
   StaticTextA.SetCaption(reading.valueA);
   StaticTextB1.SetCaption(reading.labelB);
   StaticTextB.SetCaption(reading.valueB);
-  if (!FireEvent(framework::kOnData)) return;
-  SweepStep();
-  // The sweep's frequency write may have shown an error box, during which the host may have
-  // let the control go.
-  if (Closed()) return;
-  if (InternalTriggerItem.Checked()) TriggerItem.Click();
 }
 
-void THP4191Device::SweepStep() {
+void THP4191Device::AfterReading() {
   try {
     const double from = NumberOf(ScanFrame.MinEdit);
     const double to = NumberOf(ScanFrame.MaxEdit);

@@ -50,8 +50,11 @@ class THP4191Device : public framework::THPIBDevice {
   // Triggers, then lights the LED for one blink interval.
   void TriggerItemClick() override;
   void ClearItemClick() override;
-  // Reads and shows the reply, fires OnData, takes the sweep step, then re-triggers.
+  // Reads and shows the reply.
   void TimerTimer() override;
+  // The sweep step: sends the next frequency of a sweep; any failure ends free-running and is
+  // not reported.
+  void AfterReading() override;
   virtual void ActiveFormCreate();
   virtual void ALedTimer();
   virtual void ModeMenuClick(toolkit::MenuItem& sender);
@@ -65,8 +68,6 @@ class THP4191Device : public framework::THPIBDevice {
  private:
   // The index of the first selected mode item; the count of them when none is.
   int SelectedMode() const;
-  // Sends the next frequency of a sweep; any failure ends free-running and is not reported.
-  void SweepStep();
 
   bool ExtendedOutput = false;
   bool AutoStop = false;

@@ -7,7 +7,7 @@
 
 namespace hpib::win32 {
 
-BusChoice ChooseBusDriver(HMODULE self) {
+BusChoice ChooseBus(HMODULE self) {
   const UserValue bus = UserSetting(L"Bus");
   if (bus.present && !bus.text)
     return {nullptr, L"Debug mode: Bus setting of registry type " + std::to_wstring(bus.type) +
@@ -15,12 +15,14 @@ BusChoice ChooseBusDriver(HMODULE self) {
   const BusSetting setting = ParseBusSetting(bus.text);
   switch (setting.kind) {
     case BusSetting::Kind::Default:
-      return {LoadThunkDriver(self), {}};
+      if (std::unique_ptr<EntryPoints> driver = LoadThunkDriver(self))
+        return {std::make_unique<EntryPointBus>(std::move(driver)), {}};
+      return {};
     case BusSetting::Kind::Visa: {
       const UserValue trace = UserSetting(L"Trace");
       VisaLoad visa = LoadVisaDriver(setting.board, trace.text);
-      if (!visa.driver) return {nullptr, L"Debug mode: " + visa.failure};
-      return {std::move(visa.driver), {}};
+      if (!visa.bus) return {nullptr, L"Debug mode: " + visa.failure};
+      return {std::move(visa.bus), {}};
     }
     case BusSetting::Kind::Invalid:
       break;

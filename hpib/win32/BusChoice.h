@@ -1,5 +1,5 @@
 #pragma once
-// Which back end answers the driver contract, by the user's setting "Bus" under
+// Which back end serves the driver layer, by the user's setting "Bus" under
 // HKEY_CURRENT_USER\Software\Apparata: none, the 16-bit driver beside the library (or debug mode
 // where it cannot be used); "VISA" or "VISA:GPIB<n>", the VISA library of the system. A setting
 // that cannot be followed means debug mode and a reason for the terminal's first line.
@@ -8,16 +8,16 @@
 #include <memory>
 #include <string>
 
-#include "hpib/BusDriver.h"
+#include "hpib/Bus.h"
 
 namespace hpib::win32 {
 
 struct BusChoice {
-  std::unique_ptr<BusDriver> driver;  // null: debug mode
-  std::wstring reason;                // why the setting is not followed; empty when it is
+  std::unique_ptr<Bus> bus;  // null: debug mode
+  std::wstring reason;       // why the setting is not followed; empty when it is
 };
 
 // `self` is the control library's own module, beside which the 16-bit driver lies.
-BusChoice ChooseBusDriver(HMODULE self);
+BusChoice ChooseBus(HMODULE self);
 
 }  // namespace hpib::win32

@@ -35,7 +35,7 @@ std::string ModulePath(HMODULE module) {
   }
 }
 
-class ThunkDriver : public BusDriver {
+class ThunkDriver : public EntryPoints {
  public:
   ThunkDriver(HMODULE kernel32, void* qtThunk, DWORD module)
       : kernel32_(kernel32), qtThunk_(qtThunk), module_(module),
@@ -84,7 +84,7 @@ class ThunkDriver : public BusDriver {
 
 }  // namespace
 
-std::unique_ptr<BusDriver> LoadThunkDriver(HMODULE self) {
+std::unique_ptr<EntryPoints> LoadThunkDriver(HMODULE self) {
 #if defined(__i386__)
   HMODULE kernel32 = LoadLibraryA("kernel32.dll");
   if (!kernel32) return nullptr;

@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "hpib/BusDriver.h"
+#include "hpib/EntryPointBus.h"
 
 namespace hpib::win32 {
 
 // Loads HPIB_THK.DLL from the folder of `self` (the control library's own module). Null when
 // the system has no flat thunk, the 64-bit build, a path too long for the 16-bit loader, or a
 // 16-bit load that answers 32 or less.
-std::unique_ptr<BusDriver> LoadThunkDriver(HMODULE self);
+std::unique_ptr<EntryPoints> LoadThunkDriver(HMODULE self);
 
 }  // namespace hpib::win32

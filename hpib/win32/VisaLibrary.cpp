@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "core/Latin1.h"
-#include "hpib/VisaDriver.h"
+#include "hpib/VisaBus.h"
 #include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {
@@ -30,21 +30,6 @@ bool Find(HMODULE module, const char* name, Function& entry, const char*& missin
   if (!entry && !missing) missing = name;
   return entry != nullptr;
 }
-
-// The library stays loaded as long as the back end that calls it.
-class LibraryDriver : public BusDriver {
- public:
-  LibraryDriver(unique_hmodule library, std::unique_ptr<VisaDriver> driver)
-      : library_(std::move(library)), driver_(std::move(driver)) {}
-  std::uint32_t GetProcAddress16(const char* name) override { return driver_->GetProcAddress16(name); }
-  std::uint16_t Call16(std::uint32_t address, std::uint16_t first, std::uint16_t second) override {
-    return driver_->Call16(address, first, second);
-  }
-
- private:
-  unique_hmodule library_;
-  std::unique_ptr<VisaDriver> driver_;
-};
 
 }  // namespace
 
@@ -73,10 +58,10 @@ VisaLoad LoadVisaDriver(unsigned board, const std::optional<std::wstring>& trace
 
   VisaTraceSink trace;
   if (tracePath && !tracePath->empty()) trace = TraceFile(*tracePath);
-  auto driver = std::make_unique<VisaDriver>(f, board, std::move(trace));
-  if (std::optional<std::string> failure = driver->CheckBoard())
-    return {nullptr, L"VISA board " + core::FromLatin1(*failure)};
-  return {std::make_unique<LibraryDriver>(std::move(library), std::move(driver)), {}};
+  const std::shared_ptr<void> loaded(library.release(), [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
+  auto bus = std::make_unique<VisaBus>(f, board, std::move(trace), loaded);
+  if (std::optional<std::string> failure = bus->CheckBoard()) return {nullptr, L"VISA board " + core::FromLatin1(*failure)};
+  return {std::move(bus), {}};
 }
 
 }  // namespace hpib::win32

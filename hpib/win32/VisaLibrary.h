@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "hpib/BusDriver.h"
+#include "hpib/Bus.h"
 
 namespace hpib::win32 {
 
 struct VisaLoad {
-  std::unique_ptr<BusDriver> driver;  // null when the library or the board cannot be used
-  std::wstring failure;               // then why, e.g. "VISA library ... cannot be loaded (error 126)"
+  std::unique_ptr<Bus> bus;  // null when the library or the board cannot be used
+  std::wstring failure;     // then why, e.g. "VISA library ... cannot be loaded (error 126)"
 };
 
 // Loads the library, checks that `board` opens, and traces every VISA call to the file at

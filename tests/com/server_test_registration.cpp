@@ -7,7 +7,7 @@
 #include <ocidl.h>
 
 #include "Apparata_h.h"
-#include "framework/server/ResourceIds.h"
+#include "server/ResourceIds.h"
 #include "hpib/HPIBMessages.h"
 
 namespace {

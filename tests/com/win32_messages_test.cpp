@@ -20,7 +20,6 @@ std::wstring FailureOf(std::uint32_t code) {
 
 TEST(Messages, TheStringTableTakesEffectAndAMissingStringKeepsItsBuiltInText) {
   toolkit::HeadlessPlatform platform;
-  hpib::HPIBLoad(nullptr);
   EXPECT_EQ(L"Critical HPIB driver error:\nHPIB timeout!", FailureOf(4));
   hpib::win32::ReadMessagesFrom(GetModuleHandleW(nullptr));
   EXPECT_EQ(L"Kritischer HPIB-Treiberfehler:\nHPIB-Zeitüberschreitung!", FailureOf(4));

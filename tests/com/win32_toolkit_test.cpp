@@ -3,8 +3,9 @@
 #include "toolkit/win32/Win32Platform.h"
 // The toolkit's headers come before the system's (see SystemHeaders.h).
 #include "core/Exceptions.h"
-#include "hpib/DebugTerminal.h"
+#include "hpib/DebugBus.h"
 #include "hpib/HPIBDrv.h"
+#include "terminal/DebugTerminal.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 #include "toolkit/Widgets.h"
@@ -185,17 +186,16 @@ class Win32ToolkitTest : public ::testing::Test {
 class DebugTerminalTest : public Win32ToolkitTest {
  protected:
   void SetUp() override {
-    terminal = toolkit::CreateForm<hpib::TDebugTerminal>();
+    terminal = toolkit::CreateForm<terminal::TDebugTerminal>();
     terminal->Show();
-    hpib::HPIBLoad(nullptr);
-    hpib::HPIBSetLog(terminal.get());
+    hpib::HPIBLoad(std::make_unique<hpib::DebugBus>(terminal.get(), L'.'));
   }
   void TearDown() override {
     hpib::HPIBUnload();
     terminal.reset();
   }
 
-  toolkit::FormPtr<hpib::TDebugTerminal> terminal;
+  toolkit::FormPtr<terminal::TDebugTerminal> terminal;
 };
 
 // A multimeter's front panel: red bold readings on black in sunken boxes on a grey panel,
@@ -397,12 +397,12 @@ TEST_F(DebugTerminalTest, TheTerminalEmptiesItselfOnceItsDisplayLinesPassTheLimi
   ASSERT_GT(perLine, 1) << "each line is meant to wrap";
   // Log until the box holds more than the limit; the next line then empties it first.
   int logged = 1;
-  while (terminal->DebugMemo.LineCount() <= hpib::TDebugTerminal::kLineLimit) {
+  while (terminal->DebugMemo.LineCount() <= terminal::TDebugTerminal::kLineLimit) {
     EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), 0);
     ++logged;
     ASSERT_LT(logged, 100);
   }
-  EXPECT_EQ(logged, hpib::TDebugTerminal::kLineLimit / perLine + 1);
+  EXPECT_EQ(logged, terminal::TDebugTerminal::kLineLimit / perLine + 1);
   EXPECT_EQ(hpib::HPIBTrigger(7), 0);
   EXPECT_EQ(terminal->DebugMemo.Lines(), std::vector<std::wstring>{L"Trigger address 7"});
   EXPECT_EQ(TextOf(WindowOf(terminal->DebugMemo)), L"Trigger address 7\r\n");

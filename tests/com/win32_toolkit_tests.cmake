@@ -2,7 +2,7 @@
 # makes, checked under Wine's null display driver.
 add_executable(win32_toolkit_test ${CMAKE_CURRENT_LIST_DIR}/win32_toolkit_test.cpp)
 target_compile_definitions(win32_toolkit_test PRIVATE NOMINMAX)
-target_link_libraries(win32_toolkit_test PRIVATE apparata_toolkit_win32 apparata_hpib gtest_main)
+target_link_libraries(win32_toolkit_test PRIVATE apparata_toolkit_win32 apparata_terminal gtest_main)
 add_test(NAME win32_toolkit COMMAND win32_toolkit_test)
 # Every wait in the tests is bounded; this only stops a run that hangs in spite of that.
 set_tests_properties(win32_toolkit PROPERTIES TIMEOUT 180)

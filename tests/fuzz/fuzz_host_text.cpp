@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "../unit/RecordingDriver.h"
+#include "../unit/RecordingBus.h"
 #include "FuzzText.h"
 #include "core/Latin1.h"
 #include "hpib/HPIBDrv.h"
@@ -17,14 +17,14 @@ namespace {
 
 // Writes the text: it goes out as written, or fails with a conversion error and nothing goes out.
 void WriteAsWritten(framework::THPIBDevice& device, const std::wstring& text,
-                    testing_support::RecordingDriver::Log& log) {
+                    testing_support::RecordingBus::Log& log) {
   const std::size_t calls = log.calls.size();
   try {
     device.Set_Text(text);
   } catch (const core::EConvertError&) {
     // The card may have been opened on the way; nothing may have been sent.
     for (std::size_t i = calls; i < log.calls.size(); ++i)
-      if (log.calls[i].rfind("Output", 0) == 0) std::abort();
+      if (log.calls[i].rfind("Write", 0) == 0) std::abort();
     return;
   }
   const std::string bytes = core::ToLatin1(text.substr(0, 250));
@@ -36,8 +36,8 @@ void WriteAsWritten(framework::THPIBDevice& device, const std::wstring& text,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   toolkit::HeadlessPlatform platform;
-  testing_support::RecordingDriver::Log log;
-  hpib::HPIBLoad(std::make_unique<testing_support::RecordingDriver>(log));
+  testing_support::RecordingBus::Log log;
+  hpib::HPIBLoad(std::make_unique<testing_support::RecordingBus>(log));
   const std::wstring text = HostText(data, size);
   {
     auto device = toolkit::CreateForm<instruments::TB740Device>();

@@ -1,4 +1,4 @@
-// Benchmarks of the portable core with a driver that costs nothing: the CPU time of one
+// Benchmarks of the portable core with a back end that costs nothing: the CPU time of one
 // measurement tick of each control (read, parse, show, OnData, re-trigger) and of creating and
 // destroying a control; then the free-running period against the set interval over 1,000 cycles.
 #include <benchmark/benchmark.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Controls.h"
-#include "QuietDriver.h"
+#include "QuietBus.h"
 #include "hpib/HPIBDrv.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
@@ -19,12 +19,12 @@ using instruments::TB740Device;
 using instruments::TE712Device;
 using instruments::THP4191Device;
 
-// A free-running control on the headless platform, its driver loaded.
+// A free-running control on the headless platform, its back end loaded.
 template <class Device>
 struct Rig {
   using Traits = perf::ControlTraits<Device>;
   Rig() {
-    hpib::HPIBLoad(std::make_unique<perf::QuietDriver>(Traits::reply, faults));
+    hpib::HPIBLoad(std::make_unique<perf::QuietBus>(Traits::reply, faults));
     device->InitializeForm();
     device->SetEventSink(sink);
     device->Set_Port(Traits::port);
@@ -35,7 +35,7 @@ struct Rig {
     hpib::HPIBUnload();
   }
   toolkit::HeadlessPlatform platform;
-  perf::QuietDriver::Faults faults;
+  perf::QuietBus::Faults faults;
   std::shared_ptr<perf::DataCounter> sink = std::make_shared<perf::DataCounter>();
   toolkit::FormPtr<Device> device = toolkit::CreateForm<Device>();
 };
@@ -47,7 +47,7 @@ void Tick(benchmark::State& state) {
   for (auto _ : state) rig.platform.Advance(interval);
   if (rig.sink->data != static_cast<unsigned long long>(state.iterations()) || !rig.platform.errors.empty()) state.SkipWithError("a tick failed");
   state.counters["interval_ms"] = interval;
-  state.counters["driver_calls"] = static_cast<double>(rig.faults.calls) / static_cast<double>(state.iterations());
+  state.counters["bus_operations"] = static_cast<double>(rig.faults.calls) / static_cast<double>(state.iterations());
 }
 
 template <class Device>

@@ -1,5 +1,5 @@
 // Soak: 100,000 free-running readings of each control on the virtual clock, alone and all three
-// together on one card, with 1% of the examined driver calls failing at random (seeded). Every
+// together on one card, with 1% of the examined bus operations failing at random (seeded). Every
 // failure must be accounted for (an error box, an error raised to the host, or a sweep stopped, as
 // the analyzer's sweep step ends silently) and the heap in use must not grow from reading 10,000
 // to the end.
@@ -13,7 +13,7 @@
 #include <type_traits>
 
 #include "Controls.h"
-#include "QuietDriver.h"
+#include "QuietBus.h"
 #include "hpib/HPIBDrv.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
@@ -67,9 +67,9 @@ Result Soak(const std::string& reply) {
   constexpr unsigned kStep = 100;  // ms; every interval is a multiple
   Result result;
   toolkit::HeadlessPlatform platform;
-  perf::QuietDriver::Faults faults;
+  perf::QuietBus::Faults faults;
   faults.rate = 0.01;
-  hpib::HPIBLoad(std::make_unique<perf::QuietDriver>(reply, faults));
+  hpib::HPIBLoad(std::make_unique<perf::QuietBus>(reply, faults));
   {
     std::tuple<Running<Devices>...> controls;
     const auto fewest = [&] { return std::apply([](auto&... c) { return std::min({c.sink->data...}); }, controls); };

@@ -34,12 +34,8 @@ class B740Test : public testing_support::DriverModeTest {
   // The text commands sent since the last look, as the meter received them.
   std::vector<std::string> Sent() {
     std::vector<std::string> commands;
-    std::string current;
-    for (const std::string& call : TakeCalls()) {
-      if (call.rfind("SetBufLen", 0) == 0) current.clear();
-      if (call.rfind("SetBuf(", 0) == 0) current += static_cast<char>(std::stoi(call.substr(call.find(',') + 1)));
-      if (call.rfind("OutputsHPIB(707", 0) == 0) commands.push_back(current);
-    }
+    for (const std::string& call : TakeCalls())
+      if (auto message = testing_support::RecordingBus::MessageIn(call, 707)) commands.push_back(*message);
     return commands;
   }
   int DownButton() const {
@@ -144,9 +140,7 @@ TEST_F(B740Test, ATickReadsShowsAndThenFiresOnData) {
   driver.reply = "R +11357E-4";
   device->Trigger();
   platform.Advance(300);
-  EXPECT_EQ(TakeCalls(), (Calls{"TriggerHPIB(707,1)", "EntersHPIB(707,1)", "GetBufLen(1,1)", "GetBuf(1,1)", "GetBuf(2,1)",
-                                "GetBuf(3,1)", "GetBuf(4,1)", "GetBuf(5,1)", "GetBuf(6,1)", "GetBuf(7,1)", "GetBuf(8,1)",
-                                "GetBuf(9,1)", "GetBuf(10,1)", "GetBuf(11,1)"}));
+  EXPECT_EQ(TakeCalls(), (Calls{"Trigger(707)", "Read(707)"}));
   EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnData}));
   EXPECT_EQ(device->Get_Text(), L"R     kOm=+11357E-4");
   EXPECT_EQ(device->Get_Text(), L"R     kOm=+11357E-4");
@@ -175,7 +169,7 @@ TEST_F(B740Test, AFailedReadLeavesThePanelFiresNothingAndStopsFreeRunning) {
   device->Set_InternalTrigger(true);
   platform.Advance(300);
   ASSERT_EQ(sink->fired.size(), 1u);
-  driver.results["EntersHPIB"] = {4};
+  driver.results["Read"] = {4};
   platform.Advance(300);
   EXPECT_EQ(sink->fired.size(), 1u);
   EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));
@@ -193,13 +187,11 @@ TEST_F(B740Test, ClearResetsThePanelAndSendsD0E) {
   device->Clear();
   const Calls calls = TakeCalls();
   ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls.front(), "ClearHPIB(707,1)");
+  EXPECT_EQ(calls.front(), "Clear(707)");
   EXPECT_EQ(DownButton(), 1);
   EXPECT_EQ(device->RangeTrackBar.Position(), 1);
   EXPECT_EQ(device->RangeTrackBar.Tag, 1);
-  EXPECT_EQ(driver.sent, "D0E");
-  EXPECT_EQ(calls.back(), "OutputsHPIB(707,1)");
-  EXPECT_EQ(calls.size(), 1u + 1u + 3u + 1u) << "clear, then D0E only: no range command";
+  EXPECT_EQ(calls, (Calls{"Clear(707)", "Write(707,\"D0E\",END)"})) << "no range command";
 }
 
 TEST_F(B740Test, InactiveDisablesThePanelAndSendsNothing) {

@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "RecordingDriver.h"
+#include "RecordingEntryPoints.h"
+#include "hpib/DebugBus.h"
+#include "hpib/EntryPointBus.h"
 #include "hpib/HPIBDrv.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
@@ -33,9 +35,9 @@ struct Trace : hpib::BusLog {
 };
 thread_local int Trace::thread = 0;
 
-class TaggingDriver : public hpib::BusDriver {
+class TaggingDriver : public hpib::EntryPoints {
  public:
-  TaggingDriver(testing_support::RecordingDriver::Log& log, Trace& trace) : recorder_(log), log_(log), trace_(trace) {}
+  TaggingDriver(testing_support::RecordingEntryPoints::Log& log, Trace& trace) : recorder_(log), log_(log), trace_(trace) {}
   std::uint32_t GetProcAddress16(const char* name) override { return recorder_.GetProcAddress16(name); }
   std::uint16_t Call16(std::uint32_t address, std::uint16_t first, std::uint16_t second) override {
     const std::lock_guard<std::mutex> lock(trace_.mutex);
@@ -45,8 +47,8 @@ class TaggingDriver : public hpib::BusDriver {
   }
 
  private:
-  testing_support::RecordingDriver recorder_;
-  testing_support::RecordingDriver::Log& log_;
+  testing_support::RecordingEntryPoints recorder_;
+  testing_support::RecordingEntryPoints::Log& log_;
   Trace& trace_;
 };
 
@@ -71,10 +73,9 @@ class BusThreads : public ::testing::TestWithParam<bool> {
   void Start() {
     log_.reply = "R +11350E-4\r\n";
     if (GetParam()) {
-      hpib::HPIBLoad(nullptr);
-      hpib::HPIBSetLog(&trace_);
+      hpib::HPIBLoad(std::make_unique<hpib::DebugBus>(&trace_, L'.'));
     } else {
-      hpib::HPIBLoad(std::make_unique<TaggingDriver>(log_, trace_));
+      hpib::HPIBLoad(std::make_unique<hpib::EntryPointBus>(std::make_unique<TaggingDriver>(log_, trace_)));
     }
   }
   void TearDown() override { hpib::HPIBUnload(); }
@@ -92,7 +93,7 @@ class BusThreads : public ::testing::TestWithParam<bool> {
   }
 
   toolkit::HeadlessPlatform platform;
-  testing_support::RecordingDriver::Log log_;
+  testing_support::RecordingEntryPoints::Log log_;
   Trace trace_;
 };
 

@@ -1,12 +1,12 @@
 // Debug mode: the terminal, its log lines, the simulated instruments and their generator.
-#include "hpib/DebugTerminal.h"
+#include "terminal/DebugTerminal.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "LayerFixtures.h"
-#include "hpib/SimulatedInstruments.h"
+#include "hpib/DebugBus.h"
 
 namespace {
 
@@ -24,7 +24,6 @@ class DebugTerminalTest : public testing_support::DebugModeTest {
 };
 
 TEST_F(DebugTerminalTest, TheTerminalHasItsCaptionAndPlace) {
-  ASSERT_TRUE(HPIBDebugMode());
   EXPECT_TRUE(terminal->Visible());
   EXPECT_EQ(terminal->Caption(), L"HPIB driver debug terminal");
   EXPECT_FALSE(terminal->BorderIcons);
@@ -59,9 +58,9 @@ TEST_F(DebugTerminalTest, DebugBranchesMakeNoRangeTests) {
   EXPECT_EQ(Lines()[3].substr(0, 17), L"Write to 99999: x");
 }
 
-TEST_F(DebugTerminalTest, TimeoutSecondsUseTheRegionalDecimalSeparator) {
+TEST_F(DebugTerminalTest, TimeoutSecondsUseTheDecimalSeparatorGivenAtStart) {
   HPIBTimeout(7, 2.5);
-  platform.decimalSeparator = L',';
+  HPIBLoad(std::make_unique<DebugBus>(terminal.get(), L','));
   HPIBTimeout(7, 2.5);
   HPIBTimeout(7, 0.001);
   EXPECT_EQ(Lines(), (LineList{L"Set timeout 2.5 for card 7", L"Set timeout 2,5 for card 7", L"Set timeout 0,001 for card 7"}));
@@ -126,15 +125,15 @@ TEST_F(DebugTerminalTest, WritesEchoInAFieldOf59Characters) {
 }
 
 TEST_F(DebugTerminalTest, MoreThanFiftyLinesEmptyTheBoxBeforeTheNextLine) {
-  for (int i = 1; i <= 51; ++i) DebugLog(L"line " + std::to_wstring(i));
+  for (int i = 1; i <= 51; ++i) terminal->Log(L"line " + std::to_wstring(i));
   EXPECT_EQ(Lines().size(), 51u);
-  DebugLog(L"next");
+  terminal->Log(L"next");
   EXPECT_EQ(Lines(), (LineList{L"next"}));
 }
 
 TEST_F(DebugTerminalTest, FiftyLinesAreNotYetTooMany) {
-  for (int i = 1; i <= 50; ++i) DebugLog(L"line");
-  DebugLog(L"fifty-first");
+  for (int i = 1; i <= 50; ++i) terminal->Log(L"line");
+  terminal->Log(L"fifty-first");
   EXPECT_EQ(Lines().size(), 51u);
   EXPECT_EQ(Lines().back(), L"fifty-first");
 }
@@ -149,23 +148,21 @@ TEST_F(DebugTerminalTest, EachOperationIsOneLineWithControlCharactersShownAsPict
 }
 
 TEST_F(DebugTerminalTest, LinesFromOtherThreadsNeverWaitAndKeepTheirOrder) {
-  DebugLog(L"first");
-  std::thread([] {
-    DebugLog(L"second");
-    DebugLog(L"third");
+  terminal->Log(L"first");
+  std::thread([this] {
+    terminal->Log(L"second");
+    terminal->Log(L"third");
   }).join();
   EXPECT_EQ(Lines(), (LineList{L"first"})) << "left for the terminal's thread";
-  DebugLog(L"fourth");
+  terminal->Log(L"fourth");
   EXPECT_EQ(Lines(), (LineList{L"first", L"second", L"third", L"fourth"}));
-  std::thread([] { DebugLog(L"fifth"); }).join();
+  std::thread([this] { terminal->Log(L"fifth"); }).join();
   platform.RunPosted();
   EXPECT_EQ(Lines().back(), L"fifth");
 }
 
 TEST_F(DebugTerminalTest, UnloadLetsGoOfTheTerminal) {
   HPIBUnload();
-  DebugLog(L"after");
-  HPIBLoad(nullptr);
   EXPECT_EQ(HPIBTrigger(7), 0);
   EXPECT_TRUE(Lines().empty());
 }

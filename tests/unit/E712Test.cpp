@@ -41,7 +41,7 @@ class E712Test : public testing_support::DriverModeTest {
   toolkit::FormPtr<TE712Device> device;
 };
 
-Calls Byte(int byte) { return {"SetBufLen(1,1)", "SetBuf(1," + std::to_string(byte) + ")", "OutputABHPIB(703,1)"}; }
+Calls Byte(int byte) { return {"Write(703," + testing_support::RecordingBus::Quoted(std::string(1, static_cast<char>(byte))) + ")"}; }
 
 TEST_F(E712Test, ModeItemsAndRangeMovesSendTheirByte) {
   EXPECT_TRUE(device->PopupMenu.Items().Items()[6]->IsSeparator());
@@ -58,7 +58,7 @@ TEST_F(E712Test, ModeItemsAndRangeMovesSendTheirByte) {
 }
 
 TEST_F(E712Test, HostWritesAreMirroredAndSentAsWritten) {
-  const Calls text44{"SetBufLen(2,1)", "SetBuf(1,52)", "SetBuf(2,52)", "OutputsHPIB(703,1)"};
+  const Calls text44{"Write(703,\"44\",END)"};
   const struct {
     const wchar_t* text;
     Calls calls;
@@ -82,11 +82,10 @@ TEST_F(E712Test, ATickAsksForBothValuesShowsThemAndThenFiresOnData) {
   driver.reply = "2.5723E+1 D";
   device->Trigger();
   platform.Advance(300);
-  Calls expected{"TriggerHPIB(703,1)"};
+  Calls expected{"Trigger(703)"};
   for (int byte : {0x38, 0x30}) {
     for (const std::string& call : Byte(byte)) expected.push_back(call);
-    expected.insert(expected.end(), {"EntersHPIB(703,1)", "GetBufLen(1,1)"});
-    for (int i = 1; i <= 11; ++i) expected.push_back("GetBuf(" + std::to_string(i) + ",1)");
+    expected.push_back("Read(703)");
   }
   EXPECT_EQ(TakeCalls(), expected);
   EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnData}));
@@ -99,10 +98,10 @@ TEST_F(E712Test, AFailureInTheTickStopsThereWithoutOnDataAndEndsFreeRunning) {
     const char* entry;
     std::deque<std::uint16_t> results;
     const wchar_t* text;
-  } cases[] = {{"OutputABHPIB", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
-               {"EntersHPIB", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
-               {"OutputABHPIB", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"},
-               {"EntersHPIB", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"}};
+  } cases[] = {{"Write", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
+               {"Read", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
+               {"Write", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"},
+               {"Read", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"}};
   driver.reply = "2.5000E-9 C";
   for (const auto& c : cases) {
     auto lcr = toolkit::CreateForm<TE712Device>();
@@ -125,7 +124,7 @@ TEST_F(E712Test, ClearRestoresTheRangeOnlyAndInactiveLeavesTheModeItemsEnabled) 
   device->RangeTrackBar.SetPosition(5);
   TakeCalls();
   device->Clear();
-  EXPECT_EQ(TakeCalls(), (Calls{"ClearHPIB(703,1)"}));
+  EXPECT_EQ(TakeCalls(), (Calls{"Clear(703)"}));
   EXPECT_EQ(device->RangeTrackBar.Position(), 2);
   EXPECT_EQ(device->RangeTrackBar.Tag, 2);
   EXPECT_EQ(CheckedMode(), 2);

@@ -1,4 +1,4 @@
-// Every operation of every control that reaches the bus, failing at each of its driver calls in
+// Every operation of every control that reaches the bus, failing at each of its bus operations in
 // turn: the driver's error reaches the caller, the card is closed and reopens at the next bus
 // step, displays keep their last complete texts, no OnData follows a failed reading, and a full
 // cycle succeeds afterwards.
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FailingDriver.h"
+#include "FailingBus.h"
 #include "hpib/HPIBDrv.h"
 #include "instruments/B740.h"
 #include "instruments/E712.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-using testing_support::FailingDriver;
+using testing_support::FailingBus;
 using Texts = std::vector<std::wstring>;
 using Readings = std::vector<std::vector<toolkit::StaticText*>>;  // display groups, in read order
 
@@ -64,7 +64,7 @@ struct Operation {
   Path path;
   std::function<void(Device&)> prepare;  // runs without faults, before the card is closed
   std::function<void(Device&, toolkit::HeadlessPlatform&)> run;
-  const char* silent = nullptr;  // the entry point whose failure this operation ignores by design
+  const char* silent = nullptr;  // the operation whose failure this one ignores by design
 };
 
 template <class Device>
@@ -91,7 +91,7 @@ std::vector<Operation<Device>> WithBaseOperations(const std::vector<Operation<De
   return all;
 }
 
-// The k-th examined call of a trace, and how many readings completed before it.
+// The k-th examined operation of a trace, and how many readings completed before it.
 struct Failure {
   std::string call;
   std::size_t readingsDone = 0;
@@ -105,14 +105,14 @@ Failure FailureIn(const std::vector<std::string>& calls, int k) {
       failure.call = call;
       return failure;
     }
-    failure.readingsDone += name == "EntersHPIB";
+    failure.readingsDone += name == "Read";
   }
   return failure;
 }
 
 class FaultInjectionTest : public ::testing::Test {
  protected:
-  void SetUp() override { hpib::HPIBLoad(std::make_unique<FailingDriver>(driver, fault)); }
+  void SetUp() override { hpib::HPIBLoad(std::make_unique<FailingBus>(driver, fault)); }
   void TearDown() override { hpib::HPIBUnload(); }
 
   template <class Device>
@@ -142,7 +142,7 @@ class FaultInjectionTest : public ::testing::Test {
   }
 
   template <class Device>
-  void FailEveryCall(const std::vector<Operation<Device>>& operations) {
+  void FailEveryOperation(const std::vector<Operation<Device>>& operations) {
     for (const Operation<Device>& op : operations) {
       // What the displays show after a reading, with no fault.
       Texts complete;
@@ -186,7 +186,7 @@ class FaultInjectionTest : public ::testing::Test {
           EXPECT_EQ(platform.errors, Texts{message});
         }
         EXPECT_FALSE(hpib::HPIBIsOpen());
-        EXPECT_EQ(driver.calls.back(), "CloseHPIB(1,1)") << "bus traffic after the failure";
+        EXPECT_EQ(driver.calls.back(), "Close()") << "bus traffic after the failure";
         std::size_t at = 0;
         for (std::size_t group = 0; group < readings.size(); ++group) {
           const Texts now = TextsOf(readings[group]);
@@ -205,7 +205,7 @@ class FaultInjectionTest : public ::testing::Test {
         platform.Advance(device->Timer.Interval());
         ASSERT_GE(driver.calls.size(), 3u);
         EXPECT_EQ(std::vector<std::string>(driver.calls.begin(), driver.calls.begin() + 3),
-                  (std::vector<std::string>{"OpenHPIB(7,1)", "ResetHPIB(7,1)", "TimeoutHPIB(3000,7)"}));
+                  (std::vector<std::string>{"Open(7)", "Reset(7)", "Timeout(7,3)"}));
         EXPECT_TRUE(platform.errors.empty());
         EXPECT_EQ(sink->fired - firedAfter, 1);
         Texts shown;
@@ -217,14 +217,14 @@ class FaultInjectionTest : public ::testing::Test {
   }
 
   toolkit::HeadlessPlatform platform;
-  testing_support::RecordingDriver::Log driver;
-  FailingDriver::Fault fault;
+  testing_support::RecordingBus::Log driver;
+  FailingBus::Fault fault;
   std::shared_ptr<CountingSink> sink = std::make_shared<CountingSink>();
 };
 
 TEST_F(FaultInjectionTest, Multimeter) {
   using D = instruments::TB740Device;
-  FailEveryCall<D>(WithBaseOperations<D>({
+  FailEveryOperation<D>(WithBaseOperations<D>({
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"F3"); }},
       {"Text write of a byte", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"$41"); }},
       {"function button", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.SpeedButtons[2]); }},
@@ -236,7 +236,7 @@ TEST_F(FaultInjectionTest, Multimeter) {
 
 TEST_F(FaultInjectionTest, LcrMeter) {
   using D = instruments::TE712Device;
-  FailEveryCall<D>(WithBaseOperations<D>({
+  FailEveryOperation<D>(WithBaseOperations<D>({
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"$41"); }},
       {"mode item", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.ModeItems[2]); }},
       {"range track bar", Path::User, nullptr,
@@ -247,7 +247,7 @@ TEST_F(FaultInjectionTest, LcrMeter) {
 
 TEST_F(FaultInjectionTest, ImpedanceAnalyzer) {
   using D = instruments::THP4191Device;
-  FailEveryCall<D>(WithBaseOperations<D>({
+  FailEveryOperation<D>(WithBaseOperations<D>({
       {"Text write", Path::Member, nullptr, [](D& d, auto&) { d.Set_Text(L"A3EN"); }},
       {"mode item", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.ModeItems[4]); }},
       {"angle item", Path::User, nullptr, [](D& d, auto&) { UserClick(*d.AngleItems[1]); }},
@@ -258,7 +258,7 @@ TEST_F(FaultInjectionTest, ImpedanceAnalyzer) {
          d.Set_Text(L"SCANUP");
          d.Set_InternalTrigger(true);
        },
-       Tick<D>, "OutputsHPIB"},
+       Tick<D>, "Write"},
   }));
 }
 

@@ -38,12 +38,8 @@ class HP4191Test : public testing_support::DriverModeTest {
   // The text commands sent since the last look, as the analyzer received them.
   Commands Sent() {
     Commands commands;
-    std::string current;
-    for (const std::string& call : TakeCalls()) {
-      if (call.rfind("SetBufLen", 0) == 0) current.clear();
-      if (call.rfind("SetBuf(", 0) == 0) current += static_cast<char>(std::stoi(call.substr(call.find(',') + 1)));
-      if (call.rfind("OutputsHPIB(717", 0) == 0) commands.push_back(current);
-    }
+    for (const std::string& call : TakeCalls())
+      if (auto message = testing_support::RecordingBus::MessageIn(call, 717)) commands.push_back(*message);
     return commands;
   }
   // Which items of a submenu carry their mark, as a string of 0 and 1.
@@ -98,7 +94,7 @@ TEST_F(HP4191Test, ThePanelAndMenusStartAsDesignedAndNothingIsSent) {
 TEST_F(HP4191Test, ATickShowsBothDisplaysAndFiresOnDataOnce) {
   device->Trigger();
   Tick();
-  EXPECT_EQ(TakeCalls().front(), "TriggerHPIB(717,1)");
+  EXPECT_EQ(TakeCalls().front(), "Trigger(717)");
   EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnData}));
   EXPECT_EQ(device->Get_Text(), L"R  Ohm=+1.2345E+01\r\nX  Ohm=+5.4321E-01\r\nF MHz=1.000000");
   EXPECT_TRUE(TakeCalls().empty()) << "Text reads the panel, not the bus";
@@ -131,7 +127,7 @@ TEST_F(HP4191Test, TheLedIsLitForOneBlinkIntervalAfterEachTrigger) {
   EXPECT_EQ(device->ALed.BlinkTimer(), nullptr);
 
   platform.Advance(500);
-  driver.results["TriggerHPIB"] = {4};
+  driver.results["Trigger"] = {4};
   EXPECT_THROW(device->Trigger(), core::Exception);
   EXPECT_FALSE(device->ALed.Value()) << "a failed trigger leaves the LED dark";
   EXPECT_FALSE(device->Timer.Enabled());
@@ -147,7 +143,7 @@ TEST_F(HP4191Test, TheLetterGeReachesTheHostAsCyrillic) {
 TEST_F(HP4191Test, AFailedReadKeepsThePanelFiresNothingAndEndsFreeRunning) {
   device->Set_Text(L"SCANUP");
   device->Set_InternalTrigger(true);
-  driver.results["EntersHPIB"] = {4};
+  driver.results["Read"] = {4};
   Tick();
   EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));
   EXPECT_TRUE(sink->fired.empty());
@@ -188,7 +184,7 @@ TEST_F(HP4191Test, WithAutoStopAnUpSweepEndsFreeRunningAtItsLimit) {
   Tick();
   EXPECT_FALSE(device->Get_InternalTrigger());
   EXPECT_FALSE(device->Timer.Enabled());
-  for (const std::string& call : TakeCalls()) EXPECT_NE(call.rfind("TriggerHPIB", 0), 0u) << "no trigger after the third reading";
+  for (const std::string& call : TakeCalls()) EXPECT_NE(call.rfind("Trigger", 0), 0u) << "no trigger after the third reading";
   platform.Advance(5000);
   EXPECT_EQ(sink->fired.size(), 3u);
 }
@@ -327,9 +323,7 @@ TEST_F(HP4191Test, ClearResetsThePanelAndSendsR0T3EN) {
   TakeCalls();
   device->Clear();
   const Calls calls = TakeCalls();
-  ASSERT_EQ(calls.size(), 1u + 1u + 6u + 1u) << "the clear, then R0T3EN alone";
-  EXPECT_EQ(calls.front(), "ClearHPIB(717,1)");
-  EXPECT_EQ(driver.sent, "R0T3EN");
+  EXPECT_EQ(calls, (Calls{"Clear(717)", "Write(717,\"R0T3EN\",END)"})) << "the clear, then R0T3EN alone";
   EXPECT_EQ(device->Get_Text(),
             L"R Ohm=+0.0000E+00\r\nX Ohm=+0.0000E+00\r\nF MHz=1.0\r\nMin=1.0\r\nMax=1000.0\r\nStep=1.0");
   EXPECT_EQ(Marks(device->ModeItems), "10000000");

@@ -1,0 +1,175 @@
+#include "server/BusStart.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/Exceptions.h"
+#include "core/win32/ComResource.h"
+#include "hpib/DebugBus.h"
+#include "hpib/HPIBDrv.h"
+#include "hpib/win32/BusChoice.h"
+#include "terminal/DebugTerminal.h"
+#include "toolkit/win32/PeerContext.h"
+#include "toolkit/win32/Win32Platform.h"
+
+namespace server {
+
+using core::win32::unique_handle;
+
+namespace {
+
+// How long a control's thread waits for the terminal to show its line. A wait can meet the
+// terminal's thread sending to this one (a change of the active window), which a blocked wait
+// does not answer: the line then shows once this thread is back in its loop.
+constexpr UINT kShowTimeoutMs = 1000;
+
+// The layer's log for the life of the process; it hands each line to whichever terminal shows
+// now, on the terminal's own thread, and returns once the line is on the screen, as it did with
+// the terminal on the control's thread. The lines wait in the relay's queue; its slim lock costs
+// no kernel object when contended (a contended runtime mutex costs one that stays), and the
+// terminal's own queue is never shared between threads.
+class TerminalRelay : public hpib::BusLog {
+ public:
+  void Log(const std::wstring& line) override {
+    HWND window = nullptr;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!terminal_) return;
+      window = toolkit::win32::WindowOf(*terminal_);
+    }
+    AcquireSRWLockExclusive(&queueLock_);
+    queue_.push_back(line);
+    ReleaseSRWLockExclusive(&queueLock_);
+    // SMTO_BLOCK: answering other threads' messages meanwhile could start a bus operation, or
+    // any call into a control, inside this one.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_BLOCK, kShowTimeoutMs, &ignored);
+  }
+  // On the terminal's thread, before it logs.
+  void Attach(terminal::TDebugTerminal* terminal) {
+    terminal->OnPosted = [this, terminal] {
+      std::vector<std::wstring> lines;
+      AcquireSRWLockExclusive(&queueLock_);
+      lines.swap(queue_);
+      ReleaseSRWLockExclusive(&queueLock_);
+      for (const std::wstring& line : lines) terminal->Log(line);
+    };
+    const std::lock_guard<std::mutex> lock(mutex_);
+    terminal_ = terminal;
+  }
+  // A terminal going away after a newer one came leaves the newer one in place.
+  void Detach(terminal::TDebugTerminal* terminal) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (terminal_ == terminal) terminal_ = nullptr;
+  }
+
+ private:
+  std::mutex mutex_;  // guards terminal_ while terminals come and go
+  terminal::TDebugTerminal* terminal_ = nullptr;
+  SRWLOCK queueLock_ = SRWLOCK_INIT;
+  std::vector<std::wstring> queue_;
+};
+
+TerminalRelay g_relay;
+
+std::mutex g_startMutex;  // taken by a creating thread only, never under the layer's lock
+bool g_busChosen = false;
+bool g_debugMode = false;
+std::wstring g_reason;  // the terminal's first line: why the user's setting is not followed
+DWORD g_terminalThreadId = 0;  // 0: no terminal up
+unique_handle g_terminalThread;
+
+struct TerminalStart {
+  HMODULE module;  // a reference of the thread's own, let go as it exits
+  const std::wstring* firstLine;
+  unique_handle ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  bool shown = false;
+};
+
+[[noreturn]] void NoTerminal() {
+  throw core::Exception(L"The debug terminal cannot be shown: no window can be made.");
+}
+
+DWORD WINAPI RunTerminal(void* parameter) {
+  auto& start = *static_cast<TerminalStart*>(parameter);
+  const HMODULE module = start.module;
+  {
+    toolkit::FormPtr<terminal::TDebugTerminal> terminal;
+    try {
+      terminal = toolkit::CreateForm<terminal::TDebugTerminal>();
+      terminal->Show();
+      if (!start.firstLine->empty()) terminal->Log(*start.firstLine);
+      g_relay.Attach(terminal.get());
+      start.shown = true;
+    } catch (...) {
+      terminal.reset();
+    }
+    SetEvent(start.ready.get());  // `start` belongs to the starting thread from here on
+    if (terminal) {
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      g_relay.Detach(terminal.get());
+    }
+  }
+  // The last reference may be this one: the library then unloads here, with no window left.
+  FreeLibraryAndExitThread(module, 0);
+}
+
+// Waits for the terminal's thread, answering the messages that other threads send meanwhile
+// (showing or destroying a window may send some to the host's windows on this thread).
+void Await(HANDLE handle) {
+  const HANDLE handles[] = {handle};
+  while (MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+void ShowTerminal() {
+  TerminalStart start{nullptr, &g_reason};
+  if (!start.ready ||
+      !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&RunTerminal),
+                          &start.module))
+    NoTerminal();
+  DWORD id = 0;
+  unique_handle thread(CreateThread(nullptr, 0, RunTerminal, &start, 0, &id));
+  if (!thread) {
+    FreeLibrary(start.module);
+    NoTerminal();
+  }
+  Await(start.ready.get());
+  if (!start.shown) NoTerminal();
+  g_terminalThreadId = id;
+  g_terminalThread = std::move(thread);
+}
+
+}  // namespace
+
+void StartBus(HINSTANCE module) {
+  const std::lock_guard<std::mutex> lock(g_startMutex);
+  if (!g_busChosen) {
+    hpib::win32::BusChoice choice = hpib::win32::ChooseBus(module);
+    g_debugMode = !choice.bus;
+    if (g_debugMode)
+      choice.bus = std::make_unique<hpib::DebugBus>(&g_relay, toolkit::CurrentPlatform().DecimalSeparator());
+    hpib::HPIBLoad(std::move(choice.bus));
+    g_reason = std::move(choice.reason);
+    g_busChosen = true;
+  }
+  if (g_debugMode && !g_terminalThread) ShowTerminal();
+}
+
+void EndTerminal() noexcept {
+  const std::lock_guard<std::mutex> lock(g_startMutex);
+  if (!g_terminalThread) return;
+  PostThreadMessageW(g_terminalThreadId, WM_QUIT, 0, 0);
+  Await(g_terminalThread.get());
+  g_terminalThread.reset();
+  g_terminalThreadId = 0;
+}
+
+}  // namespace server
