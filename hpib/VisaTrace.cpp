@@ -41,8 +41,8 @@ std::string BytesDetail(const char* direction, const std::string& bytes) {
   return std::string(direction) + " \"" + Escaped(bytes) + "\"";
 }
 
-std::string VisaTraceLine(const std::string& time, const VisaCall& call) {
-  std::string line = time + " " + call.operation + " " + (call.resource.empty() ? "RM" : call.resource);
+std::string VisaTraceLine(const VisaCall& call) {
+  std::string line = call.operation + " " + (call.resource.empty() ? "RM" : call.resource);
   if (!call.detail.empty()) line += " " + call.detail;
   return line + " -> 0x" + Hex(static_cast<std::uint32_t>(call.status), 8) + " " + OneLine(call.statusText);
 }

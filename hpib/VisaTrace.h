@@ -23,8 +23,8 @@ using VisaTraceSink = std::function<void(const VisaCall&)>;
 // \", \xHH), so that one call stays one line whatever its bytes.
 std::string BytesDetail(const char* direction, const std::string& bytes);
 
-// "<time> <operation> <resource or RM> [<detail>] -> 0x<status> <status text>", the status
-// text's control characters replaced by blanks.
-std::string VisaTraceLine(const std::string& time, const VisaCall& call);
+// "<operation> <resource or RM> [<detail>] -> 0x<status> <status text>", the status text's
+// control characters replaced by blanks.
+std::string VisaTraceLine(const VisaCall& call);
 
 }  // namespace hpib

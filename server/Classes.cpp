@@ -16,7 +16,7 @@ using core::win32::unique_bstr;
 namespace {
 
 template <class F>
-toolkit::FormPtr<THPIBDevice> MakeForm(std::uintptr_t parentWindow) {
+toolkit::FormPtr<framework::THPIBDevice> MakeForm(std::uintptr_t parentWindow) {
   return toolkit::CreateFormIn<F>(parentWindow);
 }
 

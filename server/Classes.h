@@ -15,7 +15,7 @@ namespace server {
 
 using core::win32::com_ptr;
 
-using FormMaker = toolkit::FormPtr<THPIBDevice> (*)(std::uintptr_t parentWindow);
+using FormMaker = toolkit::FormPtr<framework::THPIBDevice> (*)(std::uintptr_t parentWindow);
 
 struct ClassEntry {
   const CLSID* clsid;

@@ -291,7 +291,7 @@ class Control final : public IQXDevice,
   ConnectionPoint propertyNotify_{*this, IID_IPropertyNotifySink, ConnectionPoint::kAnyNumber};
 
   HWND parking_;  // the thread's, shared by its controls
-  toolkit::FormPtr<THPIBDevice> form_;
+  toolkit::FormPtr<framework::THPIBDevice> form_;
 
   com_ptr<IOleClientSite> clientSite_;
   com_ptr<IOleInPlaceSite> inPlaceSite_;

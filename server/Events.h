@@ -54,7 +54,7 @@ class ConnectionPoint final : public IConnectionPoint {
 
 // What the control's form fires into: one dispatch call on the host's sink per event, with
 // no arguments; whatever the host's handler returns stays with the host.
-class SinkForwarder final : public EventSink {
+class SinkForwarder final : public framework::EventSink {
  public:
   explicit SinkForwarder(com_ptr<IDispatch> sink) noexcept : sink_(std::move(sink)) {}
   void Fire(int dispid) override;

@@ -28,8 +28,8 @@ void Append(const std::wstring& path, const std::string& line) {
 
 }  // namespace
 
-VisaTraceSink TraceFile(const std::wstring& path) {
-  return [path](const VisaCall& call) { Append(path, VisaTraceLine(LocalTime(), call)); };
+TraceLines TraceFile(const std::wstring& path) {
+  return [path](const std::string& line) { Append(path, LocalTime() + " " + line); };
 }
 
 }  // namespace hpib::win32

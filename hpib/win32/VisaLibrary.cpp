@@ -57,7 +57,8 @@ VisaLoad LoadVisaDriver(unsigned board, const std::optional<std::wstring>& trace
   if (missing) return {nullptr, L"VISA library " + path + L" has no " + core::FromLatin1(missing)};
 
   VisaTraceSink trace;
-  if (tracePath && !tracePath->empty()) trace = TraceFile(*tracePath);
+  if (tracePath && !tracePath->empty())
+    trace = [file = TraceFile(*tracePath)](const VisaCall& call) { file(VisaTraceLine(call)); };
   const std::shared_ptr<void> loaded(library.release(), [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
   auto bus = std::make_unique<VisaBus>(f, board, std::move(trace), loaded);
   if (std::optional<std::string> failure = bus->CheckBoard()) return {nullptr, L"VISA board " + core::FromLatin1(*failure)};

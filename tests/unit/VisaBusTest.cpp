@@ -213,8 +213,8 @@ TEST_F(VisaBusTest, EveryCallReachesTheTraceWithItsBytesAndStatusText) {
   HPIBOutput(703, "T1", 2);
   ASSERT_EQ(2u, trace.size());
   EXPECT_EQ("T viRead GPIB0::3::INSTR received \"2.0723E+1 D\\r\\n\" -> 0x00000000 text of 00000000",
-            VisaTraceLine("T", trace[0]));
-  EXPECT_EQ("T viWrite GPIB0::3::INSTR sent \"T1\" -> 0xBFFF0015 text of BFFF0015", VisaTraceLine("T", trace[1]));
+            "T " + VisaTraceLine(trace[0]));
+  EXPECT_EQ("T viWrite GPIB0::3::INSTR sent \"T1\" -> 0xBFFF0015 text of BFFF0015", "T " + VisaTraceLine(trace[1]));
 }
 
 TEST(VisaBoardCheck, TheBoardIsOpenedAndClosedAgainOrTheReasonGiven) {

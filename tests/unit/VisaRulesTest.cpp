@@ -12,7 +12,7 @@ namespace {
 using namespace hpib;
 using Kind = BusSetting::Kind;
 
-TEST(BusSettingTest, VisaWithAnOptionalBoardIsChosenAnythingElseIsRefused) {
+TEST(BusSettingTest, VisaWithAnOptionalBoardOrTheBenchIsChosenAnythingElseIsRefused) {
   struct Case {
     std::optional<std::wstring> value;
     Kind kind;
@@ -24,12 +24,20 @@ TEST(BusSettingTest, VisaWithAnOptionalBoardIsChosenAnythingElseIsRefused) {
       {L"VISA:GPIB", Kind::Invalid, 0}, {L"VISA:GPIB-1", Kind::Invalid, 0}, {L"VISA:GPIB1 ", Kind::Invalid, 0},
       {L" VISA", Kind::Invalid, 0},     {L"VISA:", Kind::Invalid, 0},     {L"VISA:TCPIP0", Kind::Invalid, 0},
       {L"HPIB", Kind::Invalid, 0},      {L"VIS", Kind::Invalid, 0},       {L"VISA:GPIB1:", Kind::Invalid, 0},
+      {L"SIM:", Kind::Invalid, 0},      {L"SIMS", Kind::Invalid, 0},
   };
   for (const Case& c : cases) {
     const BusSetting setting = ParseBusSetting(c.value);
     const std::string shown = c.value ? std::string(c.value->begin(), c.value->end()) : "<none>";
     EXPECT_EQ(c.kind, setting.kind) << shown;
     EXPECT_EQ(c.board, setting.board) << shown;
+  }
+  const std::pair<const wchar_t*, const wchar_t*> benches[] = {{L"sim", L""},
+                                                               {L"Sim:C:\\Bench\\my bench.ini", L"C:\\Bench\\my bench.ini"}};
+  for (const auto& [value, file] : benches) {
+    const BusSetting setting = ParseBusSetting(std::wstring(value));
+    EXPECT_EQ(Kind::Sim, setting.kind);
+    EXPECT_EQ(file, setting.benchFile);
   }
 }
 
@@ -82,7 +90,7 @@ TEST(VisaTraceTest, OneCallIsOneLineWithItsBytesEscaped) {
       {{"viSetAttribute", "GPIB0::INTFC", "VI_ATTR_TMO_VALUE=3000", 0x3FFF0006, ""},
        "T viSetAttribute GPIB0::INTFC VI_ATTR_TMO_VALUE=3000 -> 0x3FFF0006 "},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.line, VisaTraceLine("T", c.call));
+  for (const Case& c : cases) EXPECT_EQ(c.line, "T " + VisaTraceLine(c.call));
 }
 
 }  // namespace

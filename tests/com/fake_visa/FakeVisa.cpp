@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "hpib/SimulatedInstruments.h"
+#include "hpib/DebugBus.h"
 #include "hpib/VisaApi.h"
 #include "hpib/VisaTrace.h"
 
