@@ -59,6 +59,7 @@ constexpr std::size_t kValueWidth = 11;
 // "+1.2345E+01"; nothing when the value needs a three-digit exponent or is no number.
 std::optional<std::string> ValueText(double value) {
   if (!std::isfinite(value)) return std::nullopt;
+  if (value == 0) value = 0.0;  // no instrument shows a negative zero
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 4);
   std::string text(buffer, result.ptr);

@@ -53,6 +53,7 @@ std::optional<int> RangeFor(const LcrState& state, double magnitude) {
 // "2.0723E+1": five digits, fewer when a long exponent needs the room.
 std::string ValueText(double value) {
   if (!std::isfinite(value)) return kOverload;
+  if (value == 0) value = 0.0;  // no instrument shows a negative zero
   for (int precision = 4; precision >= 0; --precision) {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision);
