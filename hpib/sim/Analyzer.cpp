@@ -15,8 +15,6 @@ struct Field {
   Quantity value;
 };
 
-double Phase(std::complex<double> c) { return std::arg(c); }
-
 // A1 to A3: a magnitude, and its phase in display B.
 struct Polar {
   char letter;
@@ -114,7 +112,7 @@ std::string AnalyzerReply(const AnalyzerState& state, const Immittance& atFreque
   const int index = state.function - 1;
   if (index < 3) {
     const std::complex<double> c = kPolar[index].of(m);
-    const double phase = Phase(c) * (state.radians ? 1.0 : 180.0 / kPi);
+    const double phase = std::arg(c) * (state.radians ? 1.0 : 180.0 / kPi);
     return " " + FieldText(kPolar[index].letter, std::abs(c)) + "," + FieldText(state.radians ? 'R' : 'D', phase);
   }
   Field a, b;

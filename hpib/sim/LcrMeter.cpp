@@ -42,12 +42,10 @@ const std::string kOverload = "OVERLOAD  ";
 // Range 0 reads up to 1 megohm, each next one a tenth of that.
 double RangeTop(int range) { return std::pow(10.0, 6 - range); }
 
-std::optional<int> RangeFor(const LcrState& state, double magnitude) {
-  for (int range = state.range.value_or(kRanges - 1); range >= 0; --range) {
-    if (magnitude <= RangeTop(range)) return range;
-    if (state.range) break;
-  }
-  return std::nullopt;
+// Whether the range set, or in automatic ranging any, holds the magnitude.
+bool InRange(const LcrState& state, double magnitude) {
+  if (state.range) return magnitude <= RangeTop(*state.range);
+  return magnitude <= RangeTop(0);
 }
 
 // "2.0723E+1": five digits, fewer when a long exponent needs the room.
@@ -83,7 +81,7 @@ LcrState LcrCommand(LcrState state, unsigned char byte) {
 
 LcrReading LcrMeasure(const LcrState& state, const Immittance& atTestFrequency) {
   const Mode& mode = kModes[state.mode];
-  const bool inRange = RangeFor(state, std::abs(atTestFrequency.z)).has_value();
+  const bool inRange = InRange(state, std::abs(atTestFrequency.z));
   return {Reply(mode.first, atTestFrequency, inRange), Reply(mode.second, atTestFrequency, inRange)};
 }
 
