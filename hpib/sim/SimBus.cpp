@@ -1,0 +1,100 @@
+#include "hpib/sim/SimBus.h"
+
+#include "hpib/HPIBDrv.h"
+#include "hpib/VisaNames.h"
+#include "hpib/VisaStatus.h"
+#include "hpib/VisaTrace.h"
+#include "hpib/sim/SimTrace.h"
+
+namespace hpib::sim {
+namespace {
+
+// Timeouts draw from a sequence of their own, apart from the readings' scatter of the same seed.
+constexpr std::uint64_t kTimeoutStream = 0x5DEECE66Du;
+
+}  // namespace
+
+SimBus::SimBus(Bench bench, std::function<void(const std::string&)> trace) : trace_(std::move(trace)) {
+  for (const InstrumentSetup& setup : bench.instruments)
+    if (!setup.faults.absent)
+      stations_.emplace(static_cast<unsigned>(setup.primary),
+                        Station{MakeInstrument(setup), setup.faults, 0, Noise(setup.seed ^ kTimeoutStream)});
+}
+
+std::uint16_t SimBus::Traced(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
+                             std::uint16_t code) {
+  if (trace_) trace_(SimTraceLine(address, operation, detail, code));
+  return code;
+}
+
+SimBus::Target SimBus::TargetOf(std::int32_t address, Reach reach) {
+  const std::optional<VisaTarget> target = VisaTargetOf(BusWord(address));
+  if (!target) return {kResultInvalidAddress};
+  if (!open_) return {kResultCardNotOpen};
+  if ((reach == Reach::Interface && !target->isInterface) || (reach == Reach::Instrument && target->isInterface))
+    return {kResultImproperAddressing};
+  if (target->isInterface) return {};
+  const auto found = stations_.find(target->primary);
+  if (found == stations_.end()) return {kResultInvalidAddress};
+  return {kResultSuccess, &found->second};
+}
+
+std::uint16_t SimBus::Open(std::int32_t selectCode) {
+  const bool ours = BusWord(selectCode) == HPIBSelectCode;
+  open_ = open_ || ours;
+  return Traced(selectCode, "Open", "", ours ? kResultSuccess : kResultInvalidAddress);
+}
+
+std::uint16_t SimBus::Close() {
+  open_ = false;
+  return Traced(std::nullopt, "Close", "", kResultSuccess);
+}
+
+std::uint16_t SimBus::Reset(std::int32_t address) {
+  return Traced(address, "Reset", "", TargetOf(address, Reach::Interface).code);
+}
+
+std::uint16_t SimBus::Timeout(std::int32_t address, double seconds) {
+  const std::uint16_t milliseconds = TimeoutMilliseconds(seconds);
+  return Traced(address, "Timeout", std::to_string(milliseconds) + " ms", TargetOf(address, Reach::Interface).code);
+}
+
+std::uint16_t SimBus::Clear(std::int32_t address) {
+  return Traced(address, "Clear", "", TargetOf(address, Reach::Either).code);
+}
+
+std::uint16_t SimBus::Local(std::int32_t address) {
+  return Traced(address, "Local", "", TargetOf(address, Reach::Either).code);
+}
+
+std::uint16_t SimBus::Trigger(std::int32_t address) {
+  const Target t = TargetOf(address, Reach::Either);
+  if (t.code == kResultSuccess) {
+    if (t.station) t.station->instrument->Measure();
+    else
+      for (auto& [primary, station] : stations_) station.instrument->Measure();
+  }
+  return Traced(address, "Trigger", "", t.code);
+}
+
+std::uint16_t SimBus::Write(std::int32_t address, std::string_view bytes, bool end) {
+  const Target t = TargetOf(address, Reach::Instrument);
+  if (t.code == kResultSuccess) t.station->instrument->Receive(bytes);
+  return Traced(address, "Write", BytesDetail("sent", std::string(bytes)) + (end ? " END" : ""), t.code);
+}
+
+std::uint16_t SimBus::Read(std::int32_t address, char* buffer, std::uint16_t& length) {
+  const Target t = TargetOf(address, Reach::Instrument);
+  if (t.code != kResultSuccess) return Traced(address, "Read", "", t.code);
+  Station& station = *t.station;
+  ++station.reads;
+  // Drawn at every read, so that one read's chance does not depend on the other fault.
+  const bool lost = station.timeouts.Uniform() < station.faults.timeoutProbability;
+  if (lost || (station.faults.timeoutFromRead && station.reads >= *station.faults.timeoutFromRead))
+    return Traced(address, "Read", "", kResultTimeout);
+  const std::string reply = station.instrument->Reply();
+  PutReply(reply, buffer, length);
+  return Traced(address, "Read", BytesDetail("received", reply), kResultSuccess);
+}
+
+}  // namespace hpib::sim
