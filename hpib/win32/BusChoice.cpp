@@ -1,6 +1,7 @@
 #include "hpib/win32/BusChoice.h"
 
 #include "hpib/BusSetting.h"
+#include "hpib/win32/BenchLoad.h"
 #include "hpib/win32/ThunkDriver.h"
 #include "hpib/win32/UserSettings.h"
 #include "hpib/win32/VisaLibrary.h"
@@ -11,7 +12,7 @@ BusChoice ChooseBus(HMODULE self) {
   const UserValue bus = UserSetting(L"Bus");
   if (bus.present && !bus.text)
     return {nullptr, L"Debug mode: Bus setting of registry type " + std::to_wstring(bus.type) +
-                         L" not understood; a text, VISA or VISA:GPIB<n>, expected"};
+                         L" not understood; a text, VISA, VISA:GPIB<n>, SIM or SIM:<bench file>, expected"};
   const BusSetting setting = ParseBusSetting(bus.text);
   switch (setting.kind) {
     case BusSetting::Kind::Default:
@@ -24,10 +25,15 @@ BusChoice ChooseBus(HMODULE self) {
       if (!visa.bus) return {nullptr, L"Debug mode: " + visa.failure};
       return {std::move(visa.bus), {}};
     }
+    case BusSetting::Kind::Sim: {
+      BenchLoad sim = LoadBench(setting.benchFile, UserSetting(L"Trace").text);
+      if (!sim.bus) return {nullptr, L"Debug mode: " + sim.failure};
+      return {std::move(sim.bus), {}};
+    }
     case BusSetting::Kind::Invalid:
       break;
   }
-  return {nullptr, L"Debug mode: Bus setting \"" + *bus.text + L"\" not understood; VISA or VISA:GPIB<n> expected"};
+  return {nullptr, L"Debug mode: Bus setting \"" + *bus.text + L"\" not understood; VISA, VISA:GPIB<n>, SIM or SIM:<bench file> expected"};
 }
 
 }  // namespace hpib::win32

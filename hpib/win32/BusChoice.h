@@ -1,8 +1,9 @@
 #pragma once
 // Which back end serves the driver layer, by the user's setting "Bus" under
 // HKEY_CURRENT_USER\Software\Apparata: none, the 16-bit driver beside the library (or debug mode
-// where it cannot be used); "VISA" or "VISA:GPIB<n>", the VISA library of the system. A setting
-// that cannot be followed means debug mode and a reason for the terminal's first line.
+// where it cannot be used); "VISA" or "VISA:GPIB<n>", the VISA library of the system; "SIM" or
+// "SIM:<bench file>", the simulated bench. A setting that cannot be followed means debug mode and
+// a reason for the terminal's first line.
 #include <windows.h>
 
 #include <memory>

@@ -1,8 +1,9 @@
 // The VISA back end end to end: every control through COM over the fake VISA library that the
-// tests build, installed in the prefix's system folder as a VISA installation would put it. The
-// mode is chosen once, when a process loads the library, so each case runs its scenario in a
-// child process of this program, after this process has made the user's settings and installed
-// (or removed) the fake; the settings and the fake go again whatever the child's fate.
+// tests build, installed in the prefix's system folder as a VISA installation would put it; and
+// the simulated bench, of a file and built in. The mode is chosen once, when a process loads the
+// library, so each case runs its scenario in a child process of this program, after this
+// process has made the user's settings and installed (or removed) the fake or written the bench
+// file; they go again whatever the child's fate.
 // Usage: server_visa_test <Windows path of Apparata.ocx> [GoogleTest options]
 
 #include "control_fixture.h"
@@ -10,6 +11,7 @@
 #include <ocidl.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "Apparata_h.h"
@@ -45,6 +47,15 @@ const std::vector<ControlRow>& Controls() {
   };
   return rows;
 }
+
+// A bench of known components without scatter, and what each control of Controls() shows of it
+// (|Z| and phase of a series circuit at the HP 4191A's 1 MHz, L and D at the E7-12's 1 kHz).
+const char kBench[] =
+    "[7]\ninstrument = B7-40/5\ndc_volts = 12.34\n"
+    "[3]\ninstrument = E7-12\nr = 12\nl = 10m\n"
+    "[17]\ninstrument = HP4191A\nr = 5\nl = 100n\nc = 25.3303p\n";
+const wchar_t* const kBenchTexts[] = {L"Udc V=+12340E-3", L"|Z|  Ohm=+6.2826E+03\r\nFi Deg=-8.9954E+01\r\nF MHz=1.000000",
+                                      L"L=1.0000E-2 \r\nD=1.9099E-1 "};
 
 // The board check of the library's load, and the opening of the card before the first step.
 const Calls kLoadCalls = {"viOpenDefaultRM()", "viOpen(GPIB0::INTFC)", "viClose(RM)"};
@@ -153,6 +164,18 @@ std::wstring TempFile(const wchar_t* name) {
   return std::wstring(folder) + name;
 }
 
+// The bench file of the SIM cases, while it lives.
+class BenchFile {
+ public:
+  explicit BenchFile(const std::string& text) {
+    std::ofstream(std::filesystem::path(Path()), std::ios::binary) << text;
+  }
+  BenchFile(const BenchFile&) = delete;
+  BenchFile& operator=(const BenchFile&) = delete;
+  ~BenchFile() { DeleteFileW(Path().c_str()); }
+  static std::wstring Path() { return TempFile(L"apparata-bench.ini"); }
+};
+
 std::vector<std::string> FileLines(const std::wstring& path) {
   std::vector<std::string> lines;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -247,6 +270,24 @@ TEST(VisaBackEnd, TwoApartmentsWritingAtOnceSendEachWriteWhole) {
   EXPECT_EQ(0, RunScenario("TwoApartments"));
 }
 
+TEST(SimBackEnd, EachControlReadsItsInstrumentOnTheBenchOfAFile) {
+  const BenchFile bench(kBench);
+  const UserSettings settings(L"SIM:" + BenchFile::Path());
+  for (std::size_t row = 0; row < Controls().size(); ++row)
+    EXPECT_EQ(0, RunScenario("SimReading", row)) << Narrow(Controls()[row].progId);
+}
+
+TEST(SimBackEnd, AnAnalyzerSweepOfTheBuiltInBenchFindsItsResonance) {
+  const UserSettings settings(L"SIM");
+  EXPECT_EQ(0, RunScenario("SimSweep", 1));
+}
+
+TEST(SimBackEnd, AWrongBenchFileMeansDebugModeWithItsReason) {
+  const BenchFile bench("[7]\ninstrument = B7-40/5\nvolts = 1\n");
+  const UserSettings settings(L"SIM:" + BenchFile::Path());
+  EXPECT_EQ(0, RunScenario("WrongBench"));
+}
+
 // ---- The children: one scenario each, in a process that loaded the library afresh ---------
 
 std::size_t g_row = 0;
@@ -320,6 +361,39 @@ TEST_F(VisaScenario, TwoApartments) {
             writes);
 }
 
+TEST_F(VisaScenario, SimReading) {
+  ASSERT_HR(S_OK, device_->Trigger());
+  ASSERT_TRUE(PumpUntil([&] { return !sink_.events.empty(); }, 3000)) << "no OnData";
+  EXPECT_EQ(kBenchTexts[g_row], Text());
+  EXPECT_FALSE(DebugTerminalLines().has_value()) << "a debug terminal with the simulated bench";
+}
+
+// From 96 MHz up in steps of 1 MHz, one reading a second, across the series circuit's resonance
+// at 100 MHz (5 ohm, 100 nH, 25.3303 pF): |Z| is least there, and no more than the resistance.
+TEST_F(VisaScenario, SimSweep) {
+  std::vector<std::pair<double, double>> readings;  // MHz, |Z|
+  sink_.onEvent = [&](DISPID) {
+    const std::wstring text = Text();
+    readings.emplace_back(std::stod(text.substr(text.rfind(L'=') + 1)), std::stod(text.substr(text.find(L'=') + 1)));
+  };
+  for (const wchar_t* command : {L"FR96EN", L"SCANUP", L"AUTOSTOP ON"}) {
+    unique_bstr value(command);
+    ASSERT_HR(S_OK, device_->put_Text(value.get()));
+  }
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
+  ASSERT_TRUE(PumpUntil([&] { return readings.size() >= 9; }, 15000)) << readings.size() << " readings";
+  ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_FALSE));
+  const auto least = std::min_element(readings.begin(), readings.end(),
+                                      [](const auto& a, const auto& b) { return a.second < b.second; });
+  EXPECT_NEAR(100.0, least->first, 1.0);
+  EXPECT_NEAR(5.0, least->second, 0.1);
+  for (std::size_t i = 1; i < readings.size(); ++i) EXPECT_EQ(readings[i - 1].first + 1.0, readings[i].first);
+}
+
+TEST_F(VisaScenario, WrongBench) {
+  ExpectDebugMode(L"Debug mode: bench file " + BenchFile::Path() + L", line 3: unknown key \"volts\"");
+}
+
 TEST_F(VisaScenario, MissingBoard) {
   ExpectDebugMode(
       L"Debug mode: VISA board GPIB1::INTFC cannot be opened: Insufficient location information or resource not "
@@ -331,11 +405,11 @@ TEST_F(VisaScenario, MissingLibrary) {
 }
 
 TEST_F(VisaScenario, BadSetting) {
-  ExpectDebugMode(L"Debug mode: Bus setting \"GPIB0\" not understood; VISA or VISA:GPIB<n> expected");
+  ExpectDebugMode(L"Debug mode: Bus setting \"GPIB0\" not understood; VISA, VISA:GPIB<n>, SIM or SIM:<bench file> expected");
 }
 
 TEST_F(VisaScenario, BadSettingType) {
-  ExpectDebugMode(L"Debug mode: Bus setting of registry type 4 not understood; a text, VISA or VISA:GPIB<n>, expected");
+  ExpectDebugMode(L"Debug mode: Bus setting of registry type 4 not understood; a text, VISA, VISA:GPIB<n>, SIM or SIM:<bench file>, expected");
 }
 
 }  // namespace
@@ -356,7 +430,7 @@ int main(int argc, char** argv) {
     g_row = std::stoul(scenario.substr(colon + 1));
     scenario.erase(colon);
   }
-  ::testing::GTEST_FLAG(filter) = scenario.empty() ? "VisaBackEnd.*" : "VisaScenario." + scenario;
+  ::testing::GTEST_FLAG(filter) = scenario.empty() ? "VisaBackEnd.*:SimBackEnd.*" : "VisaScenario." + scenario;
   int count = static_cast<int>(arguments.size());
   return server_test::RunTests(count, arguments.data());
 }

@@ -89,7 +89,8 @@ TEST(BenchFileTest, TheBuiltInBenchHasTheThreeInstrumentsAndTheAnalyzersCircuitR
   const auto& analyzer = bench.instruments[2];
   EXPECT_EQ(analyzer.primary, 17);
   EXPECT_DOUBLE_EQ(*analyzer.circuit.ohms, 5.0);
-  const double resonance = 1.0 / (2.0 * M_PI * std::sqrt(*analyzer.circuit.henries * *analyzer.circuit.farads));
+  constexpr double kPi = 3.14159265358979323846;
+  const double resonance = 1.0 / (2.0 * kPi * std::sqrt(*analyzer.circuit.henries * *analyzer.circuit.farads));
   EXPECT_NEAR(resonance, 100e6, 100.0);
   EXPECT_DOUBLE_EQ(analyzer.noise, 0.001);
 }

@@ -1,0 +1,61 @@
+#include "hpib/win32/BenchLoad.h"
+
+#include <windows.h>
+
+#include <variant>
+
+#include "core/win32/ComResource.h"
+#include "hpib/sim/BenchFile.h"
+#include "hpib/sim/SimBus.h"
+#include "hpib/win32/TraceFile.h"
+
+namespace hpib::win32 {
+namespace {
+
+// Bench files are UTF-8 text; so are the reasons made of their lines and paths.
+std::string Utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+std::wstring Wide(const std::string& bytes) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+  return text;
+}
+
+// The whole file, or the system's error code.
+std::variant<std::string, DWORD> ReadWhole(const std::wstring& path) {
+  const HANDLE opened =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return GetLastError();
+  const core::win32::unique_handle file(opened);
+  std::string text;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+  return text;
+}
+
+}  // namespace
+
+BenchLoad LoadBench(const std::wstring& benchFile, const std::optional<std::wstring>& tracePath) {
+  sim::Bench bench = sim::BuiltInBench();
+  if (!benchFile.empty()) {
+    const auto text = ReadWhole(benchFile);
+    if (const DWORD* error = std::get_if<DWORD>(&text))
+      return {nullptr, L"bench file " + benchFile + L" cannot be read (error " + std::to_wstring(*error) + L")"};
+    auto parsed = sim::ParseBench(std::get<std::string>(text));
+    if (const sim::BenchError* error = std::get_if<sim::BenchError>(&parsed))
+      return {nullptr, L"bench file " + Wide(sim::BenchErrorText(Utf8(benchFile), *error))};
+    bench = std::move(std::get<sim::Bench>(parsed));
+  }
+  TraceLines trace;
+  if (tracePath && !tracePath->empty()) trace = TraceFile(*tracePath);
+  return {std::make_unique<sim::SimBus>(std::move(bench), std::move(trace)), {}};
+}
+
+}  // namespace hpib::win32
