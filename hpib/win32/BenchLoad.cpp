@@ -5,27 +5,13 @@
 #include <variant>
 
 #include "core/win32/ComResource.h"
+#include "core/win32/Utf8.h"
 #include "hpib/sim/BenchFile.h"
 #include "hpib/sim/SimBus.h"
 #include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {
 namespace {
-
-// Bench files are UTF-8 text; so are the reasons made of their lines and paths.
-std::string Utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
-std::wstring Wide(const std::string& bytes) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-  return text;
-}
 
 // The whole file, or the system's error code.
 std::variant<std::string, DWORD> ReadWhole(const std::wstring& path) {
@@ -50,7 +36,7 @@ BenchLoad LoadBench(const std::wstring& benchFile, const std::optional<std::wstr
       return {nullptr, L"bench file " + benchFile + L" cannot be read (error " + std::to_wstring(*error) + L")"};
     auto parsed = sim::ParseBench(std::get<std::string>(text));
     if (const sim::BenchError* error = std::get_if<sim::BenchError>(&parsed))
-      return {nullptr, L"bench file " + Wide(sim::BenchErrorText(Utf8(benchFile), *error))};
+      return {nullptr, L"bench file " + core::win32::FromUtf8(sim::BenchErrorText(core::win32::ToUtf8(benchFile), *error))};
     bench = std::move(std::get<sim::Bench>(parsed));
   }
   TraceLines trace;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/win32/ComResource.h"
+#include "core/win32/Utf8.h"
 
 namespace {
 
@@ -32,13 +33,7 @@ std::wstring WindowsPath(const std::string& path) {
   return !path.empty() && path[0] == '/' ? L"Z:" + result : result;
 }
 
-std::string Narrow(const std::wstring& text) {
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-  return result;
-}
+std::string Narrow(const std::wstring& text) { return core::win32::ToUtf8(text); }
 
 struct Outcome {
   DWORD exitCode = 0xFFFFFFFF;

@@ -21,8 +21,9 @@ std::wstring OneLine(std::wstring text) {
 }  // namespace
 
 com_ptr<IDispatch> ReadingSink::Create(std::wstring name, com_ptr<IQXDevice> device, DISPID onData,
-                                       ULONGLONG startTick) {
-  return com_ptr<IDispatch>::attach(new ReadingSink(std::move(name), std::move(device), onData, startTick));
+                                       ULONGLONG startTick, Reading onReading) {
+  return com_ptr<IDispatch>::attach(
+      new ReadingSink(std::move(name), std::move(device), onData, startTick, std::move(onReading)));
 }
 
 HRESULT ReadingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) noexcept {
@@ -43,6 +44,7 @@ HRESULT ReadingSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*
     return S_OK;
   }
   tools::WriteLine(tools::Stream::Out, elapsed + name_ + L"  " + OneLine(text.str()));
+  if (onReading_) onReading_(text.str());
   return S_OK;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // Receives one control's events and prints each reading as it arrives: seconds since the demo
-// started, the control's name and its Text, with line breaks shown as " | ".
+// started, the control's name and its Text, with line breaks shown as " | "; and hands the Text
+// on to whoever wants the readings themselves.
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
 #include <string>
 
 #include "Apparata_h.h"
@@ -14,9 +16,10 @@ namespace demo {
 
 class ReadingSink final : public tools::DispatchObject {
  public:
+  using Reading = std::function<void(const std::wstring& text)>;
   // `onData` is the DISPID of OnData, as the control's type information gives it.
   static core::win32::com_ptr<IDispatch> Create(std::wstring name, core::win32::com_ptr<IQXDevice> device,
-                                                     DISPID onData, ULONGLONG startTick);
+                                                DISPID onData, ULONGLONG startTick, Reading onReading);
 
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
                                           DISPID* ids) noexcept override;
@@ -24,18 +27,21 @@ class ReadingSink final : public tools::DispatchObject {
                                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept override;
 
  private:
-  ReadingSink(std::wstring name, core::win32::com_ptr<IQXDevice> device, DISPID onData, ULONGLONG startTick)
+  ReadingSink(std::wstring name, core::win32::com_ptr<IQXDevice> device, DISPID onData, ULONGLONG startTick,
+              Reading onReading)
       : DispatchObject(DIID_IQXDeviceEvents),
         name_(std::move(name)),
         device_(std::move(device)),
         onData_(onData),
-        startTick_(startTick) {}
+        startTick_(startTick),
+        onReading_(std::move(onReading)) {}
 
   std::wstring name_;
   // Held until the demo disconnects the sink, which ends the circle control -> sink -> control.
   core::win32::com_ptr<IQXDevice> device_;
   DISPID onData_;
   ULONGLONG startTick_;
+  Reading onReading_;
 };
 
 }  // namespace demo

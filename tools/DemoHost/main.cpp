@@ -3,14 +3,20 @@
 // each reading printed as it arrives.
 //
 //   apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp]
+//                 [--sweep file.csv]
 //
 // Runs until the window is closed, or N seconds. The screenshot is taken just before closing.
-// The controls must be registered (regsvr32 Apparata.ocx).
+// With --sweep the HP 4191A sweeps up from 85 MHz in its 1 MHz steps, one reading a second,
+// each reading written to the CSV file (SweepCsv.h); after 30 of them the sweep stops and the
+// demo ends. The controls must be registered (regsvr32 Apparata.ocx).
 #include <windows.h>
 #include <ole2.h>
 
 #include <algorithm>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +27,7 @@
 #include "tools/DemoHost/Controls.h"
 #include "tools/DemoHost/ReadingSink.h"
 #include "tools/DemoHost/Screenshot.h"
+#include "tools/DemoHost/SweepCsv.h"
 #include "tools/common/Console.h"
 #include "tools/common/Events.h"
 
@@ -39,11 +46,16 @@ constexpr int kCaptionHeight = 16;
 constexpr int kCaptionGap = 4;
 constexpr UINT_PTR kStopTimer = 1;
 constexpr wchar_t kWindowClass[] = L"ApparataDemoWindow";
+// The host's part of a sweep: the start, the direction, and the sweep's own end at the limit.
+constexpr const wchar_t* kSweepCommands[] = {L"FR85EN", L"SCANUP", L"AUTOSTOP ON"};
+constexpr const wchar_t kSweepingControl[] = L"Apparata.HP4191X";
+constexpr int kSweepReadings = 30;
 
 struct Options {
   std::optional<UINT> seconds;
   std::wstring screenshot;
   std::wstring terminalScreenshot;
+  std::wstring sweepCsv;
 };
 
 void Fail(const std::wstring& message) { WriteLine(Stream::Err, L"apparata_demo: " + message); }
@@ -64,8 +76,11 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
       options.screenshot = argv[++i];
     } else if (argument == L"--terminal-screenshot" && i + 1 < argc) {
       options.terminalScreenshot = argv[++i];
+    } else if (argument == L"--sweep" && i + 1 < argc) {
+      options.sweepCsv = argv[++i];
     } else {
-      Fail(L"usage: apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp]");
+      Fail(L"usage: apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp] "
+           L"[--sweep file.csv]");
       return std::nullopt;
     }
   }
@@ -179,8 +194,27 @@ struct Panel {
   std::unique_ptr<tools::EventConnection> connection;
 };
 
+// The sweep's readings into the CSV file; at the last one the sweep stops and the demo ends.
+struct SweepRecorder {
+  std::ofstream csv;
+  int readings = 0;
+
+  explicit SweepRecorder(const std::wstring& path) : csv(std::filesystem::path(path), std::ios::binary) {
+    csv << demo::kSweepCsvHeader << '\n';
+  }
+  void Take(IQXDevice& analyzer, const std::wstring& text) {
+    const std::optional<std::string> line = demo::SweepCsvLine(text);
+    if (!line || readings == kSweepReadings) return;
+    csv << *line << '\n' << std::flush;
+    if (++readings < kSweepReadings) return;
+    analyzer.put_InternalTrigger(VARIANT_FALSE);
+    PostQuitMessage(0);
+  }
+};
+
 HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int left, const demo::DemoControl& entry,
-                     ULONGLONG startTick, Panel& panel) {
+                     ULONGLONG startTick, const std::vector<const wchar_t*>& commands,
+                     demo::ReadingSink::Reading onReading, Panel& panel) {
   const int top = kMargin + kCaptionHeight + kCaptionGap;
   // The container creates the control from the window text, in place.
   const HWND site = CreateWindowExW(0, L"AtlAxWin", entry.progId, WS_CHILD | WS_VISIBLE, left, top, entry.width,
@@ -202,15 +236,14 @@ HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int left, const demo:
   RETURN_IF_FAILED(FindOnData(control.get(), onData));
   com_ptr<IConnectionPoint> point;
   RETURN_IF_FAILED(tools::FindConnectionPoint(control.get(), DIID_IQXDeviceEvents, point));
-  const com_ptr<IDispatch> sink = demo::ReadingSink::Create(panel.name, panel.device, onData, startTick);
+  const com_ptr<IDispatch> sink =
+      demo::ReadingSink::Create(panel.name, panel.device, onData, startTick, std::move(onReading));
   RETURN_IF_FAILED(tools::Advise(std::move(point), sink.get(), panel.connection));
 
   RETURN_IF_FAILED(panel.device->put_Port(entry.port));
-  if (entry.setup) {
-    unique_bstr owner;
-    BSTR* setup = owner.put();
-    *setup = SysAllocString(entry.setup);
-    RETURN_IF_FAILED(panel.device->put_Text(*setup));
+  for (const wchar_t* command : commands) {
+    const unique_bstr text(command);
+    RETURN_IF_FAILED(panel.device->put_Text(text.get()));
   }
   return panel.device->put_InternalTrigger(VARIANT_TRUE);
 }
@@ -227,12 +260,25 @@ int Run(const Options& options) {
     return 1;
   }
 
+  std::optional<SweepRecorder> sweep;
+  if (!options.sweepCsv.empty() && !sweep.emplace(options.sweepCsv).csv) {
+    Fail(L"cannot write " + options.sweepCsv);
+    return 1;
+  }
   const ULONGLONG startTick = GetTickCount64();
   std::vector<Panel> panels(std::size(demo::kControls));
   int left = kMargin;
   for (std::size_t i = 0; i < panels.size(); ++i) {
     const demo::DemoControl& entry = demo::kControls[i];
-    if (const HRESULT hr = PlaceControl(atl, window.get(), left, entry, startTick, panels[i]); FAILED(hr)) {
+    std::vector<const wchar_t*> commands;
+    if (entry.setup) commands.push_back(entry.setup);
+    demo::ReadingSink::Reading onReading;
+    if (sweep && std::wstring(entry.progId) == kSweepingControl) {
+      commands.insert(commands.end(), std::begin(kSweepCommands), std::end(kSweepCommands));
+      onReading = [&sweep, &device = panels[i].device](const std::wstring& text) { sweep->Take(*device.get(), text); };
+    }
+    if (const HRESULT hr = PlaceControl(atl, window.get(), left, entry, startTick, commands, std::move(onReading), panels[i]);
+        FAILED(hr)) {
       Fail(std::wstring(L"cannot place ") + entry.progId + L" (is Apparata.ocx registered?): " + DescribeResult(hr));
       return 1;
     }

@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <string>
 
+#include "core/win32/Utf8.h"
+
 namespace tools {
 
 void WriteLine(Stream stream, std::wstring_view text) {
@@ -16,11 +18,7 @@ void WriteLine(Stream stream, std::wstring_view text) {
     WriteConsoleW(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     return;
   }
-  const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size, nullptr,
-                      nullptr);
+  const std::string bytes = core::win32::ToUtf8(line);
   WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
