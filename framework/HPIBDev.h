@@ -88,14 +88,14 @@ class THPIBDevice : public toolkit::Form {
   // the event: the calling step must stop there, touching nothing more than its own locals.
   bool FireEvent(int dispid);
 
+  std::int32_t FPort = 0;
+  bool FCreateFired = false;
+  std::shared_ptr<EventSink> FEvents;
+
  private:
   // The timer's tick, the same for every instrument: the timer stops, the instrument reads and
   // shows, OnData fires, and free-running triggers the next reading.
   void MeasurementTick();
-
-  std::int32_t FPort = 0;
-  bool FCreateFired = false;
-  std::shared_ptr<EventSink> FEvents;
 };
 
 }  // namespace framework

@@ -21,7 +21,7 @@ BusChoice ChooseBus(HMODULE self) {
       return {};
     case BusSetting::Kind::Visa: {
       const UserValue trace = UserSetting(L"Trace");
-      VisaLoad visa = LoadVisaDriver(setting.board, trace.text);
+      VisaLoad visa = LoadVisaBus(setting.board, trace.text);
       if (!visa.bus) return {nullptr, L"Debug mode: " + visa.failure};
       return {std::move(visa.bus), {}};
     }

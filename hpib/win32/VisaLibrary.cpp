@@ -33,7 +33,7 @@ bool Find(HMODULE module, const char* name, Function& entry, const char*& missin
 
 }  // namespace
 
-VisaLoad LoadVisaDriver(unsigned board, const std::optional<std::wstring>& tracePath) {
+VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePath) {
   const std::wstring path = LibraryPath();
   unique_hmodule library(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
   if (!library)

@@ -16,6 +16,6 @@ struct VisaLoad {
 
 // Loads the library, checks that `board` opens, and traces every VISA call to the file at
 // `tracePath` when there is one.
-VisaLoad LoadVisaDriver(unsigned board, const std::optional<std::wstring>& tracePath);
+VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePath);
 
 }  // namespace hpib::win32
