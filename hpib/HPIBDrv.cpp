@@ -23,13 +23,18 @@ LayerState& State() {
   return state;
 }
 
-using Whole = std::lock_guard<std::mutex>;
-
-// The back end, under the layer's lock; unloaded, one that does nothing.
-Bus& Current() {
+// The back end until the layer is loaded and after it is unloaded: it does nothing.
+Bus& Unloaded() {
   static DebugBus unloaded(nullptr, L'.');
+  return unloaded;
+}
+
+// One operation on the back end, whole under the layer's lock.
+template <class Operation>
+std::uint16_t Whole(Operation operation) {
+  const std::lock_guard<std::mutex> lock(g_layerMutex);
   Bus* bus = State().bus.get();
-  return bus ? *bus : unloaded;
+  return operation(bus ? *bus : Unloaded());
 }
 
 std::string_view Message(const char* bytes, std::uint16_t count) {
@@ -39,67 +44,53 @@ std::string_view Message(const char* bytes, std::uint16_t count) {
 }  // namespace
 
 void HPIBLoad(std::unique_ptr<Bus> bus) {
-  const Whole whole(g_layerMutex);
+  const std::lock_guard<std::mutex> lock(g_layerMutex);
   State().bus = std::move(bus);
   State().cardOpen = false;
 }
 
 void HPIBUnload() {
   std::unique_ptr<Bus> bus;
-  const Whole whole(g_layerMutex);
+  const std::lock_guard<std::mutex> lock(g_layerMutex);
   bus = std::move(State().bus);
 }
 
 std::uint16_t HPIBOpenCard(std::int32_t selectCode) {
-  const Whole whole(g_layerMutex);
-  State().cardOpen = true;
-  return Current().Open(selectCode);
+  return Whole([&](Bus& bus) {
+    State().cardOpen = true;
+    return bus.Open(selectCode);
+  });
 }
 
 std::uint16_t HPIBClose() {
-  const Whole whole(g_layerMutex);
-  State().cardOpen = false;
-  return Current().Close();
+  return Whole([](Bus& bus) {
+    State().cardOpen = false;
+    return bus.Close();
+  });
 }
 
-std::uint16_t HPIBClear(std::int32_t address) {
-  const Whole whole(g_layerMutex);
-  return Current().Clear(address);
-}
+std::uint16_t HPIBClear(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Clear(address); }); }
 
-std::uint16_t HPIBLocal(std::int32_t address) {
-  const Whole whole(g_layerMutex);
-  return Current().Local(address);
-}
+std::uint16_t HPIBLocal(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Local(address); }); }
 
-std::uint16_t HPIBTrigger(std::int32_t address) {
-  const Whole whole(g_layerMutex);
-  return Current().Trigger(address);
-}
+std::uint16_t HPIBTrigger(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Trigger(address); }); }
 
-std::uint16_t HPIBReset(std::int32_t address) {
-  const Whole whole(g_layerMutex);
-  return Current().Reset(address);
-}
+std::uint16_t HPIBReset(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Reset(address); }); }
 
 std::uint16_t HPIBTimeout(std::int32_t address, double seconds) {
-  const Whole whole(g_layerMutex);
-  return Current().Timeout(address, seconds);
+  return Whole([&](Bus& bus) { return bus.Timeout(address, seconds); });
 }
 
 std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
-  const Whole whole(g_layerMutex);
-  return Current().Read(address, buffer, length);
+  return Whole([&](Bus& bus) { return bus.Read(address, buffer, length); });
 }
 
 std::uint16_t HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count) {
-  const Whole whole(g_layerMutex);
-  return Current().Write(address, Message(bytes, count), true);
+  return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), true); });
 }
 
 std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count) {
-  const Whole whole(g_layerMutex);
-  return Current().Write(address, Message(bytes, count), false);
+  return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), false); });
 }
 
 void HPIBCheck(std::uint32_t code) {
@@ -109,7 +100,7 @@ void HPIBCheck(std::uint32_t code) {
 }
 
 bool HPIBIsOpen() {
-  const Whole whole(g_layerMutex);
+  const std::lock_guard<std::mutex> lock(g_layerMutex);
   return State().cardOpen;
 }
 
