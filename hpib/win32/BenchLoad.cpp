@@ -36,7 +36,8 @@ BenchLoad LoadBench(const std::wstring& benchFile, const std::optional<std::wstr
       return {nullptr, L"bench file " + benchFile + L" cannot be read (error " + std::to_wstring(*error) + L")"};
     auto parsed = sim::ParseBench(std::get<std::string>(text));
     if (const sim::BenchError* error = std::get_if<sim::BenchError>(&parsed))
-      return {nullptr, L"bench file " + core::win32::FromUtf8(sim::BenchErrorText(core::win32::ToUtf8(benchFile), *error))};
+      return {nullptr,
+              L"bench file " + core::win32::FromUtf8(sim::BenchErrorText(core::win32::ToUtf8(benchFile), *error))};
     bench = std::move(std::get<sim::Bench>(parsed));
   }
   TraceLines trace;

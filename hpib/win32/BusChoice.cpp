@@ -33,7 +33,8 @@ BusChoice ChooseBus(HMODULE self) {
     case BusSetting::Kind::Invalid:
       break;
   }
-  return {nullptr, L"Debug mode: Bus setting \"" + *bus.text + L"\" not understood; VISA, VISA:GPIB<n>, SIM or SIM:<bench file> expected"};
+  return {nullptr, L"Debug mode: Bus setting \"" + *bus.text +
+                       L"\" not understood; VISA, VISA:GPIB<n>, SIM or SIM:<bench file> expected"};
 }
 
 }  // namespace hpib::win32

@@ -59,9 +59,11 @@ VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePat
   VisaTraceSink trace;
   if (tracePath && !tracePath->empty())
     trace = [file = TraceFile(*tracePath)](const VisaCall& call) { file(VisaTraceLine(call)); };
-  const std::shared_ptr<void> loaded(library.release(), [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
+  const std::shared_ptr<void> loaded(library.release(),
+                                     [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
   auto bus = std::make_unique<VisaBus>(f, board, std::move(trace), loaded);
-  if (std::optional<std::string> failure = bus->CheckBoard()) return {nullptr, L"VISA board " + core::FromLatin1(*failure)};
+  if (std::optional<std::string> failure = bus->CheckBoard())
+    return {nullptr, L"VISA board " + core::FromLatin1(*failure)};
   return {std::move(bus), {}};
 }
 

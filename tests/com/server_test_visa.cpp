@@ -405,11 +405,13 @@ TEST_F(VisaScenario, MissingLibrary) {
 }
 
 TEST_F(VisaScenario, BadSetting) {
-  ExpectDebugMode(L"Debug mode: Bus setting \"GPIB0\" not understood; VISA, VISA:GPIB<n>, SIM or SIM:<bench file> expected");
+  ExpectDebugMode(
+      L"Debug mode: Bus setting \"GPIB0\" not understood; VISA, VISA:GPIB<n>, SIM or SIM:<bench file> expected");
 }
 
 TEST_F(VisaScenario, BadSettingType) {
-  ExpectDebugMode(L"Debug mode: Bus setting of registry type 4 not understood; a text, VISA, VISA:GPIB<n>, SIM or SIM:<bench file>, expected");
+  ExpectDebugMode(L"Debug mode: Bus setting of registry type 4 not understood; a text, VISA, VISA:GPIB<n>, SIM or "
+                  L"SIM:<bench file>, expected");
 }
 
 }  // namespace
