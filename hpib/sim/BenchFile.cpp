@@ -10,7 +10,8 @@
 
 namespace hpib::sim {
 
-const char kBuiltInBenchText[] = R"(# The built-in bench: the three instruments at their usual addresses.
+// The README shows this text as the example of a bench file.
+static const char kBuiltInBenchText[] = R"(# The built-in bench: the three instruments at their usual addresses.
 
 [7]
 instrument = B7-40/5

@@ -39,7 +39,6 @@ std::string WriteBench(const Bench& bench);
 // multimeter at 7 with a source of every quantity, the E7-12 at 3 on an inductor with its
 // winding's resistance, the HP 4191A at 17 on a series circuit resonant at 100 MHz.
 Bench BuiltInBench();
-extern const char kBuiltInBenchText[];
 
 // "<file>, line <n>: <text>", the reason shown when a bench file is refused.
 std::string BenchErrorText(const std::string& file, const BenchError& error);
