@@ -73,20 +73,18 @@ std::uint16_t VisaBus::Close() {
 }
 
 VisaBus::Target VisaBus::SessionFor(std::int32_t address, Reach reach) {
-  const std::optional<VisaTarget> target = VisaTargetOf(BusWord(address));
-  if (!target) return Target::Refused(kResultInvalidAddress);
-  if (interface_.handle == 0) return Target::Refused(kResultCardNotOpen);
-  if ((reach == Reach::Interface && !target->isInterface) || (reach == Reach::Instrument && target->isInterface))
-    return Target::Refused(kResultImproperAddressing);
-  const std::string resource = ResourceOf(board_, *target);
-  if (target->isInterface) return {kResultSuccess, &interface_, true, resource};
-  auto found = instruments_.find(target->primary);
+  const Addressed addressed = AddressFor(address, reach, interface_.handle != 0);
+  if (addressed.code) return Target::Refused(addressed.code);
+  const VisaTarget& target = addressed.target;
+  const std::string resource = ResourceOf(board_, target);
+  if (target.isInterface) return {kResultSuccess, &interface_, true, resource};
+  auto found = instruments_.find(target.primary);
   if (found == instruments_.end()) {
     Session opened;
     const ViStatus status =
         Done("viOpen", resource, "", rm_, vi_.viOpen(rm_, resource.c_str(), VI_NULL, VI_NULL, &opened.handle));
     if (status < VI_SUCCESS) return Target::Refused(ResultCodeOf(status));
-    found = instruments_.emplace(target->primary, opened).first;
+    found = instruments_.emplace(target.primary, opened).first;
     if (timeout_)
       if (std::uint16_t code = SetTimeout(found->second, resource)) return Target::Refused(code);
   }

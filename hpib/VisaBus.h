@@ -47,8 +47,6 @@ class VisaBus : public Bus {
     bool sendEnd = true;  // the standard's default for instrument sessions
   };
 
-  // Which sessions an operation can address; any other address is improper.
-  enum class Reach { Interface, Instrument, Either };
   struct Target {
     std::uint16_t code = 0;  // not 0: why there is no session
     Session* session = nullptr;

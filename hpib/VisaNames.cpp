@@ -1,6 +1,7 @@
 #include "hpib/VisaNames.h"
 
 #include "hpib/HPIBDrv.h"
+#include "hpib/VisaStatus.h"
 
 namespace hpib {
 
@@ -9,6 +10,15 @@ std::optional<VisaTarget> VisaTargetOf(std::uint16_t address) {
   if (address == HPIBSelectCode) return VisaTarget{true, 0};
   if (address / 100 == HPIBSelectCode && address % 100 <= kLastPrimary) return VisaTarget{false, address % 100u};
   return std::nullopt;
+}
+
+Addressed AddressFor(std::int32_t address, Reach reach, bool cardOpen) {
+  const std::optional<VisaTarget> target = VisaTargetOf(BusWord(address));
+  if (!target) return {kResultInvalidAddress, {}};
+  if (!cardOpen) return {kResultCardNotOpen, {}};
+  if ((reach == Reach::Interface && !target->isInterface) || (reach == Reach::Instrument && target->isInterface))
+    return {kResultImproperAddressing, {}};
+  return {kResultSuccess, *target};
 }
 
 std::string InterfaceResource(unsigned board) { return "GPIB" + std::to_string(board) + "::INTFC"; }

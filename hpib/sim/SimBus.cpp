@@ -1,7 +1,6 @@
 #include "hpib/sim/SimBus.h"
 
 #include "hpib/HPIBDrv.h"
-#include "hpib/VisaNames.h"
 #include "hpib/VisaStatus.h"
 #include "hpib/VisaTrace.h"
 #include "hpib/sim/SimTrace.h"
@@ -28,13 +27,10 @@ std::uint16_t SimBus::Traced(std::optional<std::int32_t> address, const char* op
 }
 
 SimBus::Target SimBus::TargetOf(std::int32_t address, Reach reach) {
-  const std::optional<VisaTarget> target = VisaTargetOf(BusWord(address));
-  if (!target) return {kResultInvalidAddress};
-  if (!open_) return {kResultCardNotOpen};
-  if ((reach == Reach::Interface && !target->isInterface) || (reach == Reach::Instrument && target->isInterface))
-    return {kResultImproperAddressing};
-  if (target->isInterface) return {};
-  const auto found = stations_.find(target->primary);
+  const Addressed addressed = AddressFor(address, reach, open_);
+  if (addressed.code) return {addressed.code};
+  if (addressed.target.isInterface) return {};
+  const auto found = stations_.find(addressed.target.primary);
   if (found == stations_.end()) return {kResultInvalidAddress};
   return {kResultSuccess, &found->second};
 }

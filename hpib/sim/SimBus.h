@@ -12,6 +12,7 @@
 #include <string>
 
 #include "hpib/Bus.h"
+#include "hpib/VisaNames.h"
 #include "hpib/sim/Bench.h"
 #include "hpib/sim/Noise.h"
 #include "hpib/sim/SimInstrument.h"
@@ -42,7 +43,6 @@ class SimBus : public Bus {
     std::uint64_t reads = 0;
     Noise timeouts;  // its own sequence, so that faults leave the readings' scatter alone
   };
-  enum class Reach { Interface, Instrument, Either };
   struct Target {
     std::uint16_t code = 0;     // not 0: why the operation goes nowhere
     Station* station = nullptr;  // none: the whole bus
