@@ -1,10 +1,8 @@
 // The bench file: a good file becomes the bench it describes, a bad one is refused whole with
-// the line and what is wrong, and the built-in bench is a file like any other.
+// the line and what is wrong.
 #include "hpib/sim/BenchFile.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 namespace {
 
@@ -79,20 +77,6 @@ TEST(BenchFileTest, ABadFileIsRefusedWholeWithItsLineAndWhatIsWrong) {
     EXPECT_EQ(std::get<BenchError>(parsed).text, bad.error.text) << bad.text;
   }
   EXPECT_EQ(hpib::sim::BenchErrorText("bench.ini", {3, "unknown key \"foo\""}), "bench.ini, line 3: unknown key \"foo\"");
-}
-
-TEST(BenchFileTest, TheBuiltInBenchHasTheThreeInstrumentsAndTheAnalyzersCircuitResonatesAt100MHz) {
-  const Bench bench = hpib::sim::BuiltInBench();
-  ASSERT_EQ(bench.instruments.size(), 3u);
-  EXPECT_EQ(bench.instruments[0].primary, 7);
-  EXPECT_EQ(bench.instruments[1].primary, 3);
-  const auto& analyzer = bench.instruments[2];
-  EXPECT_EQ(analyzer.primary, 17);
-  EXPECT_DOUBLE_EQ(*analyzer.circuit.ohms, 5.0);
-  constexpr double kPi = 3.14159265358979323846;
-  const double resonance = 1.0 / (2.0 * kPi * std::sqrt(*analyzer.circuit.henries * *analyzer.circuit.farads));
-  EXPECT_NEAR(resonance, 100e6, 100.0);
-  EXPECT_DOUBLE_EQ(analyzer.noise, 0.001);
 }
 
 }  // namespace

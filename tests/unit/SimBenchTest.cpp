@@ -141,14 +141,4 @@ TEST(SimBenchTest, AddressingAndFaultsAnswerTheDriversResultCodes) {
   EXPECT_EQ(trace[12], "Close -> 0");
 }
 
-TEST(SimBenchTest, ARawByteTracesEscapedAndAStringMessageWithEnd) {
-  std::vector<std::string> trace;
-  SimBus bus = Bus(&trace);
-  bus.Open(7);
-  bus.Write(703, std::string(1, '\0'), false);
-  bus.Write(707, "F2E", true);
-  EXPECT_EQ(trace, (std::vector<std::string>{"7 Open -> 0", "703 Write sent \"\\x00\" -> 0",
-                                             "707 Write sent \"F2E\" END -> 0"}));
-}
-
 }  // namespace
