@@ -46,11 +46,9 @@ void THPIBDevice::InitializeForm() {
 
 bool THPIBDevice::IsOffline() {
   const bool offline = !ActiveItem.Checked();
-  if (!hpib::HPIBIsOpen()) {
-    hpib::HPIBOpenCard(HPIBSelectCode);  // the reset that follows tells whether the card answers
-    HPIBCheck(hpib::HPIBReset(HPIBSelectCode));
-    HPIBCheck(hpib::HPIBTimeout(HPIBSelectCode, 3.0));
-  }
+  // The card opens for a control that is not active too: the check comes first, the opening
+  // still happens.
+  if (const std::uint16_t code = hpib::HPIBOpenOnDemand(HPIBSelectCode, 3.0)) hpib::HPIBRaise(code);
   return offline;
 }
 

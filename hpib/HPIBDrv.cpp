@@ -62,6 +62,22 @@ std::uint16_t HPIBOpenCard(std::int32_t selectCode) {
   });
 }
 
+std::uint16_t HPIBOpenOnDemand(std::int32_t selectCode, double seconds) {
+  return Whole([&](Bus& bus) -> std::uint16_t {
+    LayerState& state = State();
+    if (state.cardOpen) return 0;
+    state.cardOpen = true;
+    bus.Open(selectCode);
+    std::uint16_t code = bus.Reset(selectCode);
+    if (code == 0) code = bus.Timeout(selectCode, seconds);
+    if (code != 0) {
+      state.cardOpen = false;
+      bus.Close();
+    }
+    return code;
+  });
+}
+
 std::uint16_t HPIBClose() {
   return Whole([](Bus& bus) {
     State().cardOpen = false;
@@ -96,6 +112,10 @@ std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint
 void HPIBCheck(std::uint32_t code) {
   if (code == 0) return;
   HPIBClose();
+  HPIBRaise(code);
+}
+
+void HPIBRaise(std::uint32_t code) {
   throw EHardwareError(core::FormatStr(MessageText(kCriticalErrorMessage), ResultCodeText(code)));
 }
 

@@ -38,6 +38,12 @@ void HPIBLoad(std::unique_ptr<Bus> bus);
 void HPIBUnload();
 
 std::uint16_t HPIBOpenCard(std::int32_t selectCode);
+// Opens the card unless it is open, as one operation that no other thread's can come into:
+// open (its result is not examined: the reset that follows tells whether the card answers),
+// reset and a timeout of `seconds`, all on `selectCode`. A failed reset or timeout closes the
+// card again before the lock is let go; its code is returned, for the caller to raise with
+// HPIBRaise outside the lock. 0 when the card was open already.
+std::uint16_t HPIBOpenOnDemand(std::int32_t selectCode, double seconds);
 std::uint16_t HPIBClose();
 std::uint16_t HPIBClear(std::int32_t address);
 std::uint16_t HPIBLocal(std::int32_t address);
@@ -54,6 +60,8 @@ std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint
 
 // Closes the card and raises EHardwareError for any code but 0.
 void HPIBCheck(std::uint32_t code);
+// Raises EHardwareError for `code`, the card closed already.
+[[noreturn]] void HPIBRaise(std::uint32_t code);
 bool HPIBIsOpen();
 
 }  // namespace hpib

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -10,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "RecordingBus.h"
 #include "RecordingEntryPoints.h"
+#include "framework/HPIBDev.h"
 #include "hpib/DebugBus.h"
 #include "hpib/EntryPointBus.h"
 #include "hpib/HPIBDrv.h"
@@ -135,5 +138,31 @@ TEST_P(BusThreads, EveryOperationReachesTheBusWholeAndInItsThreadsOrder) {
 
 INSTANTIATE_TEST_SUITE_P(DriverAndDebugMode, BusThreads, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "DebugMode" : "DriverMode"; });
+
+// Two controls whose first bus steps start at once: the card is opened, reset and given its
+// timeout once, and neither control's command comes in between.
+TEST(CardOpening, TwoControlsStartingAtOnceOpenTheCardOnceAndWhole) {
+  toolkit::HeadlessPlatform platform;
+  toolkit::FormPtr<framework::THPIBDevice> devices[] = {toolkit::CreateForm<framework::THPIBDevice>(),
+                                                       toolkit::CreateForm<framework::THPIBDevice>()};
+  const std::vector<std::string> opening{"Open(7)", "Reset(7)", "Timeout(7,3)"};
+  for (int trial = 0; trial < 200; ++trial) {
+    testing_support::RecordingBus::Log log;
+    hpib::HPIBLoad(std::make_unique<testing_support::RecordingBus>(log));
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+      threads.emplace_back([&, t] {
+        ++ready;
+        while (ready < 2) std::this_thread::yield();
+        devices[t]->Set_Text(t == 0 ? L"A" : L"B");
+      });
+    for (std::thread& thread : threads) thread.join();
+    hpib::HPIBUnload();
+    ASSERT_EQ(5u, log.calls.size()) << "trial " << trial << ": " << ::testing::PrintToString(log.calls);
+    EXPECT_EQ(opening, std::vector<std::string>(log.calls.begin(), log.calls.begin() + 3))
+        << "trial " << trial << ": " << ::testing::PrintToString(log.calls);
+  }
+}
 
 }  // namespace
