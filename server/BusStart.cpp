@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "core/Exceptions.h"
 #include "core/win32/ComResource.h"
@@ -10,7 +9,6 @@
 #include "hpib/HPIBDrv.h"
 #include "hpib/win32/BusChoice.h"
 #include "terminal/DebugTerminal.h"
-#include "toolkit/win32/PeerContext.h"
 #include "toolkit/win32/Win32Platform.h"
 
 namespace server {
@@ -19,56 +17,37 @@ using core::win32::unique_handle;
 
 namespace {
 
-// How long a control's thread waits for the terminal to show its line. A wait can meet the
-// terminal's thread sending to this one (a change of the active window), which a blocked wait
-// does not answer: the line then shows once this thread is back in its loop.
-constexpr UINT kShowTimeoutMs = 1000;
-
 // The layer's log for the life of the process; it hands each line to whichever terminal shows
-// now, on the terminal's own thread, and returns once the line is on the screen, as it did with
-// the terminal on the control's thread. The lines wait in the relay's queue; its slim lock costs
-// no kernel object when contended (a contended runtime mutex costs one that stays), and the
-// terminal's own queue is never shared between threads.
+// now. A bus operation never waits for the terminal's thread: the terminal keeps the line in
+// its queue and shows it when its thread comes round, or when someone reads the box.
 class TerminalRelay : public hpib::BusLog {
  public:
   void Log(const std::wstring& line) override {
-    HWND window = nullptr;
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      if (!terminal_) return;
-      window = toolkit::win32::WindowOf(*terminal_);
-    }
-    AcquireSRWLockExclusive(&queueLock_);
-    queue_.push_back(line);
-    ReleaseSRWLockExclusive(&queueLock_);
-    // SMTO_BLOCK: answering other threads' messages meanwhile could start a bus operation, or
-    // any call into a control, inside this one.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, toolkit::win32::kPostedMessage, 0, 0, SMTO_BLOCK, kShowTimeoutMs, &ignored);
+    const Exclusive lock(lock_);
+    if (terminal_) terminal_->Log(line);
   }
-  // On the terminal's thread, before it logs.
   void Attach(terminal::TDebugTerminal* terminal) {
-    terminal->OnPosted = [this, terminal] {
-      std::vector<std::wstring> lines;
-      AcquireSRWLockExclusive(&queueLock_);
-      lines.swap(queue_);
-      ReleaseSRWLockExclusive(&queueLock_);
-      for (const std::wstring& line : lines) terminal->Log(line);
-    };
-    const std::lock_guard<std::mutex> lock(mutex_);
+    const Exclusive lock(lock_);
     terminal_ = terminal;
   }
   // A terminal going away after a newer one came leaves the newer one in place.
   void Detach(terminal::TDebugTerminal* terminal) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    const Exclusive lock(lock_);
     if (terminal_ == terminal) terminal_ = nullptr;
   }
 
  private:
-  std::mutex mutex_;  // guards terminal_ while terminals come and go
+  // A slim lock: threads that meet on it cost no kernel object (a contended runtime mutex keeps
+  // one for good).
+  struct Exclusive {
+    explicit Exclusive(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Exclusive() { ReleaseSRWLockExclusive(&lock_); }
+    Exclusive(const Exclusive&) = delete;
+    Exclusive& operator=(const Exclusive&) = delete;
+    SRWLOCK& lock_;
+  };
+  SRWLOCK lock_ = SRWLOCK_INIT;  // guards terminal_ while terminals come and go
   terminal::TDebugTerminal* terminal_ = nullptr;
-  SRWLOCK queueLock_ = SRWLOCK_INIT;
-  std::vector<std::wstring> queue_;
 };
 
 TerminalRelay g_relay;

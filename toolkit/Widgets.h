@@ -128,6 +128,9 @@ class Memo : public WinControl {
   void SetWordWrap(bool wrap);
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool readOnly);
+  // Runs before anyone else reads the text from the memo's window: the last chance to bring
+  // it up to date.
+  std::function<void()> OnRead;
 
  private:
   std::vector<std::wstring> lines_;

@@ -63,34 +63,37 @@ TEST_F(E712, ATextThatIsNoIntegerFailsAndSendsNothing) {
   EXPECT_EQ(before, TerminalLines());
 }
 
-// Runs `onRead` once, inside the bus step, when the debug terminal next logs a read.
-class ReadHook {
+// Runs `onShown` once, on this thread, when a display of the control next shows a simulated
+// value: between the measurement's first read and its second request.
+class ShownHook {
  public:
-  explicit ReadHook(std::function<void()> onRead) : onRead_(std::move(onRead)) {
-    current_ = this;
-    original_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+  explicit ShownHook(std::function<void()> onShown) : onShown_(std::move(onShown)) { current_ = this; }
+  ShownHook(const ShownHook&) = delete;
+  ShownHook& operator=(const ShownHook&) = delete;
+  ~ShownHook() {
+    UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
   }
-  ~ReadHook() { SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_)); }
 
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallWindowProcW(current_->original_, window, message, wParam, lParam);
-    if ((message == EM_REPLACESEL || message == WM_SETTEXT) && current_->onRead_ &&
-        TerminalLines().back().rfind(L"Read from", 0) == 0)
-      std::exchange(current_->onRead_, nullptr)();
-    return result;
+  static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && current_ && current_->onShown_ && sent.message == WM_SETTEXT &&
+        ClassOf(sent.hwnd) == L"Static" &&
+        std::regex_search(reinterpret_cast<const wchar_t*>(sent.lParam), std::wregex(L"^2\\.[0-8]723E\\+1")))
+      std::exchange(current_->onShown_, nullptr)();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
   }
-  inline static ReadHook* current_ = nullptr;
-  const HWND edit_ = FindWindowExW(FindOwnWindow(L"HPIB driver debug terminal"), nullptr, L"Edit", nullptr);
-  WNDPROC original_ = nullptr;
-  std::function<void()> onRead_;
+  inline static ShownHook* current_ = nullptr;
+  std::function<void()> onShown_;
+  const HHOOK hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Proc, nullptr, GetCurrentThreadId());
 };
 
 TEST_F(E712, AFailingSecondRequestKeepsTheFirstValueFiresNothingAndEndsFreeRunning) {
   DialogWatch dialogs;
   {
     // After the first read, 700 + Port no longer fits 32 bits: the second request fails.
-    ReadHook hook([&] { EXPECT_HR(S_OK, device_->put_Port(2147483000)); });
+    ShownHook hook([&] { EXPECT_HR(S_OK, device_->put_Port(2147483000)); });
     ASSERT_HR(S_OK, device_->put_InternalTrigger(VARIANT_TRUE));
     ASSERT_TRUE(PumpUntil([&] { return !dialogs.texts.empty(); }, 3000)) << "no error box";
   }

@@ -161,6 +161,29 @@ TEST_F(DebugTerminalTest, LinesFromOtherThreadsNeverWaitAndKeepTheirOrder) {
   EXPECT_EQ(Lines().back(), L"fifth");
 }
 
+TEST_F(DebugTerminalTest, LinesLeftWaitingAreBoundedAndOnlyLinesNobodyCouldReadGo) {
+  const auto logElsewhere = [this](std::size_t count) {
+    std::thread([this, count] {
+      for (std::size_t i = 1; i <= count; ++i) terminal->Log(L"line " + std::to_wstring(i));
+    }).join();
+    platform.RunPosted();
+  };
+  // As many as may wait: the box shows what it shows when they come one at a time.
+  const std::size_t most = terminal::TDebugTerminal::kMostWaiting;
+  logElsewhere(most);
+  const auto here = toolkit::CreateForm<terminal::TDebugTerminal>();
+  for (std::size_t i = 1; i <= most; ++i) here->Log(L"line " + std::to_wstring(i));
+  EXPECT_EQ(here->DebugMemo.Lines(), Lines());
+
+  // More: the oldest go, and none of them shows.
+  terminal->DebugMemo.ClearLines();
+  logElsewhere(most + 60);
+  ASSERT_FALSE(Lines().empty());
+  EXPECT_LE(Lines().size(), 51u);
+  EXPECT_EQ(L"line " + std::to_wstring(most + 60), Lines().back());
+  EXPECT_GT(std::stoul(Lines().front().substr(5)), 60u);
+}
+
 TEST_F(DebugTerminalTest, UnloadLetsGoOfTheTerminal) {
   HPIBUnload();
   EXPECT_EQ(HPIBTrigger(7), 0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/Platform.h"
+#include "toolkit/win32/TextLayoutLock.h"
 
 namespace toolkit::win32 {
 namespace {
@@ -63,6 +64,7 @@ RECT LabelPeer::PlacementRect() const {
   unique_memory_dc dc(CreateCompatibleDC(nullptr));
   SelectedObject font(dc.get(), ModelFont());
   RECT text{0, 0, 0, 0};
+  const TextLayoutHold hold;
   DrawTextW(dc.get(), Model().Caption().c_str(), -1, &text, DT_CALCRECT | DT_EXPANDTABS);
   r.right = r.left + text.right;
   r.bottom = r.top + text.bottom;
@@ -85,7 +87,7 @@ int EditPeerBase::ModelKeyDown(WPARAM key) {
 }
 
 LRESULT EditPeerBase::KeyPass::operator()(UINT message, WPARAM key, LPARAM lParam) const {
-  return key && IsWindow(window) ? CallWindowProcW(procedure, window, message, key, lParam) : 0;
+  return key && IsWindow(window) ? procedure(window, message, key, lParam) : 0;
 }
 
 bool EditPeerBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -185,6 +187,23 @@ void MemoPeer::SyncText() {
 }
 
 void MemoPeer::SyncWidget() { SendMessageW(Window(), EM_SETREADONLY, Model().ReadOnly(), 0); }
+
+bool MemoPeer::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
+  switch (message) {
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case EM_GETLINECOUNT:
+    case EM_GETLINE:
+      if (!Syncing() && Model().OnRead) {
+        Memo& memo = Model();
+        DispatchUserEvent(memo, [&memo] { memo.OnRead(); });
+      }
+      break;
+    default:
+      break;
+  }
+  return false;
+}
 
 int MemoPeer::DisplayLineCount() const {
   const HWND window = Window();

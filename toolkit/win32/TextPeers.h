@@ -52,7 +52,7 @@ class EditPeerBase : public WidgetPeer<Edit> {
   // handlers run: they may close the form, and this peer with it.
   struct KeyPass {
     HWND window;
-    WNDPROC procedure;
+    ClassProcedure procedure;
     LRESULT operator()(UINT message, WPARAM key, LPARAM lParam) const;
   };
   KeyPass PassOn() const { return {Window(), OwnProcedure()}; }
@@ -100,6 +100,8 @@ class MemoPeer final : public WidgetPeer<Memo>, public LineCountingPeer {
   void SyncText() override;
   void SyncWidget() override;
   void WindowCreated() override { shown_.clear(); }
+  // A read of the text from outside runs the model's OnRead first.
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   std::vector<std::wstring> shown_;
