@@ -2,6 +2,7 @@
 
 #include "toolkit/Platform.h"
 #include "toolkit/win32/Drawing.h"
+#include "toolkit/win32/TextLayoutLock.h"
 
 namespace toolkit::win32 {
 namespace {
@@ -53,6 +54,7 @@ bool PanelPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
     SelectedObject font(dc, ModelFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, panel.Enabled() ? ToColorRef(panel.GetFont().FontColor) : GetSysColor(COLOR_GRAYTEXT));
+    const TextLayoutHold hold;
     DrawTextW(dc, panel.Caption().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   });
 }

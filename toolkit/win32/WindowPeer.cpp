@@ -5,6 +5,7 @@
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
 #include "toolkit/win32/MenuPopup.h"
+#include "toolkit/win32/TextLayoutLock.h"
 
 namespace toolkit::win32 {
 namespace {
@@ -41,16 +42,31 @@ Form* FormOf(Control& control) {
 }  // namespace
 
 LRESULT CALLBACK WindowPeerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (auto* peer = WindowPeer::FromWindow(window)) return peer->Dispatch(window, message, wParam, lParam);
-  // Untied from a peer that is gone: the window's last messages.
+  if (auto* peer = WindowPeer::FromWindow(window)) {
+    // The library's own handling may reach the bus, the host or another thread: never with the
+    // text lock, which a text window's procedure may hold while it notifies its parent.
+    const TextLayoutRelease released;
+    return peer->Dispatch(window, message, wParam, lParam);
+  }
+  // Untied from a peer that is gone: the window's last messages, while it is destroyed (under
+  // the text lock if it shows text).
   return CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)), window, message, wParam,
                          lParam);
 }
 
-WindowPeer::Attachment::Attachment(HWND window, WindowPeer* peer) : window_(window) {
+LRESULT ClassProcedure::operator()(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+  // A class's own context menu is a modal loop, which other threads would wait for as long as a
+  // person leaves the menu open.
+  if (!laysOutText || message == WM_CONTEXTMENU) return CallWindowProcW(procedure, window, message, wParam, lParam);
+  const TextLayoutHold hold;
+  return CallWindowProcW(procedure, window, message, wParam, lParam);
+}
+
+WindowPeer::Attachment::Attachment(HWND window, WindowPeer* peer, bool laysOutText) : window_(window) {
+  own_.laysOutText = laysOutText;
   if (!window_) return;
   Tie(window_, peer);
-  previous_ = reinterpret_cast<WNDPROC>(
+  own_.procedure = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowPeerProc)));
 }
 
@@ -58,7 +74,7 @@ WindowPeer::Attachment& WindowPeer::Attachment::operator=(Attachment&& other) no
   if (this != &other) {
     Release();
     window_ = other.window_;
-    previous_ = other.previous_;
+    own_ = other.own_;
     other.window_ = nullptr;
   }
   return *this;
@@ -76,7 +92,10 @@ void WindowPeer::Attachment::Forget() {
 void WindowPeer::Attachment::Release() {
   const HWND window = window_;
   Forget();
-  if (window) DestroyWindow(window);
+  if (!window) return;
+  std::optional<TextLayoutHold> hold;
+  if (own_.laysOutText) hold.emplace();
+  DestroyWindow(window);
 }
 
 void PartRelease::operator()(HWND window) const {
@@ -106,9 +125,15 @@ WindowPeer* PeerOf(const Control& control) { return dynamic_cast<WindowPeer*>(co
 WindowPeer::Attachment WindowPeer::MakeWindow() {
   // Made hidden and empty; Sync places and shows it, so that the window's class sees the same
   // steps as for every later change (a progress bar paints its frame only after them).
-  Attachment made(CreateWindowExW(ExStyle(), ClassName(), L"", Style(), 0, 0, 0, 0, ParentWindow(), nullptr,
-                                  context_.Module(), nullptr),
-                  this);
+  const bool laysOutText = LaysOutText(ClassName());
+  HWND window = nullptr;
+  {
+    std::optional<TextLayoutHold> hold;
+    if (laysOutText) hold.emplace();
+    window = CreateWindowExW(ExStyle(), ClassName(), L"", Style(), 0, 0, 0, 0, ParentWindow(), nullptr,
+                             context_.Module(), nullptr);
+  }
+  Attachment made(window, this, laysOutText);
   if (!made) return made;
   style_ = Style();
   exStyle_ = ExStyle();
@@ -383,11 +408,11 @@ bool WindowPeer::ShowContextMenu(HWND window, LPARAM where) {
 
 LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Nothing of this peer is touched after a handler that may have destroyed it.
-  const WNDPROC previous = window_.Previous();
+  const ClassProcedure own = window_.Own();
   switch (message) {
     case WM_NCDESTROY:
       Lost();
-      return CallWindowProcW(previous, window, message, wParam, lParam);
+      return own(window, message, wParam, lParam);
     case WM_CONTEXTMENU:
       if (ShowContextMenu(window, lParam)) return 0;
       break;
@@ -395,7 +420,7 @@ LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (Form* form = FormOf(control_); form && form->FocusAccelerator(static_cast<wchar_t>(wParam))) return 0;
       break;
     case WM_SIZE: {
-      const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
+      const LRESULT result = own(window, message, wParam, lParam);
       ArrangeChildren();
       Resized();
       return result;
@@ -406,7 +431,7 @@ LRESULT WindowPeer::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
   LRESULT result = 0;
   if (ReflectToChild(message, wParam, lParam, result)) return result;
   if (HandleMessage(message, wParam, lParam, result)) return result;
-  return CallWindowProcW(previous, window, message, wParam, lParam);
+  return own(window, message, wParam, lParam);
 }
 
 }  // namespace toolkit::win32

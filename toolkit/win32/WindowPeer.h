@@ -18,6 +18,14 @@
 
 namespace toolkit::win32 {
 
+// A window's own procedure, below its peer's: what the peer passes a message on to, under the
+// text lock for a class that shows text (see TextLayoutLock.h).
+struct ClassProcedure {
+  WNDPROC procedure = DefWindowProcW;
+  bool laysOutText = false;
+  LRESULT operator()(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+};
+
 class WindowPeer : public Peer {
  public:
   ~WindowPeer() override;
@@ -89,7 +97,7 @@ class WindowPeer : public Peer {
   PeerContext& Context() const { return context_; }
   HFONT ModelFont() const;
   // The window's procedure below this peer's: what a message this peer passes on goes to.
-  WNDPROC OwnProcedure() const { return window_.Previous(); }
+  const ClassProcedure& OwnProcedure() const { return window_.Own(); }
 
  private:
   friend LRESULT CALLBACK WindowPeerProc(HWND, UINT, WPARAM, LPARAM);
@@ -98,22 +106,21 @@ class WindowPeer : public Peer {
   class Attachment {
    public:
     Attachment() = default;
-    Attachment(HWND window, WindowPeer* peer);
-    Attachment(Attachment&& other) noexcept : window_(other.window_), previous_(other.previous_) {
-      other.window_ = nullptr;
-    }
+    // `laysOutText`: the window's class shows text (see TextLayoutLock.h).
+    Attachment(HWND window, WindowPeer* peer, bool laysOutText);
+    Attachment(Attachment&& other) noexcept : window_(other.window_), own_(other.own_) { other.window_ = nullptr; }
     Attachment& operator=(Attachment&& other) noexcept;
     ~Attachment();
     HWND get() const { return window_; }
     explicit operator bool() const { return window_ != nullptr; }
-    WNDPROC Previous() const { return previous_; }
+    const ClassProcedure& Own() const { return own_; }
     // The window is already gone: untie, destroy nothing.
     void Forget();
 
    private:
     void Release();
     HWND window_ = nullptr;
-    WNDPROC previous_ = DefWindowProcW;
+    ClassProcedure own_;
   };
 
   // A new window for the model, tied to this peer, with what it was made with recorded as
