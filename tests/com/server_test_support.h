@@ -348,6 +348,17 @@ class EventSink : public DispatchSink {
   HRESULT answer = S_OK;
 };
 
+// Removes the server's registration for the machine and for the user, as far as there is one.
+inline bool Unregistered(const std::wstring& path) {
+  const HMODULE server = LoadLibraryW(path.c_str());
+  if (!server) return false;
+  using InstallFn = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
+  const bool done = SUCCEEDED(Export<DllFunctionFn>(server, "DllUnregisterServer")()) &&
+                    SUCCEEDED(Export<InstallFn>(server, "DllInstall")(FALSE, L"user"));
+  FreeLibrary(server);
+  return done;
+}
+
 // Tests take the server's Windows path as their first argument, then GoogleTest's options.
 inline int RunTests(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -363,16 +374,14 @@ inline int RunTests(int argc, char** argv) {
     std::fprintf(stderr, "OleInitialize failed\n");
     return 2;
   }
-  // The tests register and unregister the server; other suites may rely on a registration
-  // made before, which is therefore made again afterwards.
-  const wchar_t kRegisteredKey[] = L"CLSID\\{3C053B03-2C71-11D5-B2A4-FE129D63AC66}\\InprocServer32";
-  const bool wasRegistered = ReadClassesKey(kRegisteredKey).has_value();
-  int result = RUN_ALL_TESTS();
-  OleUninitialize();
-  if (wasRegistered && !ReadClassesKey(kRegisteredKey).has_value() && Regsvr32(Quoted(path)) != 0) {
-    std::fprintf(stderr, "registering the server again failed\n");
-    result = 1;
+  // Each suite starts from no registration of the server, whatever a suite before it left (one
+  // that crashed leaves its registration behind), and registers what it needs itself.
+  if (!Unregistered(path)) {
+    std::fprintf(stderr, "removing a registration left by an earlier run failed\n");
+    return 2;
   }
+  const int result = RUN_ALL_TESTS();
+  OleUninitialize();
   return result;
 }
 
