@@ -2,6 +2,9 @@
 
 #include "core/Convert.h"
 #include "core/Latin1.h"
+#include "framework/ReadingLog.h"
+#include "framework/RetryDelay.h"
+#include "framework/Unattended.h"
 #include "hpib/HPIBDrv.h"
 
 namespace framework {
@@ -21,7 +24,8 @@ THPIBDevice::THPIBDevice()
       LocalControlItem(Make<toolkit::MenuItem>(L"LocalControlItem", L"Local Control")),
       ClearItem(Make<toolkit::MenuItem>(L"ClearItem", L"Clear")),
       TriggerItem(Make<toolkit::MenuItem>(L"TriggerItem", L"Trigger")),
-      Timer(Make<toolkit::Timer>(L"Timer")) {
+      Timer(Make<toolkit::Timer>(L"Timer")),
+      RetryTimer(Make<toolkit::Timer>(L"RetryTimer")) {
   ContextMenu = &PopupMenu;
   for (toolkit::MenuItem* item : {&InternalTriggerItem, &ActiveItem, &N1, &LocalControlItem, &ClearItem, &TriggerItem})
     PopupMenu.Items().Add(*item);
@@ -35,6 +39,8 @@ THPIBDevice::THPIBDevice()
   ClearItem.OnClick = [this] { ClearItemClick(); };
   TriggerItem.OnClick = [this] { TriggerItemClick(); };
   Timer.OnTimer = [this] { MeasurementTick(); };
+  RetryTimer.SetEnabled(false);
+  RetryTimer.OnTimer = [this] { RetryTick(); };
   OnDestroy = [this] { ActiveFormDestroy(); };
 }
 
@@ -86,6 +92,7 @@ void THPIBDevice::Set_Active(bool value) {
   if (!value) {
     InternalTriggerItem.SetChecked(false);
     Timer.SetEnabled(false);
+    RetryTimer.SetEnabled(false);
   }
 }
 
@@ -112,17 +119,61 @@ void THPIBDevice::ClearItemClick() {
 void THPIBDevice::TriggerItemClick() {
   if (IsOffline()) return;
   HPIBCheck(hpib::HPIBTrigger(CommandAddress()));
+  RetryTimer.SetEnabled(false);
   Timer.SetEnabled(true);
 }
 
 void THPIBDevice::MeasurementTick() {
   Timer.SetEnabled(false);
+  CycleStep(&THPIBDevice::MeasureAndGoOn);
+}
+
+void THPIBDevice::MeasureAndGoOn() {
   TimerTimer();
+  FFailures = 0;
+  const Unattended& unattended = CurrentUnattended();
+  if (unattended.output && unattended.output->Logging())
+    unattended.output->Append(ReadingRow(unattended.output->Now(), FProgId, FPort, Get_Text()));
   if (!FireEvent(kOnData)) return;
   AfterReading();
   if (Closed()) return;
   if (InternalTriggerItem.Checked()) TriggerItem.Click();
 }
+
+void THPIBDevice::RetryTick() {
+  RetryTimer.SetEnabled(false);
+  CycleStep(&THPIBDevice::TriggerAgain);
+}
+
+void THPIBDevice::TriggerAgain() {
+  if (InternalTriggerItem.Checked()) TriggerItem.Click();
+}
+
+void THPIBDevice::CycleStep(void (THPIBDevice::*step)()) {
+  try {
+    (this->*step)();
+  } catch (const std::exception& e) {
+    const auto* own = dynamic_cast<const core::Exception*>(&e);
+    if (!ErrorLogged(own ? own->Message() : core::FromLatin1(e.what()))) throw;
+  }
+}
+
+bool THPIBDevice::ErrorLogged(const std::wstring& message) {
+  const Unattended& unattended = CurrentUnattended();
+  if (unattended.output && unattended.output->Logging())
+    unattended.output->Append(ErrorRow(unattended.output->Now(), FProgId, FPort, message));
+  if (unattended.errors != ErrorHandling::Log) return false;
+  unattended.output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
+  // The check mark stays when a trigger fails: free-running goes on, less often while the
+  // errors last, so that a lost instrument neither holds the bus all night nor starves the rest.
+  if (!Closed() && InternalTriggerItem.Checked()) {
+    ++FFailures;
+    RetryTimer.SetInterval(RetryDelayMs(Timer.Interval(), FFailures));
+    RetryTimer.SetEnabled(true);
+  }
+  return true;
+}
+
 
 void THPIBDevice::ActiveFormShow() {
   if (FEvents && !FCreateFired && FireEvent(kOnCreate)) FCreateFired = true;

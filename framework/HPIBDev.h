@@ -34,6 +34,8 @@ class THPIBDevice : public toolkit::Form {
   toolkit::MenuItem& ClearItem;
   toolkit::MenuItem& TriggerItem;
   toolkit::Timer& Timer;
+  // Under the Errors setting Log: when free-running tries again after an error.
+  toolkit::Timer& RetryTimer;
 
   // The members of the control interface.
   bool Get_InternalTrigger() const { return InternalTriggerItem.Checked(); }
@@ -53,6 +55,8 @@ class THPIBDevice : public toolkit::Form {
   // Class identifiers of the control's property pages; the base has none.
   virtual std::vector<std::wstring> DescribePropertyPages() const { return {}; }
   virtual void SetEventSink(std::shared_ptr<EventSink> sink) { FEvents = std::move(sink); }
+  // The name the reading log gives the control.
+  void SetProgId(std::wstring progId) { FProgId = std::move(progId); }
   // Called once when the form and its components exist.
   virtual void InitializeForm();
 
@@ -94,8 +98,20 @@ class THPIBDevice : public toolkit::Form {
 
  private:
   // The timer's tick, the same for every instrument: the timer stops, the instrument reads and
-  // shows, OnData fires, and free-running triggers the next reading.
+  // shows, the reading goes to the log, OnData fires, and free-running triggers the next reading.
   void MeasurementTick();
+  // Free-running tries again after an error (Errors = Log).
+  void RetryTick();
+  // Runs a step of the control's own cycle. Its error goes to the log when there is one; then
+  // under Errors = Log free-running tries again later, else the error goes on to the box.
+  void CycleStep(void (THPIBDevice::*step)());
+  // What unattended work makes of an error; false when it goes on to the box.
+  bool ErrorLogged(const std::wstring& message);
+  void MeasureAndGoOn();
+  void TriggerAgain();
+
+  std::wstring FProgId;
+  unsigned FFailures = 0;  // errors of the cycle since its last reading
 };
 
 }  // namespace framework

@@ -8,6 +8,7 @@
 #include "hpib/DebugBus.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/win32/BusChoice.h"
+#include "server/UnattendedLog.h"
 #include "terminal/DebugTerminal.h"
 #include "toolkit/win32/Win32Platform.h"
 
@@ -55,6 +56,7 @@ TerminalRelay g_relay;
 std::mutex g_startMutex;  // taken by a creating thread only, never under the layer's lock
 bool g_busChosen = false;
 bool g_debugMode = false;
+bool g_unattendedStarted = false;
 std::wstring g_reason;  // the terminal's first line: why the user's setting is not followed
 DWORD g_terminalThreadId = 0;  // 0: no terminal up
 unique_handle g_terminalThread;
@@ -140,6 +142,13 @@ void StartBus(HINSTANCE module) {
     g_busChosen = true;
   }
   if (g_debugMode && !g_terminalThread) ShowTerminal();
+  if (!g_unattendedStarted) {
+    // In debug mode its notices go to the terminal, as every other line of the library does.
+    StartUnattended([](const std::wstring& line) {
+      if (g_debugMode) g_relay.Log(line);
+    });
+    g_unattendedStarted = true;
+  }
 }
 
 void EndTerminal() noexcept {

@@ -85,6 +85,7 @@ Control::Control(const ClassEntry& entry, ClassInfo info, IUnknown* outer)
       parking_(ThreadsParkingWindow()),
       form_(entry_.makeForm(reinterpret_cast<std::uintptr_t>(parking_))) {
   form_->SetKeeper(this);
+  form_->SetProgId(info_.progId);
   form_->InitializeForm();
   const toolkit::Bounds& bounds = form_->GetBounds();
   extent_ = PixelsToHimetric(bounds.Width, bounds.Height);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "LayerFixtures.h"
+#include "framework/Unattended.h"
 
 namespace {
 
@@ -183,6 +184,49 @@ TEST_F(HPIBDevTest, OneTriggerBringsOneTickAndOneOnData) {
   EXPECT_FALSE(device->Timer.Enabled());
   platform.Advance(10000);
   EXPECT_EQ(sink->fired.size(), 1u);
+}
+
+// The log and the debug output of the Errors and Log settings, as the server makes them.
+struct RecordingOutput : framework::UnattendedOutput {
+  std::string Now() override { return "t"; }
+  void Append(const std::string& row) override {
+    std::size_t kind = 0;
+    for (int column = 0; column < 3; ++column) kind = row.find(',', kind) + 1;
+    kinds.push_back(row.substr(kind, row.find(',', kind) - kind));
+  }
+  void Debug(const std::wstring& text) override { debug.push_back(text); }
+  bool Logging() const override { return true; }
+  std::vector<std::string> kinds;
+  std::vector<std::wstring> debug;
+};
+
+TEST_F(HPIBDevTest, UnderErrorsLogAFailingReTriggerShowsNoBoxAndTriesAgainLessOftenUntilItWorks) {
+  RecordingOutput output;
+  framework::SetUnattended({framework::ErrorHandling::Log, &output});
+  device->SetProgId(L"Apparata.Base");
+  device->Set_Port(7);
+  driver.results["Trigger"] = {0, 4, 4, 4, 0};
+  device->Set_InternalTrigger(true);
+  TakeCalls();
+  // Each wait after an error, and whether a trigger ends it: an hour's worth of retries of a
+  // switched-off instrument costs a handful of bus operations, not one per interval.
+  const struct {
+    std::uint64_t wait;
+    bool triggers;
+  } steps[] = {{1000, true}, {999, false}, {1, true}, {1999, false}, {1, true}, {3999, false}, {1, true}};
+  for (const auto& step : steps) {
+    platform.Advance(step.wait);
+    const Calls calls = TakeCalls();
+    EXPECT_EQ(step.triggers, std::count(calls.begin(), calls.end(), "Trigger(707)") == 1) << step.wait;
+  }
+  platform.Advance(1000);
+  framework::SetUnattended({});
+  EXPECT_TRUE(platform.errors.empty());
+  EXPECT_EQ(sink->fired, (std::vector<int>{framework::kOnData, framework::kOnData}));
+  EXPECT_TRUE(device->Get_InternalTrigger());
+  EXPECT_EQ(output.kinds, (std::vector<std::string>{"reading", "error", "error", "error", "reading"}));
+  ASSERT_EQ(3u, output.debug.size());
+  EXPECT_EQ(L"Apparata.Base at Port 7: Critical HPIB driver error:\nHPIB timeout!", output.debug[0]);
 }
 
 TEST_F(HPIBDevTest, TriggerWhileATickIsPendingKeepsTheTicksTime) {

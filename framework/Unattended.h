@@ -1,0 +1,35 @@
+#pragma once
+// What the user chose for the work that no person starts (the timer's tick, the re-trigger of
+// free-running), for every control of the process: whether its errors show a box or go to the
+// log (the setting Errors), and whether readings and errors are written to a file (Log). Both
+// are read once, with the first control; nothing changes for a user who sets neither.
+#include <string>
+
+#include "framework/ErrorsSetting.h"
+
+namespace framework {
+
+// Where unattended work reports, made by the server.
+class UnattendedOutput {
+ public:
+  virtual ~UnattendedOutput() = default;
+  // The local time now, as the log writes it.
+  virtual std::string Now() = 0;
+  // Appends one whole row to the log file, when there is one. A file that cannot be written is
+  // said once, and the next row tries again.
+  virtual void Append(const std::string& row) = 0;
+  // The system's debug output, which a debugger or a monitor of it shows.
+  virtual void Debug(const std::wstring& text) = 0;
+  virtual bool Logging() const = 0;
+};
+
+struct Unattended {
+  ErrorHandling errors = ErrorHandling::Box;
+  UnattendedOutput* output = nullptr;  // null: neither setting is used
+};
+
+// Set once, before the process's first control is made; `output` lives as long as the process.
+void SetUnattended(const Unattended& unattended);
+const Unattended& CurrentUnattended();
+
+}  // namespace framework

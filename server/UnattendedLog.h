@@ -1,0 +1,15 @@
+#pragma once
+// The settings for unattended work, Errors and Log under HKEY_CURRENT_USER\Software\Apparata
+// (framework/Unattended.h), read with the first control of the process like Bus; and the log
+// file they ask for, appended by every control of every process of the user.
+#include <functional>
+#include <string>
+
+namespace server {
+
+// Reads both settings once and hands the framework what they ask for; `say` shows a line where
+// the user looks for the library's notices (the debug terminal in debug mode). Nothing is set
+// up for a user who set neither.
+void StartUnattended(const std::function<void(const std::wstring&)>& say);
+
+}  // namespace server

@@ -1,0 +1,101 @@
+// The pure parts of unattended work: the log's rows, the back-off after errors, the Errors setting.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <tuple>
+
+#include "framework/ErrorsSetting.h"
+#include "framework/ReadingLog.h"
+#include "framework/RetryDelay.h"
+
+namespace {
+
+using namespace framework;
+
+const std::string kT = "2026-03-29T01:59:59.250+01:00";
+
+TEST(ReadingLogTest, TimesCarryMillisecondsAndTheSignedOffset) {
+  const std::pair<LocalTime, const char*> cases[] = {
+      {{2026, 3, 29, 1, 59, 59, 250, 60}, "2026-03-29T01:59:59.250+01:00"},
+      {{2026, 1, 5, 9, 3, 7, 5, -330}, "2026-01-05T09:03:07.005-05:30"},
+      {{2025, 12, 31, 23, 59, 59, 999, 0}, "2025-12-31T23:59:59.999+00:00"},
+      {{2026, 7, 1, 0, 0, 0, 42, -210}, "2026-07-01T00:00:00.042-03:30"},
+      {{2026, 2, 28, 12, 0, 1, 99, -30}, "2026-02-28T12:00:01.099-00:30"},
+  };
+  for (const auto& [time, text] : cases) EXPECT_EQ(text, Iso8601(time));
+  EXPECT_EQ("time,control,port,kind,label1,value1,label2,value2,label3,value3,label4,value4,label5,value5,"
+            "label6,value6\r\n",
+            LogHeader());
+  EXPECT_EQ("\xEF\xBB\xBF", std::string(kByteOrderMark));
+}
+
+TEST(ReadingLogTest, EachLineIsALabelAndAValueQuotedOnlyWhenNeeded) {
+  const std::tuple<const wchar_t*, std::int32_t, std::wstring, const char*> cases[] = {  // row after the time
+      {L"Apparata.E712X", 17, L"L=+0.0000E+00\r\nD=+0.0000E+00",
+       "Apparata.E712X,17,reading,L,+0.0000E+00,D,+0.0000E+00,,,,,,,,\r\n"},
+      {L"Apparata.HP4191X", 5,
+       L"R Ohm=+1.2345E+01\r\nX Ohm=+5.4321E-01\r\nF MHz=1.000000\r\nMin=1\r\nMax=1000\r\nStep=1.0000",
+       "Apparata.HP4191X,5,reading,R Ohm,+1.2345E+01,X Ohm,+5.4321E-01,F MHz,1.000000,Min,1,Max,1000,Step,1.0000\r\n"},
+      {L"Apparata.HP4191X", 0, L"|\u0413|=+9.0000E-01\r\nFi Rad=+1.0000E+00\r\nF MHz=1.000000",
+       "Apparata.HP4191X,0,reading,|\xD0\x93|,+9.0000E-01,Fi Rad,+1.0000E+00,F MHz,1.000000,,,,,,\r\n"},
+      {L"Apparata.B740X", -1, L"R     kOm=+11357E-4", "Apparata.B740X,-1,reading,R     kOm,+11357E-4,,,,,,,,,,\r\n"},
+      {L"B", 2, L"", "B,2,reading,,,,,,,,,,,,\r\n"},
+      {L"B", 2, L"a,b=1\r\nq=say \"hi\"\r\nno label\r\nk=v=w\r\ncr=1\r2\r\nlf=1\n2",
+       "B,2,reading,\"a,b\",1,q,\"say \"\"hi\"\"\",,no label,k,v=w,cr,\"1\r2\",lf,\"1\n2\"\r\n"},
+      {L"B", 2, L"=x\r\ny=\r\n\r\n4=4\r\n5=5\r\n6=6\r\n7=7\r\n8",
+       "B,2,reading,,x,y,,,,4,4,5,5,6,\"6\r\n7=7\r\n8\"\r\n"},
+      {L"B", 2, std::wstring(L"\U0001F600=") + wchar_t(0xD83D) + L"x" + wchar_t(0xDE00),
+       "B,2,reading,\xF0\x9F\x98\x80,\xEF\xBF\xBDx\xEF\xBF\xBD,,,,,,,,,,\r\n"},
+  };
+  for (const auto& [progId, port, text, row] : cases) EXPECT_EQ(kT + "," + row, ReadingRow(kT, progId, port, text));
+}
+
+TEST(ReadingLogTest, AnErrorIsItsMessageInTheFirstValue) {
+  const std::pair<const wchar_t*, const char*> cases[] = {
+      {L"Critical HPIB driver error:\nHPIB timeout!", "\"Critical HPIB driver error:\nHPIB timeout!\""},
+      {L"Bench file \"a.ini\", line 3", "\"Bench file \"\"a.ini\"\", line 3\""},
+      {L"Port=3 refused", "Port=3 refused"},
+  };
+  for (const auto& [message, field] : cases)
+    EXPECT_EQ(kT + ",Apparata.E712X,7,error,," + field + ",,,,,,,,,,\r\n", ErrorRow(kT, L"Apparata.E712X", 7, message));
+}
+
+TEST(ReadingLogTest, EveryRowHasSixteenFieldsWhateverTheText) {
+  for (const wchar_t* text : {L"", L"a=1\r\nb=2\r\nc=3\r\nd=4\r\ne=5\r\nf=6\r\ng=7\r\nh=8", L",=,\r\n\"=\"\r\n\r\n,"}) {
+    int commas = 0;  // outside quotes, where a CSV reader splits the row
+    bool quoted = false;
+    for (char c : ReadingRow(kT, L"C,\"", 1, text)) {
+      if (c == '"') quoted = !quoted;
+      if (c == ',' && !quoted) ++commas;
+    }
+    EXPECT_EQ(15, commas) << text;
+  }
+}
+
+TEST(RetryDelayTest, DoublesFromTheSecondFailureUpToAMinuteNeverBelowTheInterval) {
+  const unsigned cases[][3] = {  // interval, failures in a row, delay
+      {300, 0, 300},       {300, 1, 300},           {300, 2, 600},           {300, 3, 1200},     {300, 8, 38400},
+      {300, 9, 60000},     {300, 33, 60000},        {300, UINT_MAX, 60000},  {1, 16, 32768},     {1, 17, 60000},
+      {1, 33, 60000},      {59999, 2, 60000},       {59999, 33, 60000},      {60000, 5, 60000},  {90000, 0, 90000},
+      {90000, 2, 90000},   {90000, UINT_MAX, 90000}, {UINT_MAX, 3, UINT_MAX}, {0, UINT_MAX, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c[2], RetryDelayMs(c[0], c[1])) << c[0] << " " << c[1];
+}
+
+TEST(ErrorsSettingTest, BoxOrLogInAnyCaseAnythingElseKeepsTheBoxAndSaysWhy) {
+  using H = ErrorHandling;
+  const std::tuple<std::optional<std::wstring>, H, const wchar_t*> cases[] = {
+      {std::nullopt, H::Box, L""}, {L"", H::Box, L""}, {L"Box", H::Box, L""}, {L"bOX", H::Box, L""},
+      {L"Log", H::Log, L""},      {L"log", H::Log, L""}, {L"LOG", H::Log, L""},
+      {L" Log", H::Box, L"Errors setting \" Log\" not understood; Box or Log expected"},
+      {L"Logs", H::Box, L"Errors setting \"Logs\" not understood; Box or Log expected"},
+      {L"L\u00F6g", H::Box, L"Errors setting \"L\u00F6g\" not understood; Box or Log expected"},
+  };
+  for (const auto& [value, handling, problem] : cases) {
+    const ErrorsSetting setting = ParseErrorsSetting(value);
+    EXPECT_EQ(handling, setting.handling) << value.value_or(L"<none>");
+    EXPECT_EQ(problem, setting.problem);
+  }
+}
+
+}  // namespace
