@@ -30,6 +30,19 @@ apparata_server_test(lifetime psapi)
 apparata_server_test(hostile)
 set_tests_properties(server_lifetime PROPERTIES TIMEOUT 900)
 
+# A lab host's load, once in debug mode and once on the simulated bench: the program runs the
+# load and each class alone as children of its own, about four windows of 10 s in all. Each child
+# ends itself when a phase overruns its bound; the timeout covers all their bounds.
+add_executable(server_load_test ${CMAKE_CURRENT_LIST_DIR}/server_test_load.cpp)
+target_include_directories(server_load_test PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(server_load_test PRIVATE apparata_contract GTest::gtest ole32 oleaut32 uuid user32 advapi32)
+add_dependencies(server_load_test Apparata)
+foreach(mode debug sim)
+  add_test(NAME server_load_${mode}
+           COMMAND server_load_test "Z:$<TARGET_FILE:Apparata>" --mode=${mode} --seconds=10)
+  set_tests_properties(server_load_${mode} PROPERTIES RESOURCE_LOCK registry TIMEOUT 700)
+endforeach()
+
 # Run apart, in a prefix of its own where no window can be made: tests/com/run-no-window-test.
 add_executable(server_no_window_test ${CMAKE_CURRENT_LIST_DIR}/server_test_no_window.cpp)
 target_include_directories(server_no_window_test PRIVATE ${PROJECT_SOURCE_DIR})
