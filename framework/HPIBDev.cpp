@@ -12,6 +12,16 @@ namespace framework {
 using hpib::HPIBCheck;
 using hpib::HPIBSelectCode;
 
+namespace {
+
+// The text an error box would show.
+std::wstring MessageOf(const std::exception& e) {
+  const auto* own = dynamic_cast<const core::Exception*>(&e);
+  return own ? own->Message() : core::FromLatin1(e.what());
+}
+
+}  // namespace
+
 std::string RawCommand(const std::wstring& text) {
   return core::ToLatin1(text.substr(0, THPIBDevice::kCommandLength));
 }
@@ -99,7 +109,16 @@ void THPIBDevice::Set_Active(bool value) {
 void THPIBDevice::Set_InternalTrigger(bool value) {
   if (!ActiveItem.Checked()) return;
   InternalTriggerItem.SetChecked(value);
-  if (value) Trigger();
+  if (!value) return;
+  try {
+    Trigger();
+  } catch (const std::exception& e) {
+    // The caller hears of it as always (a host's call fails, a click shows its box). Under
+    // Errors = Log free-running, still checked, tries again later as after any error of its
+    // cycle: an instrument that is off when the night's run starts is measured once it is on.
+    if (CurrentUnattended().errors == ErrorHandling::Log) ErrorLogged(MessageOf(e));
+    throw;
+  }
 }
 
 void THPIBDevice::InternalTriggerItemClick() { Set_InternalTrigger(!InternalTriggerItem.Checked()); }
@@ -153,8 +172,7 @@ void THPIBDevice::CycleStep(void (THPIBDevice::*step)()) {
   try {
     (this->*step)();
   } catch (const std::exception& e) {
-    const auto* own = dynamic_cast<const core::Exception*>(&e);
-    if (!ErrorLogged(own ? own->Message() : core::FromLatin1(e.what()))) throw;
+    if (!ErrorLogged(MessageOf(e))) throw;
   }
 }
 
@@ -173,7 +191,6 @@ bool THPIBDevice::ErrorLogged(const std::wstring& message) {
   }
   return true;
 }
-
 
 void THPIBDevice::ActiveFormShow() {
   if (FEvents && !FCreateFired && FireEvent(kOnCreate)) FCreateFired = true;

@@ -68,15 +68,12 @@ class LogFile : public framework::UnattendedOutput {
                                local.wMilliseconds, static_cast<int>(offsetMinutes)});
   }
 
-  // One row, one write on a file opened for appending only: the system puts each write whole at
-  // the end, whichever process makes it. Opened and closed for each row, so that nothing waits
-  // in the process and the file can be moved away between rows.
+  // One row, one write on a file opened for appending only. Opened and closed for each row, so
+  // that nothing waits in the process and the file can be moved away between rows.
   void Append(const std::string& row) override {
     if (!path_) return;
-    unique_handle file = OpenFile(*path_, OPEN_EXISTING);
-    if (!file && GetLastError() == ERROR_FILE_NOT_FOUND && CreateWhole(*path_)) file = OpenFile(*path_, OPEN_EXISTING);
-    if (file && WriteWhole(file.get(), row)) return;
-    const DWORD error = GetLastError();
+    const DWORD error = AppendInTurn(row);
+    if (error == ERROR_SUCCESS) return;
     AcquireSRWLockExclusive(&lock_);
     const bool first = !told_;
     told_ = true;
@@ -84,6 +81,22 @@ class LogFile : public framework::UnattendedOutput {
     if (first)
       Tell(L"Log file \"" + *path_ + L"\" cannot be written (system error " + std::to_wstring(error) +
            L"); measuring goes on, and each later row tries again");
+  }
+
+  // Windows puts each write of an append-only handle whole at the end, whichever process makes
+  // it; Wine 8 does not: it writes at the size it saw a moment before, so two processes
+  // appending at once overwrite each other's rows (measured: 0.4 to 1.6 % of the rows of two
+  // processes lost, some torn). Every row of every process of the session takes its turn under
+  // one mutex; one that waited past the bound writes anyway, as before. Answers the error, or
+  // ERROR_SUCCESS.
+  DWORD AppendInTurn(const std::string& row) {
+    const DWORD wait = turn_ ? WaitForSingleObject(turn_.get(), 5000) : WAIT_FAILED;
+    unique_handle file = OpenFile(*path_, OPEN_EXISTING);
+    if (!file && GetLastError() == ERROR_FILE_NOT_FOUND && CreateWhole(*path_)) file = OpenFile(*path_, OPEN_EXISTING);
+    const DWORD error = file && WriteWhole(file.get(), row) ? ERROR_SUCCESS : GetLastError();
+    file.reset();  // closed before the next process's turn
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) ReleaseMutex(turn_.get());
+    return error;
   }
 
   void Debug(const std::wstring& text) override { OutputDebugStringW((L"Apparata: " + text + L"\n").c_str()); }
@@ -100,6 +113,7 @@ class LogFile : public framework::UnattendedOutput {
  private:
   const std::optional<std::wstring> path_;
   const std::function<void(const std::wstring&)> say_;
+  const unique_handle turn_{CreateMutexW(nullptr, FALSE, L"Local\\Apparata.LogRow")};
   SRWLOCK lock_ = SRWLOCK_INIT;
   bool told_ = false;
 };
