@@ -13,7 +13,7 @@
 // The test itself makes no control. It runs this program again as a child, once per class with
 // --alone=<ProgID> and once with --load, and judges what each prints: a crash or a stall of the
 // library there is reported with the phase it came in (a stall with the readings counted up to
-// it), and the user's Bus setting is put back whatever happens to the children.
+// it), and the user's settings are taken away again whatever happens to the children.
 
 #include "server_test_support.h"
 
@@ -494,48 +494,6 @@ ChildRun RunChild(const std::wstring& role, long long deadlineMs) {
   return run;
 }
 
-// The user's Bus value for one run, and back as it was after it. Set here rather than by the
-// ctest command: the library reads it once per process, at its first control, and every child
-// must run on the same bus; and this process, which makes no control, outlives any crash of the
-// library to put it back. A value left behind would move every later suite of the prefix from
-// debug mode onto the bench.
-class BusSetting {
- public:
-  explicit BusSetting(const wchar_t* bus) {
-    ok = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                         &created_) == ERROR_SUCCESS;
-    if (!ok) return;
-    DWORD size = 0;
-    if (RegQueryValueExW(key_, L"Bus", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-      previous_.emplace(size, 0);
-      RegQueryValueExW(key_, L"Bus", nullptr, &type_, previous_->data(), &size);
-    }
-    if (bus)
-      ok = RegSetValueExW(key_, L"Bus", 0, REG_SZ, reinterpret_cast<const BYTE*>(bus),
-                          static_cast<DWORD>((std::wcslen(bus) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    else if (previous_)
-      ok = RegDeleteValueW(key_, L"Bus") == ERROR_SUCCESS;
-  }
-  BusSetting(const BusSetting&) = delete;
-  BusSetting& operator=(const BusSetting&) = delete;
-  ~BusSetting() {
-    if (!key_) return;
-    if (previous_)
-      RegSetValueExW(key_, L"Bus", 0, type_, previous_->data(), static_cast<DWORD>(previous_->size()));
-    else
-      RegDeleteValueW(key_, L"Bus");
-    RegCloseKey(key_);
-    if (created_ == REG_CREATED_NEW_KEY) RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
-  }
-  bool ok = false;
-
- private:
-  static constexpr const wchar_t* kKey = L"Software\\Apparata";
-  HKEY key_ = nullptr;
-  DWORD created_ = 0, type_ = 0;
-  std::optional<std::vector<BYTE>> previous_;
-};
-
 // Bounds of the children as a whole, each phase's bound and a margin: the children stop
 // themselves before these unless the library hangs the process's end.
 long long AloneDeadlineMs() { return kCreateMs + kFirstReadingMs + g_seconds * 1000LL + kReleaseMs + kUnloadMs + 20000; }
@@ -572,8 +530,10 @@ void PrintTable(const std::map<std::string, int>& alone, const Report& load) {
 class Load : public RegisteredServer {};
 
 TEST_F(Load, TwentyFiveControlsOnFiveThreadsKeepTheirPaceShowNoBoxLetGoAndLeaveTheLibraryUnloadable) {
-  const BusSetting bus(g_sim ? L"SIM" : nullptr);
-  ASSERT_TRUE(bus.ok) << "the user's Bus setting could not be made";
+  // Set here rather than by the ctest command: every child must run on the same bus, and this
+  // process, which makes no control, outlives any crash of the library to take it away again.
+  const Settings settings(g_sim ? std::map<std::wstring, std::wstring>{{L"Bus", L"SIM"}}
+                                : std::map<std::wstring, std::wstring>{});
   const std::string terminal = g_sim ? "0" : "1";
 
   // Each class alone, once per invocation of the program: the same build, mode and window.

@@ -1,0 +1,337 @@
+// Unattended work under the user's settings Errors and Log, on the simulated bench: what a host,
+// the person at the bench and the log file see when nobody is there to answer an error box.
+// Both settings are read once per process, so each case sets the user's values, runs this
+// program again as a child on one scenario and judges the log and the bus trace it leaves; the
+// values go again whatever the child's fate. The parent keeps the server registered while its
+// children run, and they leave the registration alone, since two of them run at once.
+// Usage: server_unattended_test <Windows path of Apparata.ocx> [GoogleTest options]
+
+#include "server_test_support.h"
+
+#include <ocidl.h>
+
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <numeric>
+
+#include "Apparata_h.h"
+
+namespace {
+
+using namespace server_test;
+using core::win32::unique_handle;
+using Record = std::vector<std::string>;
+
+constexpr DISPID kOnData = 3;
+constexpr int kWindowMs = 10000;  // over which a meter's pace is counted
+// A multimeter that loses about a third of its replies, the same ones in every run.
+const char kLossyBench[] = "[7]\ninstrument = B7-40/5\ndc_volts = 1\ntimeout_probability = 0.3\nseed = 11\n";
+// The multimeter answers; the LCR meter is switched off.
+const char kHalfBench[] = "[7]\ninstrument = B7-40/5\ndc_volts = 1\n[3]\ninstrument = E7-12\nabsent = yes\n";
+// Where the two children of TwoProcesses meet: the first to come waits, the second starts both.
+const wchar_t kFirst[] = L"Local\\ApparataUnattendedFirst", kGo[] = L"Local\\ApparataUnattendedGo";
+
+std::wstring OwnPath() {
+  wchar_t path[MAX_PATH];
+  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+// The bench, the logs and the traces stay beside the program, for a look after a run.
+std::wstring Beside(const wchar_t* name) { return FolderOf(OwnPath()) + L"\\unattended-" + name; }
+const std::wstring kBench = Beside(L"bench.ini"), kLog = Beside(L"log.csv"), kTrace = Beside(L"trace.txt");
+
+std::string FileText(const std::wstring& path) {
+  std::ostringstream text;
+  text << std::ifstream(std::filesystem::path(path), std::ios::binary).rdbuf();
+  return text.str();
+}
+
+// The records of a text as RFC 4180 writes them, every one ended by CRLF; nothing when the text
+// breaks the grammar anywhere, as a torn or interleaved row does. Written from the RFC, not from
+// the library's writer; the project's machines have no Python to bring a reader of its own.
+std::optional<std::vector<Record>> ParseCsv(const std::string& text) {
+  std::vector<Record> records;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    Record& record = records.emplace_back();
+    for (;; ++i) {  // a field, then the comma or the CRLF after it
+      std::string& field = record.emplace_back();
+      if (text[i] == '"') {
+        for (++i; i < text.size() && (text[i] != '"' || text.compare(i, 2, "\"\"") == 0); ++i)
+          if ((field += text[i]).back() == '"') ++i;  // the first of a doubled quote stands for it
+        if (i++ == text.size()) return std::nullopt;  // the quote never closes
+      } else {
+        for (; i < text.size() && text[i] != ',' && text[i] != '\r' && text[i] != '\n'; ++i) field += text[i];
+        if (field.find('"') != std::string::npos) return std::nullopt;
+      }
+      if (text.compare(i, 2, "\r\n") == 0) break;
+      if (i == text.size() || text[i] != ',') return std::nullopt;
+    }
+  }
+  return records;
+}
+
+// A log's rows after its byte-order mark and header, each of 16 fields.
+std::vector<Record> LogRows(const std::wstring& path) {
+  const std::string text = FileText(path);
+  EXPECT_EQ(0u, text.rfind("\xEF\xBB\xBF", 0)) << "no byte-order mark";
+  std::vector<Record> rows = ParseCsv(text.substr(std::min<std::size_t>(3, text.size()))).value_or(std::vector<Record>{});
+  const Record header = ParseCsv("time,control,port,kind,label1,value1,label2,value2,label3,value3,label4,value4,"
+                                 "label5,value5,label6,value6\r\n")->front();
+  EXPECT_EQ(header, rows.empty() ? Record{"<no log, or not CSV>"} : rows[0]);
+  if (!rows.empty()) rows.erase(rows.begin());
+  for (const Record& row : rows) EXPECT_EQ(16u, row.size()) << row[0];
+  return rows;
+}
+
+// Milliseconds of a log's time, 2026-12-08T06:06:13.123+01:00 (the offset, the same all run,
+// left out); -1 when it is none.
+long long TimeMs(const std::string& time) {
+  SYSTEMTIME t{};
+  FILETIME file{};
+  int hours = 0, minutes = 0;
+  return time.size() == 29 &&
+                 std::sscanf(time.c_str(), "%4hu-%2hu-%2huT%2hu:%2hu:%2hu.%3hu%*1[+-]%2d:%2d", &t.wYear, &t.wMonth,
+                             &t.wDay, &t.wHour, &t.wMinute, &t.wSecond, &t.wMilliseconds, &hours, &minutes) == 9 &&
+                 SystemTimeToFileTime(&t, &file)
+             ? static_cast<long long>((ULONGLONG{file.dwHighDateTime} << 32 | file.dwLowDateTime) / 10000)
+             : -1;
+}
+
+std::vector<long long> Times(const std::vector<Record>& rows, const char* control, const char* kind) {
+  std::vector<long long> times;
+  for (const Record& row : rows)
+    if (row.size() > 3 && row[1] == control && row[3] == kind) times.push_back(TimeMs(row[0]));
+  return times;
+}
+
+// ---- The parent: the user's values, the bench, the children, the judging ---------------------
+
+// A fresh log and trace, the bench written, and the values: Bus names the bench unless given.
+Settings Fresh(const char* bench, std::map<std::wstring, std::wstring> values) {
+  DeleteFileW(kLog.c_str());
+  DeleteFileW(kTrace.c_str());
+  std::ofstream(std::filesystem::path(kBench), std::ios::binary) << bench;
+  values.emplace(L"Bus", L"SIM:" + kBench);
+  return Settings(values);
+}
+
+// This program on one scenario, its output into ours: its exit code, -2 when it overran.
+int RunChild(const std::string& scenario, DWORD timeoutMs) {
+  return RunProcess(Quoted(OwnPath()) + L" " + Quoted(ServerPath()) + L" --child=" + Widen(scenario), timeoutMs, true);
+}
+
+std::size_t TraceLines(const std::wstring& part) {
+  const std::vector<std::wstring> lines = SplitLines(Widen(FileText(kTrace)));
+  return std::count_if(lines.begin(), lines.end(), [&](const auto& line) { return line.find(part) != line.npos; });
+}
+
+class Unattended : public RegisteredServer {};
+
+TEST_F(Unattended, LostRepliesGoToTheLogAndFreeRunningGoesOnWithoutABox) {
+  {
+    const Settings settings = Fresh(kLossyBench, {{L"Errors", L"Log"}, {L"Log", kLog}, {L"Trace", kTrace}});
+    ASSERT_EQ(0, RunChild("FreeRunning:50", 120000));
+  }
+  const std::vector<Record> rows = LogRows(kLog);
+  const std::size_t errors = Times(rows, "Apparata.B740X", "error").size();
+  EXPECT_EQ(50u, Times(rows, "Apparata.B740X", "reading").size()) << "one row per OnData";
+  EXPECT_EQ(TraceLines(L" Read -> 4 HPIB timeout!"), errors) << "one error row per lost reply in the trace";
+  EXPECT_GT(errors, 0u);
+  EXPECT_EQ("reading", rows.empty() ? "" : rows.back()[3]) << "readings after the last error";
+  const std::string log = FileText(kLog);
+  std::size_t head = 0;
+  for (int row = 0; row < 8 && head != std::string::npos; ++row) head = log.find("\r\n", head + 1);
+  std::printf("50 readings, %zu error rows, %zu lost replies in the trace, card opened %zu times; the log begins:\n%s\n",
+              errors, TraceLines(L" Read -> 4 HPIB timeout!"), TraceLines(L" 7 Open -> 0"), log.substr(0, head).c_str());
+}
+
+TEST_F(Unattended, AnAbsentInstrumentBacksOffAndTheOneThereKeepsItsPace) {
+  const auto run = [](const char* scenario) {
+    const Settings settings = Fresh(kHalfBench, {{L"Errors", L"Log"}, {L"Log", kLog}});
+    EXPECT_EQ(0, RunChild(scenario, 60000));
+    return LogRows(kLog);
+  };
+  const auto readings = [](const std::vector<Record>& rows) {
+    const std::vector<long long> times = Times(rows, "Apparata.B740X", "reading");
+    return std::count_if(times.begin(), times.end(), [&](long long t) { return t - times.front() <= kWindowMs; });
+  };
+  const std::vector<Record> alone = run("Pace:0"), beside = run("Pace:1");
+  EXPECT_GE(readings(beside), 0.8 * readings(alone));
+  const std::vector<long long> failed = Times(beside, "Apparata.E712X", "error");
+  ASSERT_GE(failed.size(), 5u) << "the absent one tries again";
+  std::vector<long long> gaps;
+  for (std::size_t i = 1; i < failed.size(); ++i) gaps.push_back(failed[i] - failed[i - 1]);
+  for (std::size_t i = 1; i < gaps.size(); ++i) EXPECT_GE(gaps[i] * 5, gaps[i - 1] * 4) << "gap " << i << " shrank";
+  EXPECT_GE(gaps.back(), 4 * gaps.front()) << "no backing off";
+  std::printf("B7-40/5 readings in %d ms: alone %d, beside the absent E7-12 %d; the E7-12's gaps (ms):", kWindowMs,
+              static_cast<int>(readings(alone)), static_cast<int>(readings(beside)));
+  for (long long gap : gaps) std::printf(" %lld", gap);
+  std::printf("\n");
+}
+
+TEST_F(Unattended, WithoutTheSettingALostReplyShowsItsBoxAndEndsFreeRunning) {
+  const Settings settings = Fresh(kLossyBench, {});
+  EXPECT_EQ(0, RunChild("BoxEndsFreeRunning", 60000));
+}
+
+TEST_F(Unattended, UnderTheSettingAMenuClickThatFailsStillShowsItsBox) {
+  const Settings settings = Fresh(kHalfBench, {{L"Errors", L"Log"}});
+  EXPECT_EQ(0, RunChild("MenuClick", 60000));
+}
+
+// Ten controls each, started together, so that the two processes append in the same moments:
+// every row whole, one header, whoever made the file.
+TEST_F(Unattended, TwoProcessesAppendWholeRowsToOneLog) {
+  const Settings settings = Fresh("", {{L"Bus", L"SIM"}, {L"Log", kLog}});
+  const unique_handle first(CreateSemaphoreW(nullptr, 1, 1, kFirst)), go(CreateEventW(nullptr, TRUE, FALSE, kGo));
+  std::future<int> other = std::async(std::launch::async, RunChild, "TenControls", 90000);
+  EXPECT_EQ(0, RunChild("TenControls", 90000));
+  EXPECT_EQ(0, other.get());
+  const std::vector<Record> rows = LogRows(kLog);
+  EXPECT_EQ(500u, Times(rows, "Apparata.B740X", "reading").size());
+  EXPECT_EQ(500u, Times(rows, "Apparata.E712X", "reading").size());
+  EXPECT_EQ(1000u, rows.size());
+  for (const Record& row : rows) EXPECT_NE(-1, TimeMs(row[0])) << row[0];
+  std::printf("%zu rows in the log\n", rows.size());
+}
+
+TEST_F(Unattended, ALogThatCannotBeWrittenIsSaidOnceAndMeasuringGoesOn) {
+  const std::wstring unwritable = Beside(L"no-such-folder\\log.csv");
+  {
+    const Settings settings = Fresh("", {{L"Bus", L"SIM"}, {L"Log", unwritable}, {L"Trace", kTrace}});
+    ASSERT_EQ(0, RunChild("FreeRunning:10", 60000));
+  }
+  EXPECT_EQ(1u, TraceLines(L"Log file \"" + unwritable + L"\" cannot be written"));
+}
+
+// ---- The children: one scenario each, in a process that reads the settings afresh -------------
+
+int g_count = 0;  // the number after the scenario's name
+
+// One control as a host holds it: made, its sink connected, at its Port. The sink comes first:
+// the control fires OnDestroy into it as it goes.
+struct Panel {
+  Panel(const wchar_t* progId, LONG port) {
+    CLSID clsid{};
+    com_ptr<IConnectionPointContainer> container;
+    DWORD cookie = 0;
+    made = SUCCEEDED(CLSIDFromProgID(progId, &clsid)) &&
+           SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void())) &&
+           SUCCEEDED(device->QueryInterface(IID_IConnectionPointContainer, container.put_void())) &&
+           SUCCEEDED(container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put())) &&
+           SUCCEEDED(point->Advise(&sink, &cookie)) && SUCCEEDED(device->put_Port(port));
+  }
+  long Readings() const { return static_cast<long>(std::count(sink.events.begin(), sink.events.end(), kOnData)); }
+  // Free-running, ended from inside the OnData of reading `last`.
+  HRESULT RunFree(long last) {
+    if (!made) return E_POINTER;
+    sink.onEvent = [this, last](DISPID dispid) {
+      if (dispid == kOnData && Readings() == last) device->put_InternalTrigger(VARIANT_FALSE);
+    };
+    return device->put_InternalTrigger(VARIANT_TRUE);
+  }
+  EventSink sink{DIID_IQXDeviceEvents};
+  com_ptr<IQXDevice> device;
+  com_ptr<IConnectionPoint> point;
+  bool made = false;
+};
+
+// Closes and records every box; none may come up unless the scenario says so.
+class Child : public ::testing::Test {
+ protected:
+  DialogWatch dialogs_;
+};
+
+TEST_F(Child, FreeRunning) {
+  Panel meter(L"Apparata.B740X", 7);
+  ASSERT_HR(S_OK, meter.RunFree(g_count));
+  EXPECT_TRUE(PumpUntil([&] { return meter.Readings() >= g_count; }, 100000)) << meter.Readings() << " readings";
+  PumpFor(1000);
+  EXPECT_EQ(g_count, meter.Readings()) << "OnData after free-running ended";
+  EXPECT_EQ(std::vector<std::wstring>{}, dialogs_.texts);
+}
+
+// The meter running free for the window, alone in its process or (Pace:1) beside the LCR meter.
+TEST_F(Child, Pace) {
+  Panel meter(L"Apparata.B740X", 7);
+  std::optional<Panel> lcr;
+  ASSERT_HR(S_OK, meter.RunFree(-1));
+  if (g_count) {
+    lcr.emplace(L"Apparata.E712X", 3);
+    EXPECT_HR(E_UNEXPECTED, lcr->RunFree(-1)) << "a host's call fails as before";
+  }
+  PumpFor(kWindowMs + 1500);
+  EXPECT_EQ(std::vector<std::wstring>{}, dialogs_.texts);
+}
+
+TEST_F(Child, BoxEndsFreeRunning) {
+  Panel meter(L"Apparata.B740X", 7);
+  ASSERT_HR(S_OK, meter.RunFree(-1));
+  ASSERT_TRUE(PumpUntil([&] { return !dialogs_.texts.empty(); }, 30000)) << "no box";
+  const long before = meter.Readings();
+  PumpFor(2000);
+  EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}, dialogs_.texts);
+  EXPECT_EQ(before, meter.Readings()) << "free-running went on after the box";
+  std::printf("box after %ld readings, none in the 2 s after it\n", before);
+}
+
+void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+
+TEST_F(Child, MenuClick) {
+  Panel lcr(L"Apparata.E712X", 3);
+  ASSERT_TRUE(lcr.made);
+  EXPECT_HR(E_UNEXPECTED, lcr.device->Trigger()) << "a host's call fails as before";
+  com_ptr<IOleWindow> window;
+  HWND form = nullptr;
+  ASSERT_HR(S_OK, lcr.device->QueryInterface(IID_IOleWindow, window.put_void()));
+  ASSERT_HR(S_OK, window->GetWindow(&form));
+  // Keys waiting in the queue, which the menu's own loop reads: down to the fifth item, Trigger,
+  // past the separator, and chosen. A menu they miss closes at the bound.
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(form, WM_KEYDOWN, key, 0);
+  const UINT_PTR bound = SetTimer(nullptr, 0, 5000, EndMenuNow);
+  SendMessageW(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form), MAKELPARAM(20, 20));
+  KillTimer(nullptr, bound);
+  PumpUntil([&] { return !dialogs_.texts.empty(); }, 3000);
+  EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nInvalid HPIB select code or device address!"},
+            dialogs_.texts);
+}
+
+TEST_F(Child, TenControls) {
+  std::deque<Panel> panels;
+  for (int i = 0; i < 10; ++i) i % 2 ? panels.emplace_back(L"Apparata.E712X", 3) : panels.emplace_back(L"Apparata.B740X", 7);
+  const unique_handle first(OpenSemaphoreW(SYNCHRONIZE, FALSE, kFirst)), go(OpenEventW(EVENT_ALL_ACCESS, FALSE, kGo));
+  ASSERT_TRUE(first && go);
+  if (WaitForSingleObject(first.get(), 0) == WAIT_OBJECT_0)
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(go.get(), 0) == WAIT_OBJECT_0; }, 30000)) << "alone";
+  else
+    SetEvent(go.get());
+  for (Panel& panel : panels) ASSERT_HR(S_OK, panel.RunFree(50));
+  const auto readings = [&] {
+    return std::accumulate(panels.begin(), panels.end(), 0L, [](long sum, const Panel& p) { return sum + p.Readings(); });
+  };
+  EXPECT_TRUE(PumpUntil([&] { return readings() == 500; }, 60000)) << readings() << " readings";
+  PumpFor(500);
+  EXPECT_EQ(500, readings());
+  EXPECT_EQ(std::vector<std::wstring>{}, dialogs_.texts);
+}
+
+}  // namespace
+
+// "--child=<scenario>[:<number>]" runs one child's scenario; without it, the parent's cases.
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--child=", 8) != 0) continue;
+    const std::string scenario = argv[i] + 8;
+    g_count = std::atoi(scenario.c_str() + std::min(scenario.size(), scenario.find(':') + 1));
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::GTEST_FLAG(filter) = "Child." + scenario.substr(0, scenario.find(':'));
+    if (FAILED(OleInitialize(nullptr))) return 2;
+    const int result = RUN_ALL_TESTS();
+    OleUninitialize();
+    return result;
+  }
+  ::testing::GTEST_FLAG(filter) = "Unattended.*";  // a --gtest_filter given still counts
+  return server_test::RunTests(argc, argv);
+}
