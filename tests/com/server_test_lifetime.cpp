@@ -147,23 +147,6 @@ void ExpectBack(const Resources& before, const Resources& after) {
   std::printf("  before: %s\n  after:  %s\n", Describe(before).c_str(), Describe(after).c_str());
 }
 
-// As PumpUntil, but looks after every message: a hundred controls in debug mode can keep the
-// queue from ever running empty.
-bool PumpEachUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MSG msg;
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
-  return true;
-}
-
 // One control with its own sink, as a host holds it.
 struct Hosted {
   EventSink sink{DIID_IQXDeviceEvents};

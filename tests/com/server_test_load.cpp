@@ -212,25 +212,17 @@ class BoxWatch {
   UINT_PTR timer_;
 };
 
-// Runs this thread's messages until `done` holds or `timeoutMs` has passed, looking at `done`
-// after every message (two dozen controls running free can keep the queue from running empty).
+// Runs this thread's messages until `done` holds or `timeoutMs` has passed, looking for boxes
+// every 100 ms meanwhile.
 bool Pump(BoxWatch& boxes, const std::function<bool()>& done, long long timeoutMs) {
-  const long long end = NowMs() + timeoutMs;
-  for (long long look = 0;;) {
+  long long look = 0;
+  return PumpEachUntil([&] {
     if (NowMs() >= look) {
       boxes.Look();
       look = NowMs() + 100;
     }
-    if (done()) return true;
-    if (NowMs() >= end) return false;
-    MSG msg;
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
+    return done();
+  }, static_cast<DWORD>(timeoutMs));
 }
 
 // One apartment thread of the host and its six controls.
@@ -262,15 +254,7 @@ DWORD WINAPI RunApartment(void* parameter) {
     }
   SetEvent(apartment.ready);
   // The thread's own pump, as a panel's thread runs until the host closes it.
-  while (WaitForSingleObject(apartment.letGo, 0) != WAIT_OBJECT_0) {
-    MSG msg;
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    } else {
-      MsgWaitForMultipleObjects(1, &apartment.letGo, FALSE, 100, QS_ALLINPUT);
-    }
-  }
+  PumpEachUntil([&] { return WaitForSingleObject(apartment.letGo, 0) == WAIT_OBJECT_0; }, INFINITE);
   for (auto& panel : apartment.panels) panel->Close();
   CoUninitialize();
   apartment.endedMs = NowMs();  // read by the host once the thread has ended

@@ -31,6 +31,7 @@ namespace server_test {
 using core::win32::com_ptr;
 using core::win32::unique_bstr;
 using window_support::ClassOf;
+using window_support::PumpEachUntil;
 using window_support::PumpFor;
 using window_support::PumpUntil;
 using window_support::TextOf;

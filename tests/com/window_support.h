@@ -42,6 +42,23 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   }
 }
 
+// As PumpUntil, but looks after every message: many controls running free can keep
+// the queue from ever running empty.
+inline bool PumpEachUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+  }
+  return true;
+}
+
 inline void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
