@@ -432,8 +432,7 @@ struct ChildRun {
 
 ChildRun RunChild(const std::wstring& role, long long deadlineMs) {
   ChildRun run;
-  wchar_t self[MAX_PATH], folder[MAX_PATH], file[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  wchar_t folder[MAX_PATH], file[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   GetTempFileNameW(folder, L"load", 0, file);
   // A file rather than a pipe: nothing can block on it, and it keeps what a crash wrote last.
@@ -447,7 +446,7 @@ ChildRun RunChild(const std::wstring& role, long long deadlineMs) {
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   // Wine's debugger writes its report of a crash to the crashing process's standard error.
   startup.hStdOutput = startup.hStdError = output;
-  std::wstring line = Quoted(self) + L" " + Quoted(ServerPath()) + (g_sim ? L" --mode=sim" : L" --mode=debug") +
+  std::wstring line = Quoted(OwnPath()) + L" " + Quoted(ServerPath()) + (g_sim ? L" --mode=sim" : L" --mode=debug") +
                       L" --seconds=" + std::to_wstring(g_seconds) + L" " + role;
   PROCESS_INFORMATION process{};
   if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {

@@ -52,6 +52,12 @@ inline std::string Narrow(const std::wstring& text) {
 
 inline std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
+// This program's own path: the tests that run themselves again as children start it.
+inline std::wstring OwnPath() {
+  wchar_t path[MAX_PATH];
+  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+
 // HRESULTs compared through this print in hex.
 struct Hr {
   HRESULT value;

@@ -34,10 +34,6 @@ const char kHalfBench[] = "[7]\ninstrument = B7-40/5\ndc_volts = 1\n[3]\ninstrum
 // Where the two children of TwoProcesses meet: the first to come waits, the second starts both.
 const wchar_t kFirst[] = L"Local\\ApparataUnattendedFirst", kGo[] = L"Local\\ApparataUnattendedGo";
 
-std::wstring OwnPath() {
-  wchar_t path[MAX_PATH];
-  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-}
 // The bench, the logs and the traces stay beside the program, for a look after a run.
 std::wstring Beside(const wchar_t* name) { return FolderOf(OwnPath()) + L"\\unattended-" + name; }
 const std::wstring kBench = Beside(L"bench.ini"), kLog = Beside(L"log.csv"), kTrace = Beside(L"trace.txt");

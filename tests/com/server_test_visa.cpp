@@ -83,12 +83,6 @@ std::wstring SystemFolder() {
   return folder;
 }
 
-std::wstring OwnPath() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
 // ---- The parent: settings, the fake's installation, the child processes --------------------
 
 // The user's Bus and Trace values while it lives; both removed again when it goes.

@@ -38,7 +38,6 @@ TEST(ReadingLogTest, EachLineIsALabelAndAValueQuotedOnlyWhenNeeded) {
        "Apparata.HP4191X,5,reading,R Ohm,+1.2345E+01,X Ohm,+5.4321E-01,F MHz,1.000000,Min,1,Max,1000,Step,1.0000\r\n"},
       {L"Apparata.HP4191X", 0, L"|\u0413|=+9.0000E-01\r\nFi Rad=+1.0000E+00\r\nF MHz=1.000000",
        "Apparata.HP4191X,0,reading,|\xD0\x93|,+9.0000E-01,Fi Rad,+1.0000E+00,F MHz,1.000000,,,,,,\r\n"},
-      {L"Apparata.B740X", -1, L"R     kOm=+11357E-4", "Apparata.B740X,-1,reading,R     kOm,+11357E-4,,,,,,,,,,\r\n"},
       {L"B", 2, L"", "B,2,reading,,,,,,,,,,,,\r\n"},
       {L"B", 2, L"a,b=1\r\nq=say \"hi\"\r\nno label\r\nk=v=w\r\ncr=1\r2\r\nlf=1\n2",
        "B,2,reading,\"a,b\",1,q,\"say \"\"hi\"\"\",,no label,k,v=w,cr,\"1\r2\",lf,\"1\n2\"\r\n"},
