@@ -150,9 +150,7 @@ void THPIBDevice::MeasurementTick() {
 void THPIBDevice::MeasureAndGoOn() {
   TimerTimer();
   FFailures = 0;
-  const Unattended& unattended = CurrentUnattended();
-  if (unattended.output && unattended.output->Logging())
-    unattended.output->Append(ReadingRow(unattended.output->Now(), FProgId, FPort, Get_Text()));
+  if (CurrentUnattended().output) LogRow(ReadingRow, Get_Text());
   if (!FireEvent(kOnData)) return;
   AfterReading();
   if (Closed()) return;
@@ -178,8 +176,7 @@ void THPIBDevice::CycleStep(void (THPIBDevice::*step)()) {
 
 bool THPIBDevice::ErrorLogged(const std::wstring& message) {
   const Unattended& unattended = CurrentUnattended();
-  if (unattended.output && unattended.output->Logging())
-    unattended.output->Append(ErrorRow(unattended.output->Now(), FProgId, FPort, message));
+  if (unattended.output) LogRow(ErrorRow, message);
   if (unattended.errors != ErrorHandling::Log) return false;
   unattended.output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
   // The check mark stays when a trigger fails: free-running goes on, less often while the
@@ -190,6 +187,11 @@ bool THPIBDevice::ErrorLogged(const std::wstring& message) {
     RetryTimer.SetEnabled(true);
   }
   return true;
+}
+
+void THPIBDevice::LogRow(Row row, const std::wstring& text) {
+  UnattendedOutput& output = *CurrentUnattended().output;
+  if (output.Logging()) output.Append(row(output.Now(), FProgId, FPort, text));
 }
 
 void THPIBDevice::ActiveFormShow() {

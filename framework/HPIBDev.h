@@ -109,6 +109,10 @@ class THPIBDevice : public toolkit::Form {
   bool ErrorLogged(const std::wstring& message);
   void MeasureAndGoOn();
   void TriggerAgain();
+  // Appends a row to the reading log, when there is one (only with unattended output set).
+  using Row = std::string (*)(const std::string& time, const std::wstring& progId, std::int32_t port,
+                              const std::wstring& text);
+  void LogRow(Row row, const std::wstring& text);
 
   std::wstring FProgId;
   unsigned FFailures = 0;  // errors of the cycle since its last reading
