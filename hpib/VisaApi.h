@@ -52,23 +52,11 @@ constexpr ViStatus VI_ERROR_RSRC_BUSY = Status(0xBFFF0072);
 constexpr ViStatus VI_ERROR_INV_PARAMETER = Status(0xBFFF0078);
 constexpr ViStatus VI_ERROR_INTF_NUM_NCONFIG = Status(0xBFFF00A5);
 
-// The entries the back end calls, by their names in the library.
+// The entries the library calls, by their names in the library.
 struct Functions {
-  ViStatus(APPARATA_VISA_CALL* viOpenDefaultRM)(ViSession* rm);
-  ViStatus(APPARATA_VISA_CALL* viOpen)(ViSession rm, const char* resource, ViUInt32 mode, ViUInt32 timeout,
-                                       ViSession* session);
-  ViStatus(APPARATA_VISA_CALL* viClose)(ViSession object);
-  ViStatus(APPARATA_VISA_CALL* viSetAttribute)(ViSession object, ViAttr attribute, ViAttrState value);
-  ViStatus(APPARATA_VISA_CALL* viStatusDesc)(ViSession object, ViStatus status, char* description);
-  ViStatus(APPARATA_VISA_CALL* viWrite)(ViSession session, const unsigned char* bytes, ViUInt32 count,
-                                        ViUInt32* written);
-  ViStatus(APPARATA_VISA_CALL* viRead)(ViSession session, unsigned char* bytes, ViUInt32 count, ViUInt32* read);
-  ViStatus(APPARATA_VISA_CALL* viClear)(ViSession session);
-  ViStatus(APPARATA_VISA_CALL* viAssertTrigger)(ViSession session, ViUInt16 protocol);
-  ViStatus(APPARATA_VISA_CALL* viGpibControlREN)(ViSession session, ViUInt16 mode);
-  ViStatus(APPARATA_VISA_CALL* viGpibSendIFC)(ViSession session);
-  ViStatus(APPARATA_VISA_CALL* viGpibCommand)(ViSession session, const unsigned char* bytes, ViUInt32 count,
-                                              ViUInt32* written);
+#define VISA_FUNCTION(name, parameters, arguments) ViStatus(APPARATA_VISA_CALL* name) parameters;
+#include "hpib/VisaFunctions.inc"
+#undef VISA_FUNCTION
 };
 
 }  // namespace hpib::visa

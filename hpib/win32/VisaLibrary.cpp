@@ -42,18 +42,9 @@ VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePat
   visa::Functions f{};
   const char* missing = nullptr;
   HMODULE m = library.get();
-  Find(m, "viOpenDefaultRM", f.viOpenDefaultRM, missing);
-  Find(m, "viOpen", f.viOpen, missing);
-  Find(m, "viClose", f.viClose, missing);
-  Find(m, "viSetAttribute", f.viSetAttribute, missing);
-  Find(m, "viStatusDesc", f.viStatusDesc, missing);
-  Find(m, "viWrite", f.viWrite, missing);
-  Find(m, "viRead", f.viRead, missing);
-  Find(m, "viClear", f.viClear, missing);
-  Find(m, "viAssertTrigger", f.viAssertTrigger, missing);
-  Find(m, "viGpibControlREN", f.viGpibControlREN, missing);
-  Find(m, "viGpibSendIFC", f.viGpibSendIFC, missing);
-  Find(m, "viGpibCommand", f.viGpibCommand, missing);
+#define VISA_FUNCTION(name, parameters, arguments) Find(m, #name, f.name, missing);
+#include "hpib/VisaFunctions.inc"
+#undef VISA_FUNCTION
   if (missing) return {nullptr, L"VISA library " + path + L" has no " + core::FromLatin1(missing)};
 
   VisaTraceSink trace;

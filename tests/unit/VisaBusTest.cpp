@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeVisaFunctions.h"
+#include "../fake_visa/FakeVisa.h"
 #include "hpib/HPIBDrv.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
@@ -19,8 +19,8 @@ Calls operator+(Calls first, const Calls& second) {
   return first;
 }
 
-const char* const kOpening[] = {"viOpenDefaultRM()", "viOpen(RM,GPIB0::INTFC)", "viGpibSendIFC(GPIB0::INTFC)",
-                                "viSetAttribute(GPIB0::INTFC,3FFF001A,3000)"};
+const char* const kOpening[] = {"viOpenDefaultRM()", "viOpen(GPIB0::INTFC)", "viGpibSendIFC(GPIB0::INTFC)",
+                                "viSetAttribute(GPIB0::INTFC,VI_ATTR_TMO_VALUE,3000)"};
 
 class VisaBusTest : public ::testing::Test {
  protected:
@@ -53,11 +53,11 @@ class VisaBusTest : public ::testing::Test {
 
 TEST_F(VisaBusTest, AMeasurementCycleIsOneVisaCallPerStepAndTheSessionsAreKept) {
   OpenCard();
-  visa.reply = "R +11350E-4\n";
+  visa.listeners = {{{7, "R +11350E-4\n"}}};
   EXPECT_EQ(0, HPIBTrigger(707));
   EXPECT_EQ(0, Enter(707));
   EXPECT_EQ((Calls(std::begin(kOpening), std::end(kOpening)) +
-             Calls{"viOpen(RM,GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,3FFF001A,3000)",
+             Calls{"viOpen(GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_TMO_VALUE,3000)",
                    "viAssertTrigger(GPIB0::7::INSTR,0)", "viRead(GPIB0::7::INSTR,1024)"}),
             TakeCalls());
   EXPECT_EQ(12, length);
@@ -70,32 +70,33 @@ TEST_F(VisaBusTest, AMeasurementCycleIsOneVisaCallPerStepAndTheSessionsAreKept) 
 
 TEST_F(VisaBusTest, TheBoardOfTheSettingNamesEveryResource) {
   HPIBUnload();
+  visa.boards = {1};
   Load(1);
   OpenCard();
   EXPECT_EQ(0, HPIBClear(703));
-  EXPECT_EQ((Calls{"viOpenDefaultRM()", "viOpen(RM,GPIB1::INTFC)", "viGpibSendIFC(GPIB1::INTFC)",
-                   "viSetAttribute(GPIB1::INTFC,3FFF001A,3000)", "viOpen(RM,GPIB1::3::INSTR)",
-                   "viSetAttribute(GPIB1::3::INSTR,3FFF001A,3000)", "viClear(GPIB1::3::INSTR)"}),
+  EXPECT_EQ((Calls{"viOpenDefaultRM()", "viOpen(GPIB1::INTFC)", "viGpibSendIFC(GPIB1::INTFC)",
+                   "viSetAttribute(GPIB1::INTFC,VI_ATTR_TMO_VALUE,3000)", "viOpen(GPIB1::3::INSTR)",
+                   "viSetAttribute(GPIB1::3::INSTR,VI_ATTR_TMO_VALUE,3000)", "viClear(GPIB1::3::INSTR)"}),
             TakeCalls());
 }
 
 TEST_F(VisaBusTest, AStringIsOneWriteWithEndAndRawBytesOneWriteWithout) {
   OpenCard();
   HPIBOutput(707, "F2E", 3);
-  EXPECT_EQ((Calls{"viOpen(RM,GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,3FFF001A,3000)",
-                   "viWrite(GPIB0::7::INSTR,F2E)"}),
+  EXPECT_EQ((Calls{"viOpen(GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_TMO_VALUE,3000)",
+                   "viWrite(GPIB0::7::INSTR,\"F2E\")"}),
             Calls(visa.calls.begin() + 4, visa.calls.end()));
   TakeCalls();
   EXPECT_EQ(0, HPIBOutputBytes(707, "A", 1));
   EXPECT_EQ(0, HPIBOutputBytes(707, "B", 1));
   EXPECT_EQ(0, HPIBOutput(707, "R1", 2));
-  EXPECT_EQ((Calls{"viSetAttribute(GPIB0::7::INSTR,3FFF0016,0)", "viWrite(GPIB0::7::INSTR,A)",
-                   "viWrite(GPIB0::7::INSTR,B)", "viSetAttribute(GPIB0::7::INSTR,3FFF0016,1)",
-                   "viWrite(GPIB0::7::INSTR,R1)"}),
+  EXPECT_EQ((Calls{"viSetAttribute(GPIB0::7::INSTR,VI_ATTR_SEND_END_EN,0)", "viWrite(GPIB0::7::INSTR,\"A\")",
+                   "viWrite(GPIB0::7::INSTR,\"B\")", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_SEND_END_EN,1)",
+                   "viWrite(GPIB0::7::INSTR,\"R1\")"}),
             TakeCalls());
   const std::string message(250, 'x');
   EXPECT_EQ(0, HPIBOutput(707, message.data(), 250));
-  EXPECT_EQ((Calls{"viWrite(GPIB0::7::INSTR," + std::string(249, 'x') + ")"}), TakeCalls());
+  EXPECT_EQ((Calls{"viWrite(GPIB0::7::INSTR,\"" + std::string(249, 'x') + "\")"}), TakeCalls());
 }
 
 TEST_F(VisaBusTest, TheSelectCodeAloneAddressesTheWholeInterface) {
@@ -105,9 +106,9 @@ TEST_F(VisaBusTest, TheSelectCodeAloneAddressesTheWholeInterface) {
   EXPECT_EQ(0, HPIBLocal(7));
   EXPECT_EQ(0, HPIBTrigger(7));
   EXPECT_EQ(0, HPIBLocal(717));
-  EXPECT_EQ((Calls{"viGpibCommand(GPIB0::INTFC,14)", "viGpibControlREN(GPIB0::INTFC,0)",
-                   "viAssertTrigger(GPIB0::INTFC,0)", "viOpen(RM,GPIB0::17::INSTR)",
-                   "viSetAttribute(GPIB0::17::INSTR,3FFF001A,3000)", "viGpibControlREN(GPIB0::17::INSTR,6)"}),
+  EXPECT_EQ((Calls{"viGpibCommand(GPIB0::INTFC,\"\\x14\")", "viGpibControlREN(GPIB0::INTFC,0)",
+                   "viAssertTrigger(GPIB0::INTFC,0)", "viOpen(GPIB0::17::INSTR)",
+                   "viSetAttribute(GPIB0::17::INSTR,VI_ATTR_TMO_VALUE,3000)", "viGpibControlREN(GPIB0::17::INSTR,6)"}),
             TakeCalls());
 }
 
@@ -117,8 +118,8 @@ TEST_F(VisaBusTest, ANewTimeoutReachesEveryOpenSession) {
   HPIBTrigger(717);
   TakeCalls();
   EXPECT_EQ(0, HPIBTimeout(7, 0.5));
-  EXPECT_EQ((Calls{"viSetAttribute(GPIB0::INTFC,3FFF001A,500)", "viSetAttribute(GPIB0::7::INSTR,3FFF001A,500)",
-                   "viSetAttribute(GPIB0::17::INSTR,3FFF001A,500)"}),
+  EXPECT_EQ((Calls{"viSetAttribute(GPIB0::INTFC,VI_ATTR_TMO_VALUE,500)", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_TMO_VALUE,500)",
+                   "viSetAttribute(GPIB0::17::INSTR,VI_ATTR_TMO_VALUE,500)"}),
             TakeCalls());
 }
 
@@ -127,7 +128,7 @@ TEST_F(VisaBusTest, AReadTimeoutIsTheTimeoutMessageAndTheNextStepOpensEverything
   Enter(707);
   TakeCalls();
   visa.statuses["viRead"] = {visa::VI_ERROR_TMO};
-  visa.reply = "partial";
+  visa.listeners = {{{7, "partial"}}};
   EXPECT_EQ(4, Enter(707));
   EXPECT_EQ(HPIBMaxMessage, length) << "length untouched";
   EXPECT_EQ(std::string(250, ' '), buffer) << "buffer untouched";
@@ -141,7 +142,7 @@ TEST_F(VisaBusTest, AReadTimeoutIsTheTimeoutMessageAndTheNextStepOpensEverything
   OpenCard();
   EXPECT_EQ(0, HPIBTrigger(707));
   EXPECT_EQ((Calls(std::begin(kOpening), std::end(kOpening)) +
-             Calls{"viOpen(RM,GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,3FFF001A,3000)",
+             Calls{"viOpen(GPIB0::7::INSTR)", "viSetAttribute(GPIB0::7::INSTR,VI_ATTR_TMO_VALUE,3000)",
                    "viAssertTrigger(GPIB0::7::INSTR,0)"}),
             TakeCalls());
 }
@@ -191,12 +192,12 @@ TEST_F(VisaBusTest, AFailingInterfaceLeavesTheCardClosedForTheResetThatFollows) 
   EXPECT_EQ(2, HPIBOpenCard(7));
   EXPECT_EQ(11, HPIBReset(7));
   EXPECT_THROW(HPIBCheck(11), EHardwareError);
-  EXPECT_EQ((Calls{"viOpenDefaultRM()", "viOpen(RM,GPIB0::INTFC)", "viClose(RM)"}), TakeCalls());
+  EXPECT_EQ((Calls{"viOpenDefaultRM()", "viOpen(GPIB0::INTFC)", "viClose(RM)"}), TakeCalls());
 }
 
 TEST_F(VisaBusTest, ALongReplyIsReadInOneCallAndTheLayerKeepsItsFirst249Bytes) {
   OpenCard();
-  visa.reply = std::string(300, 'r');
+  visa.listeners = {{{7, std::string(300, 'r')}}};
   EXPECT_EQ(0, Enter(707));
   EXPECT_EQ(300, length);
   EXPECT_EQ(std::string(249, 'r') + " ", buffer);
@@ -205,16 +206,16 @@ TEST_F(VisaBusTest, ALongReplyIsReadInOneCallAndTheLayerKeepsItsFirst249Bytes) {
 
 TEST_F(VisaBusTest, EveryCallReachesTheTraceWithItsBytesAndStatusText) {
   OpenCard();
-  visa.reply = "2.0723E+1 D\r\n";
+  visa.listeners = {{{3, "2.0723E+1 D\r\n"}}};
   HPIBTrigger(703);
   trace.clear();
   visa.statuses["viWrite"] = {visa::VI_ERROR_TMO};
   Enter(703);
   HPIBOutput(703, "T1", 2);
   ASSERT_EQ(2u, trace.size());
-  EXPECT_EQ("T viRead GPIB0::3::INSTR received \"2.0723E+1 D\\r\\n\" -> 0x00000000 text of 00000000",
+  EXPECT_EQ("T viRead GPIB0::3::INSTR received \"2.0723E+1 D\\r\\n\" -> 0x00000000 Operation completed successfully.",
             "T " + VisaTraceLine(trace[0]));
-  EXPECT_EQ("T viWrite GPIB0::3::INSTR sent \"T1\" -> 0xBFFF0015 text of BFFF0015", "T " + VisaTraceLine(trace[1]));
+  EXPECT_EQ("T viWrite GPIB0::3::INSTR sent \"T1\" -> 0xBFFF0015 Timeout expired before operation completed.", "T " + VisaTraceLine(trace[1]));
 }
 
 TEST(VisaBoardCheck, TheBoardIsOpenedAndClosedAgainOrTheReasonGiven) {
@@ -223,16 +224,17 @@ TEST(VisaBoardCheck, TheBoardIsOpenedAndClosedAgainOrTheReasonGiven) {
     std::optional<std::string> reason;
     Calls calls;
   } cases[] = {
-      {nullptr, std::nullopt, {"viOpenDefaultRM()", "viOpen(RM,GPIB1::INTFC)", "viClose(RM)"}},
+      {nullptr, std::nullopt, {"viOpenDefaultRM()", "viOpen(GPIB1::INTFC)", "viClose(RM)"}},
       {"viOpen",
-       "GPIB1::INTFC cannot be opened: text of BFFF0011 (0xBFFF0011)",
-       {"viOpenDefaultRM()", "viOpen(RM,GPIB1::INTFC)", "viClose(RM)"}},
+       "GPIB1::INTFC cannot be opened: Insufficient location information or resource not present. (0xBFFF0011)",
+       {"viOpenDefaultRM()", "viOpen(GPIB1::INTFC)", "viClose(RM)"}},
       {"viOpenDefaultRM",
-       "the VISA resource manager cannot be opened: text of BFFF0011 (0xBFFF0011)",
+       "the VISA resource manager cannot be opened: Insufficient location information or resource not present. (0xBFFF0011)",
        {"viOpenDefaultRM()"}},
   };
   for (const Case& c : cases) {
     FakeVisa visa;
+    visa.boards = {1};
     if (c.failing) visa.statuses[c.failing] = {visa::VI_ERROR_RSRC_NFOUND};
     VisaBus driver(FakeVisa::Table(), 1, nullptr);
     EXPECT_EQ(c.reason, driver.CheckBoard());
