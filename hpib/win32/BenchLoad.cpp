@@ -8,7 +8,6 @@
 #include "core/win32/Utf8.h"
 #include "hpib/sim/BenchFile.h"
 #include "hpib/sim/SimBus.h"
-#include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {
 namespace {
@@ -28,21 +27,21 @@ std::variant<std::string, DWORD> ReadWhole(const std::wstring& path) {
 
 }  // namespace
 
-BenchLoad LoadBench(const std::wstring& benchFile, const std::optional<std::wstring>& tracePath) {
-  sim::Bench bench = sim::BuiltInBench();
-  if (!benchFile.empty()) {
-    const auto text = ReadWhole(benchFile);
-    if (const DWORD* error = std::get_if<DWORD>(&text))
-      return {nullptr, L"bench file " + benchFile + L" cannot be read (error " + std::to_wstring(*error) + L")"};
-    auto parsed = sim::ParseBench(std::get<std::string>(text));
-    if (const sim::BenchError* error = std::get_if<sim::BenchError>(&parsed))
-      return {nullptr,
-              L"bench file " + core::win32::FromUtf8(sim::BenchErrorText(core::win32::ToUtf8(benchFile), *error))};
-    bench = std::move(std::get<sim::Bench>(parsed));
-  }
-  TraceLines trace;
-  if (tracePath && !tracePath->empty()) trace = TraceFile(*tracePath);
-  return {std::make_unique<sim::SimBus>(std::move(bench), std::move(trace)), {}};
+std::variant<sim::Bench, std::wstring> ReadBench(const std::wstring& benchFile) {
+  if (benchFile.empty()) return sim::BuiltInBench();
+  const auto text = ReadWhole(benchFile);
+  if (const DWORD* error = std::get_if<DWORD>(&text))
+    return L"bench file " + benchFile + L" cannot be read (error " + std::to_wstring(*error) + L")";
+  auto parsed = sim::ParseBench(std::get<std::string>(text));
+  if (const sim::BenchError* error = std::get_if<sim::BenchError>(&parsed))
+    return L"bench file " + core::win32::FromUtf8(sim::BenchErrorText(core::win32::ToUtf8(benchFile), *error));
+  return std::move(std::get<sim::Bench>(parsed));
+}
+
+BenchLoad LoadBench(const std::wstring& benchFile, TraceLines trace) {
+  auto bench = ReadBench(benchFile);
+  if (const std::wstring* failure = std::get_if<std::wstring>(&bench)) return {nullptr, *failure};
+  return {std::make_unique<sim::SimBus>(std::move(std::get<sim::Bench>(bench)), std::move(trace)), {}};
 }
 
 }  // namespace hpib::win32

@@ -8,7 +8,16 @@
 
 namespace hpib::win32 {
 
-BusChoice ChooseBus(HMODULE self) {
+namespace {
+
+TraceLines UserTrace() {
+  const std::optional<std::wstring> path = UserSetting(L"Trace").text;
+  return path && !path->empty() ? TraceFile(*path) : TraceLines();
+}
+
+}  // namespace
+
+BusChoice ChooseBus(HMODULE self, TraceLines trace) {
   const UserValue bus = UserSetting(L"Bus");
   if (bus.present && !bus.text)
     return {nullptr, L"Debug mode: Bus setting of registry type " + std::to_wstring(bus.type) +
@@ -20,13 +29,12 @@ BusChoice ChooseBus(HMODULE self) {
         return {std::make_unique<EntryPointBus>(std::move(driver)), {}};
       return {};
     case BusSetting::Kind::Visa: {
-      const UserValue trace = UserSetting(L"Trace");
-      VisaLoad visa = LoadVisaBus(setting.board, trace.text);
+      VisaLoad visa = LoadVisaBus(setting.board, trace ? std::move(trace) : UserTrace());
       if (!visa.bus) return {nullptr, L"Debug mode: " + visa.failure};
       return {std::move(visa.bus), {}};
     }
     case BusSetting::Kind::Sim: {
-      BenchLoad sim = LoadBench(setting.benchFile, UserSetting(L"Trace").text);
+      BenchLoad sim = LoadBench(setting.benchFile, trace ? std::move(trace) : UserTrace());
       if (!sim.bus) return {nullptr, L"Debug mode: " + sim.failure};
       return {std::move(sim.bus), {}};
     }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hpib/Bus.h"
+#include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {
 
@@ -18,7 +19,8 @@ struct BusChoice {
   std::wstring reason;       // why the setting is not followed; empty when it is
 };
 
-// `self` is the control library's own module, beside which the 16-bit driver lies.
-BusChoice ChooseBus(HMODULE self);
+// `self` is the control library's own module, beside which the 16-bit driver lies. The bus
+// trace goes to `trace` when it is given, else to the file of the user's setting "Trace".
+BusChoice ChooseBus(HMODULE self, TraceLines trace = {});
 
 }  // namespace hpib::win32

@@ -5,9 +5,8 @@
 #include <cstdio>
 
 namespace hpib::win32 {
-namespace {
 
-std::string LocalTime() {
+std::string TraceTime() {
   SYSTEMTIME t;
   GetLocalTime(&t);
   char text[32];
@@ -15,6 +14,8 @@ std::string LocalTime() {
                 t.wMinute, t.wSecond, t.wMilliseconds);
   return text;
 }
+
+namespace {
 
 void Append(const std::wstring& path, const std::string& line) {
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -29,7 +30,7 @@ void Append(const std::wstring& path, const std::string& line) {
 }  // namespace
 
 TraceLines TraceFile(const std::wstring& path) {
-  return [path](const std::string& line) { Append(path, LocalTime() + " " + line); };
+  return [path](const std::string& line) { Append(path, TraceTime() + " " + line); };
 }
 
 }  // namespace hpib::win32

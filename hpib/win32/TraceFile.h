@@ -11,4 +11,7 @@ using TraceLines = std::function<void(const std::string& line)>;
 // ends and other programs can read it meanwhile. A file that cannot be written loses the line.
 TraceLines TraceFile(const std::wstring& path);
 
+// The local time as each trace line starts with it: "2026-12-08 00:32:10.120".
+std::string TraceTime();
+
 }  // namespace hpib::win32

@@ -4,7 +4,6 @@
 
 #include "core/Latin1.h"
 #include "hpib/VisaBus.h"
-#include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {
 namespace {
@@ -33,26 +32,35 @@ bool Find(HMODULE module, const char* name, Function& entry, const char*& missin
 
 }  // namespace
 
-VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePath) {
-  const std::wstring path = LibraryPath();
-  unique_hmodule library(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
-  if (!library)
-    return {nullptr, L"VISA library " + (path.empty() ? std::wstring(kLibraryName) : path) +
-                         L" cannot be loaded (error " + std::to_wstring(GetLastError()) + L")"};
-  visa::Functions f{};
+VisaFunctionsLoad LoadVisaFunctions() {
+  VisaFunctionsLoad load;
+  load.path = LibraryPath();
+  unique_hmodule library(load.path.empty() ? nullptr : LoadLibraryW(load.path.c_str()));
+  if (!library) {
+    load.failure = L"VISA library " + (load.path.empty() ? std::wstring(kLibraryName) : load.path) +
+                   L" cannot be loaded (error " + std::to_wstring(GetLastError()) + L")";
+    return load;
+  }
+  visa::Functions& f = load.functions;
   const char* missing = nullptr;
   HMODULE m = library.get();
 #define VISA_FUNCTION(name, parameters, arguments) Find(m, #name, f.name, missing);
 #include "hpib/VisaFunctions.inc"
 #undef VISA_FUNCTION
-  if (missing) return {nullptr, L"VISA library " + path + L" has no " + core::FromLatin1(missing)};
+  if (missing) {
+    load.failure = L"VISA library " + load.path + L" has no " + core::FromLatin1(missing);
+    return load;
+  }
+  load.library.reset(library.release(), [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
+  return load;
+}
 
-  VisaTraceSink trace;
-  if (tracePath && !tracePath->empty())
-    trace = [file = TraceFile(*tracePath)](const VisaCall& call) { file(VisaTraceLine(call)); };
-  const std::shared_ptr<void> loaded(library.release(),
-                                     [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
-  auto bus = std::make_unique<VisaBus>(f, board, std::move(trace), loaded);
+VisaLoad LoadVisaBus(unsigned board, TraceLines trace) {
+  VisaFunctionsLoad loaded = LoadVisaFunctions();
+  if (!loaded.library) return {nullptr, loaded.failure};
+  VisaTraceSink sink;
+  if (trace) sink = [trace = std::move(trace)](const VisaCall& call) { trace(VisaTraceLine(call)); };
+  auto bus = std::make_unique<VisaBus>(loaded.functions, board, std::move(sink), loaded.library);
   if (std::optional<std::string> failure = bus->CheckBoard())
     return {nullptr, L"VISA board " + core::FromLatin1(*failure)};
   return {std::move(bus), {}};

@@ -2,10 +2,11 @@
 // The VISA back end on the system's VISA library: visa32.dll in 32-bit processes, visa64.dll in
 // 64-bit ones, loaded at run time from the system folder, where VISA installations put it.
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "hpib/Bus.h"
+#include "hpib/VisaApi.h"
+#include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {
 
@@ -14,8 +15,18 @@ struct VisaLoad {
   std::wstring failure;     // then why, e.g. "VISA library ... cannot be loaded (error 126)"
 };
 
-// Loads the library, checks that `board` opens, and traces every VISA call to the file at
-// `tracePath` when there is one.
-VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePath);
+struct VisaFunctionsLoad {
+  visa::Functions functions{};
+  std::shared_ptr<void> library;  // keeps the functions loaded; null when they are not
+  std::wstring path;              // the library's file
+  std::wstring failure;           // why the functions are not there, e.g. "VISA library ... has no viOpen"
+};
+
+// Loads the library and finds every function of the list.
+VisaFunctionsLoad LoadVisaFunctions();
+
+// Loads the library, checks that `board` opens, and hands every VISA call's trace line to
+// `trace` when there is one.
+VisaLoad LoadVisaBus(unsigned board, TraceLines trace);
 
 }  // namespace hpib::win32

@@ -19,8 +19,14 @@ std::string Bytes(const unsigned char* bytes, ViUInt32 count) {
 }
 
 std::string AttributeName(ViAttr attribute) {
-  if (attribute == VI_ATTR_TMO_VALUE) return "VI_ATTR_TMO_VALUE";
-  if (attribute == VI_ATTR_SEND_END_EN) return "VI_ATTR_SEND_END_EN";
+  static const std::pair<ViAttr, const char*> kNames[] = {
+      {VI_ATTR_TMO_VALUE, "VI_ATTR_TMO_VALUE"},
+      {VI_ATTR_SEND_END_EN, "VI_ATTR_SEND_END_EN"},
+      {VI_ATTR_RSRC_MANF_NAME, "VI_ATTR_RSRC_MANF_NAME"},
+      {VI_ATTR_RSRC_IMPL_VERSION, "VI_ATTR_RSRC_IMPL_VERSION"},
+      {VI_ATTR_RSRC_SPEC_VERSION, "VI_ATTR_RSRC_SPEC_VERSION"}};
+  for (const auto& [known, name] : kNames)
+    if (known == attribute) return name;
   return std::to_string(attribute);
 }
 
@@ -115,6 +121,7 @@ ViStatus FakeVisa::viClose(ViSession object) {
   for (auto owner = owners_.begin(); owner != owners_.end();) {
     if (owner->second == object) {
       names_.erase(owner->first);
+      finds_.erase(owner->first);
       owner = owners_.erase(owner);
     } else {
       ++owner;
@@ -122,6 +129,7 @@ ViStatus FakeVisa::viClose(ViSession object) {
   }
   names_.erase(object);
   owners_.erase(object);
+  finds_.erase(object);
   return status;
 }
 
@@ -177,6 +185,64 @@ ViStatus FakeVisa::viGpibSendIFC(ViSession session) { return Io("viGpibSendIFC",
 ViStatus FakeVisa::viGpibCommand(ViSession session, const unsigned char* bytes, ViUInt32 count, ViUInt32* written) {
   const ViStatus status = Io("viGpibCommand", session, "," + Bytes(bytes, count));
   *written = status < VI_SUCCESS ? 0 : count;
+  return status;
+}
+
+std::deque<std::string> FakeVisa::Search(const std::string& expression) const {
+  std::deque<std::string> found;
+  unsigned board = 0;
+  int end = 0;
+  if (expression == "GPIB?*INTFC")
+    for (unsigned present : boards) found.push_back("GPIB" + std::to_string(present) + "::INTFC");
+  if (std::sscanf(expression.c_str(), "GPIB%u::?*INSTR%n", &board, &end) == 1 && end == int(expression.size()) &&
+      boards.count(board))
+    for (unsigned primary = 1; primary <= 30; ++primary)
+      if (!listeners || listeners->count(primary))
+        found.push_back("GPIB" + std::to_string(board) + "::" + std::to_string(primary) + "::INSTR");
+  return found;
+}
+
+ViStatus FakeVisa::viFindRsrc(ViSession rm, const char* expression, ViFindList* list, ViUInt32* count, char* first) {
+  std::deque<std::string> found = Search(expression);
+  const ViStatus status = Answer("viFindRsrc", expression,
+                                 Name(rm) != "RM" ? VI_ERROR_INV_OBJECT
+                                 : found.empty()  ? VI_ERROR_RSRC_NFOUND
+                                                  : VI_SUCCESS);
+  if (status < VI_SUCCESS) return status;
+  *count = static_cast<ViUInt32>(found.size());
+  std::snprintf(first, kFindLength, "%s", found.front().c_str());
+  found.pop_front();
+  *list = ++last_;
+  names_[*list] = expression;
+  owners_[*list] = rm;
+  finds_[*list] = std::move(found);
+  return status;
+}
+
+ViStatus FakeVisa::viFindNext(ViFindList list, char* next) {
+  auto left = finds_.find(list);
+  const ViStatus status = Answer("viFindNext", Name(list),
+                                 left == finds_.end() || !IsOpen(list) ? VI_ERROR_INV_OBJECT
+                                 : left->second.empty()                ? VI_ERROR_RSRC_NFOUND
+                                                                       : VI_SUCCESS);
+  if (status < VI_SUCCESS) return status;
+  std::snprintf(next, kFindLength, "%s", left->second.front().c_str());
+  left->second.pop_front();
+  return status;
+}
+
+// The resource manager tells its maker and versions; nothing else is asked of this library.
+ViStatus FakeVisa::viGetAttribute(ViSession object, ViAttr attribute, void* value) {
+  const bool rm = Name(object) == "RM";
+  const ViStatus status = Answer("viGetAttribute", Name(object) + "," + AttributeName(attribute),
+                                 !IsOpen(object) ? VI_ERROR_INV_OBJECT
+                                 : rm && (attribute == VI_ATTR_RSRC_MANF_NAME || attribute == VI_ATTR_RSRC_IMPL_VERSION ||
+                                          attribute == VI_ATTR_RSRC_SPEC_VERSION)
+                                     ? VI_SUCCESS
+                                     : VI_ERROR_NSUP_ATTR);
+  if (status < VI_SUCCESS) return status;
+  if (attribute == VI_ATTR_RSRC_MANF_NAME) std::snprintf(static_cast<char*>(value), kFindLength, "Apparata tests");
+  else *static_cast<ViUInt32*>(value) = attribute == VI_ATTR_RSRC_IMPL_VERSION ? 0x00100200 : 0x00500800;
   return status;
 }
 

@@ -3,7 +3,7 @@
 // (Table), and visa32.dll / visa64.dll (FakeVisaLibrary.cpp), which the Wine tests install in
 // the prefix's system folder. Board 0 is present, others when a test adds them; every primary
 // address has an instrument answering reads with debug mode's simulated replies, unless a test
-// scripts the listeners. Every call but viStatusDesc is recorded as "viName(arguments)", bytes
+// scripts the listeners; the resource search finds the boards and the listeners. Every call but viStatusDesc is recorded as "viName(arguments)", bytes
 // escaped as the trace escapes them; a test can make the next calls of a function answer
 // statuses of its choice.
 #include <deque>
@@ -26,6 +26,7 @@ class FakeVisa {
   using ViUInt32 = hpib::visa::ViUInt32;
   using ViAttr = hpib::visa::ViAttr;
   using ViAttrState = hpib::visa::ViAttrState;
+  using ViFindList = hpib::visa::ViFindList;
 
   // The table's functions act on the fake made last.
   FakeVisa();
@@ -60,9 +61,13 @@ class FakeVisa {
   // The listener at an open instrument session: none for no listener, the reply otherwise.
   std::optional<std::optional<std::string>> ListenerAt(ViSession session) const;
   ViStatus Io(const char* function, ViSession session, const std::string& arguments);
+  // What the search finds: "GPIB?*INTFC" the present boards, "GPIB<b>::?*INSTR" the listeners of
+  // board b, anything else nothing.
+  std::deque<std::string> Search(const std::string& expression) const;
 
   std::map<ViSession, std::string> names_;   // open sessions: "RM" or a resource
   std::map<ViSession, ViSession> owners_;    // the resource manager of each session
+  std::map<ViSession, std::deque<std::string>> finds_;  // what each find list has still to give
   ViSession last_ = 0;
   hpib::RandomGenerator random_;
   FakeVisa* previous_;

@@ -1,6 +1,10 @@
 // The fake as the VISA library of a Windows process: the VISA entries by their plain names, and
 // the tests' own two, FakeVisaTakeCalls and FakeVisaFail, through which a test in the process
-// reads the record and scripts failures.
+// reads the record and scripts failures. A program that cannot reach them, as the bus check,
+// gets its listeners from the environment: FAKE_VISA_LISTENERS="3:2.0723E+1 D|7:U +12340E-3|9",
+// each a primary address and its reply, or an address alone for a listener that never replies.
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "FakeVisa.h"
@@ -10,8 +14,28 @@ using namespace hpib::visa;
 
 namespace {
 
+std::map<unsigned, std::optional<std::string>> Listeners(const std::string& script) {
+  std::map<unsigned, std::optional<std::string>> listeners;
+  for (std::size_t start = 0; start < script.size();) {
+    const std::size_t end = std::min(script.find('|', start), script.size());
+    const std::string entry = script.substr(start, end - start);
+    const std::size_t colon = entry.find(':');
+    listeners[std::stoul(entry.substr(0, colon))] =
+        colon == std::string::npos ? std::nullopt : std::optional<std::string>(entry.substr(colon + 1));
+    start = end + 1;
+  }
+  return listeners;
+}
+
+// The process's one library, its listeners as the environment scripts them.
+struct ScriptedFake : FakeVisa {
+  ScriptedFake() {
+    if (const char* script = std::getenv("FAKE_VISA_LISTENERS")) listeners = Listeners(script);
+  }
+};
+
 FakeVisa& Library() {
-  static FakeVisa library;
+  static ScriptedFake library;
   return library;
 }
 

@@ -1,0 +1,43 @@
+#include "check/Arguments.h"
+
+#include <algorithm>
+
+namespace check {
+
+const char kUsage[] =
+    "Usage: apparata_check [--trace] [--report FILE] [ADDRESS ...]\n"
+    "  ADDRESS        a primary address from 1 to 30 to check; none: all of them\n"
+    "  --trace        print each bus operation\n"
+    "  --report FILE  write everything to FILE as well\n"
+    "Exit code: 0 every address named answered (none named: the back end can be used),\n"
+    "1 one did not, 2 bad arguments, 3 debug mode (no bus).";
+
+namespace {
+
+bool IsPrimary(const std::string& text, unsigned& primary) {
+  if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  primary = static_cast<unsigned>(std::stoul(text));
+  return primary >= 1 && primary <= 30;
+}
+
+}  // namespace
+
+std::variant<Arguments, std::string> ParseArguments(const std::vector<std::string>& arguments) {
+  Arguments parsed;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    unsigned primary = 0;
+    if (a == "--help" || a == "-h" || a == "/?") parsed.help = true;
+    else if (a == "--trace") parsed.trace = true;
+    else if (a == "--report" && i + 1 < arguments.size() && !arguments[i + 1].empty()) parsed.report = arguments[++i];
+    else if (a == "--report") return std::string("--report needs a file name");
+    else if (IsPrimary(a, primary)) parsed.addresses.push_back(primary);
+    else return "\"" + a + "\" is neither an option nor a primary address from 1 to 30";
+  }
+  std::sort(parsed.addresses.begin(), parsed.addresses.end());
+  parsed.addresses.erase(std::unique(parsed.addresses.begin(), parsed.addresses.end()), parsed.addresses.end());
+  return parsed;
+}
+
+}  // namespace check

@@ -1,0 +1,21 @@
+#pragma once
+// The bus check's command line: apparata_check [--trace] [--report FILE] [ADDRESS ...].
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace check {
+
+struct Arguments {
+  std::vector<unsigned> addresses;  // primary addresses named, rising, each once; none: 1 to 30
+  bool trace = false;               // print each bus operation as the trace does
+  std::string report;               // UTF-8 path of a file to write everything to; empty: none
+  bool help = false;
+};
+
+extern const char kUsage[];
+
+// The arguments after the program's name, or why they are wrong.
+std::variant<Arguments, std::string> ParseArguments(const std::vector<std::string>& arguments);
+
+}  // namespace check

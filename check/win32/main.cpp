@@ -1,0 +1,90 @@
+// apparata_check: which instruments answer on the bus that the controls would use for this
+// user now, asked through the library's own back-end choice and driver layer.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "check/Arguments.h"
+#include "check/Probe.h"
+#include "check/win32/BackEnd.h"
+#include "check/win32/Output.h"
+#include "core/Latin1.h"
+#include "core/win32/Utf8.h"
+#include "hpib/HPIBDrv.h"
+#include "hpib/HPIBMessages.h"
+
+namespace {
+
+using check::win32::Output;
+
+// How long a read waits for a reply: short, as nobody waits for the answer of a missing instrument.
+constexpr double kProbeSeconds = 1.0;
+
+enum ExitCode { kAllAnswered = 0, kOneSilent = 1, kBadArguments = 2, kDebugMode = 3 };
+
+int Check(const check::Arguments& arguments, Output& out) {
+  out.Line(std::string("Apparata bus check, ") + (sizeof(void*) == 8 ? "64-bit" : "32-bit"));
+  out.Line("Run it while no host measures: each probe takes a reply that a running host may be waiting for.");
+  hpib::win32::TraceLines trace;
+  if (arguments.trace) trace = [&out](const std::string& line) { out.Line(hpib::win32::TraceTime() + " " + line); };
+
+  check::win32::BackEnd backEnd = check::win32::ChooseBackEnd(out, trace);
+  if (!backEnd.bus) {
+    out.Line(backEnd.debugReason);
+    out.Line("No bus: the simulated answers of debug mode are not instruments.");
+    return kDebugMode;
+  }
+  hpib::HPIBLoad(std::move(backEnd.bus));
+  const std::uint16_t opened = hpib::HPIBOpenOnDemand(hpib::HPIBSelectCode, kProbeSeconds);
+  if (opened) {
+    out.Line("The card does not open: " + core::ToLatin1(hpib::ResultCodeText(opened)) + " (result " +
+             std::to_string(opened) + ")");
+    hpib::HPIBUnload();
+    return kOneSilent;
+  }
+
+  std::vector<unsigned> asked = arguments.addresses, notFound;
+  if (asked.empty())
+    for (unsigned primary = 1; primary <= 30; ++primary) asked.push_back(primary);
+  bool allAnswered = true;
+  for (unsigned primary : asked) {
+    const auto& found = backEnd.found;
+    if (found && std::find(found->begin(), found->end(), primary) == found->end()) {
+      notFound.push_back(primary);
+      allAnswered = false;
+      continue;
+    }
+    const check::Finding finding = check::Probe(primary);
+    out.Line(check::FindingLine(finding));
+    allAnswered = allAnswered && finding.code == 0;
+  }
+  if (!notFound.empty()) out.Line("Nothing at " + check::AddressList(notFound) + ": " + backEnd.notFound);
+  hpib::HPIBClose();
+  hpib::HPIBUnload();
+  return arguments.addresses.empty() || allAnswered ? kAllAnswered : kOneSilent;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) words.push_back(core::win32::ToUtf8(argv[i]));
+  const auto parsed = check::ParseArguments(words);
+  if (const std::string* error = std::get_if<std::string>(&parsed)) {
+    Output::Error("apparata_check: " + *error);
+    Output::Error(check::kUsage);
+    return kBadArguments;
+  }
+  const check::Arguments& arguments = std::get<check::Arguments>(parsed);
+  if (arguments.help) {
+    Output(std::wstring()).Line(check::kUsage);
+    return kAllAnswered;
+  }
+  Output out(core::win32::FromUtf8(arguments.report));
+  if (!out.Ready()) {
+    Output::Error("apparata_check: the report " + arguments.report + " cannot be written (error " +
+                  std::to_string(GetLastError()) + ")");
+    return kBadArguments;
+  }
+  return Check(arguments, out);
+}
