@@ -78,10 +78,12 @@ Section
   SetOutPath "$INSTDIR\x86"
   File "${DIST}/x86/Apparata.ocx"
   File "${DIST}/x86/apparata_scripthost.exe"
+  File "${DIST}/x86/apparata_check.exe"
   ${If} ${RunningX64}
     SetOutPath "$INSTDIR\x64"
     File "${DIST}/x64/Apparata.ocx"
     File "${DIST}/x64/apparata_scripthost.exe"
+    File "${DIST}/x64/apparata_check.exe"
   ${EndIf}
   !include "${FILES}/examples.nsh"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -145,8 +147,10 @@ Section Uninstall
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\x86\Apparata.ocx"
   Delete "$INSTDIR\x86\apparata_scripthost.exe"
+  Delete "$INSTDIR\x86\apparata_check.exe"
   Delete "$INSTDIR\x64\Apparata.ocx"
   Delete "$INSTDIR\x64\apparata_scripthost.exe"
+  Delete "$INSTDIR\x64\apparata_check.exe"
   !include "${FILES}/examples-uninstall.nsh"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR\x86"

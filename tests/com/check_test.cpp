@@ -1,0 +1,279 @@
+// The bus check, apparata_check.exe as built, under Wine: its whole output (time stamps masked)
+// and exit code over the tests' VISA library, with listeners scripted at 3, 7 and 17 (each
+// instrument's reply shape) and a silent one at 9, and over bench files. Each case makes the
+// user's settings, installs (or not) the fake, runs the program with its output in a file and
+// undoes it all.
+// Usage: check_test <Windows path of apparata_check.exe> [GoogleTest options]
+#include "server_test_support.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+using server_test::Settings;
+using Values = std::map<std::wstring, std::wstring>;
+
+std::wstring g_check;
+
+const wchar_t* const kVisaName = sizeof(void*) == 8 ? L"visa64.dll" : L"visa32.dll";
+const char* const kArchitecture = sizeof(void*) == 8 ? "64-bit" : "32-bit";
+
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  GetSystemDirectoryW(folder, MAX_PATH);
+  return folder;
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + name;
+}
+
+// The fake in the system folder, its listeners scripted, while it lives.
+class InstalledFake {
+ public:
+  InstalledFake() : installed_(SystemFolder() + L"\\" + kVisaName) {
+    const std::wstring built = server_test::FolderOf(server_test::OwnPath()) + L"\\fake_visa\\" + kVisaName;
+    ok = CopyFileW(built.c_str(), installed_.c_str(), FALSE) != FALSE;
+    SetEnvironmentVariableW(L"FAKE_VISA_LISTENERS",
+                            L"3:2.0723E+1 D|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01");
+  }
+  InstalledFake(const InstalledFake&) = delete;
+  InstalledFake& operator=(const InstalledFake&) = delete;
+  ~InstalledFake() {
+    SetEnvironmentVariableW(L"FAKE_VISA_LISTENERS", nullptr);
+    DeleteFileW(installed_.c_str());
+  }
+  bool ok;
+
+ private:
+  std::wstring installed_;
+};
+
+class BenchFile {
+ public:
+  explicit BenchFile(const std::string& text) { std::ofstream(std::filesystem::path(Path()), std::ios::binary) << text; }
+  BenchFile(const BenchFile&) = delete;
+  BenchFile& operator=(const BenchFile&) = delete;
+  ~BenchFile() { DeleteFileW(Path().c_str()); }
+  static std::wstring Path() { return TempFile(L"apparata-check-bench.ini"); }
+};
+
+std::string ReadWhole(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+struct CheckRun {
+  int exitCode = -1;
+  std::string output;  // the standard output, CR LF as LF, time stamps as "<time>"
+};
+
+CheckRun RunCheck(const std::wstring& arguments) {
+  const std::wstring outputPath = TempFile(L"apparata-check-output.txt");
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const HANDLE output =
+      CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = output;
+  PROCESS_INFORMATION process{};
+  std::wstring line = L"\"" + g_check + L"\" " + arguments;
+  CheckRun run;
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    DWORD code = 0;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
+      run.exitCode = static_cast<int>(code);
+    else
+      TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(output);
+  run.output = ReadWhole(outputPath);
+  DeleteFileW(outputPath.c_str());
+  run.output = std::regex_replace(run.output, std::regex("\r\n"), "\n");
+  run.output = std::regex_replace(run.output, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )"), "<time> ");
+  return run;
+}
+
+// `expected` with <arch>, <visa> (the library's path) and <bench> (the bench file's) filled in.
+std::string Expected(std::string expected) {
+  const std::pair<const char*, std::string> fields[] = {
+      {"<arch>", kArchitecture},
+      {"<visa>", server_test::Narrow(SystemFolder() + L"\\" + kVisaName)},
+      {"<bench>", server_test::Narrow(BenchFile::Path())}};
+  for (const auto& [field, value] : fields)
+    for (std::size_t at; (at = expected.find(field)) != std::string::npos;) expected.replace(at, std::strlen(field), value);
+  return expected;
+}
+
+const char kHead[] =
+    "Apparata bus check, <arch>\n"
+    "Run it while no host measures: each probe takes a reply that a running host may be waiting for.\n";
+
+const char kVisaSurvey[] =
+    "VISA library: <visa>\n"
+    "  made by: Apparata tests\n"
+    "  implementation version: 1.2.0\n"
+    "  VISA specification: 5.8.0\n"
+    "  GPIB boards: GPIB0::INTFC\n";
+
+TEST(CheckOverVisa, EveryAddressNamedAnswers) {
+  const InstalledFake fake;
+  ASSERT_TRUE(fake.ok) << "installing the fake";
+  const Settings settings(Values{{L"Bus", L"VISA"}});
+  const CheckRun run = RunCheck(L"17 3 7");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
+                     kVisaSurvey +
+                     "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, GPIB0::17::INSTR\n"
+                     "Back end: VISA, board GPIB0 (the board check opens GPIB0::INTFC)\n"
+                     "3: E7-12 LCR meter? reply \"2.0723E+1 D\" (dissipation factor)\n"
+                     "7: B7-40/5 multimeter? reply \"U +12340E-3\" (DC volts)\n"
+                     "17: HP 4191A analyzer? reply \" NZN+6.2826E+03,NDN-8.9954E+01\" (|Z| and phase in degrees)\n"),
+            run.output);
+}
+
+TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
+  const InstalledFake fake;
+  ASSERT_TRUE(fake.ok) << "installing the fake";
+  const Settings settings(Values{{L"Bus", L"VISA"}});
+  const std::wstring report = TempFile(L"apparata-check-report.txt");
+  const CheckRun run = RunCheck(L"9 7 12 --trace --report \"" + report + L"\"");
+  EXPECT_EQ(1, run.exitCode);
+  const std::string ok = " -> 0x00000000 Operation completed successfully.\n";
+  EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
+                     "VISA library: <visa>\n"
+                     "<time> viOpenDefaultRM RM" + ok +
+                     "<time> viGetAttribute RM VI_ATTR_RSRC_MANF_NAME" + ok +
+                     "<time> viGetAttribute RM VI_ATTR_RSRC_IMPL_VERSION" + ok +
+                     "<time> viGetAttribute RM VI_ATTR_RSRC_SPEC_VERSION" + ok +
+                     "<time> viFindRsrc GPIB?*INTFC found \"GPIB0::INTFC\" count=1" + ok +
+                     "<time> viClose GPIB?*INTFC" + ok +
+                     "<time> viFindRsrc GPIB0::?*INSTR found \"GPIB0::3::INSTR\" count=4" + ok +
+                     "<time> viFindNext GPIB0::?*INSTR found \"GPIB0::7::INSTR\"" + ok +
+                     "<time> viFindNext GPIB0::?*INSTR found \"GPIB0::9::INSTR\"" + ok +
+                     "<time> viFindNext GPIB0::?*INSTR found \"GPIB0::17::INSTR\"" + ok +
+                     "<time> viClose GPIB0::?*INSTR" + ok +
+                     "<time> viClose RM" + ok +
+                     (std::string(kVisaSurvey).substr(std::strlen("VISA library: <visa>\n"))) +
+                     "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, GPIB0::17::INSTR\n"
+                     "<time> viOpenDefaultRM RM" + ok +
+                     "<time> viOpen GPIB0::INTFC" + ok +
+                     "<time> viClose RM" + ok +
+                     "Back end: VISA, board GPIB0 (the board check opens GPIB0::INTFC)\n"
+                     "<time> viOpenDefaultRM RM" + ok +
+                     "<time> viOpen GPIB0::INTFC" + ok +
+                     "<time> viGpibSendIFC GPIB0::INTFC" + ok +
+                     "<time> viSetAttribute GPIB0::INTFC VI_ATTR_TMO_VALUE=1000" + ok +
+                     "<time> viOpen GPIB0::7::INSTR" + ok +
+                     "<time> viSetAttribute GPIB0::7::INSTR VI_ATTR_TMO_VALUE=1000" + ok +
+                     "<time> viAssertTrigger GPIB0::7::INSTR VI_TRIG_PROT_DEFAULT" + ok +
+                     "<time> viRead GPIB0::7::INSTR received \"U +12340E-3\"" + ok +
+                     "7: B7-40/5 multimeter? reply \"U +12340E-3\" (DC volts)\n"
+                     "<time> viOpen GPIB0::9::INSTR" + ok +
+                     "<time> viSetAttribute GPIB0::9::INSTR VI_ATTR_TMO_VALUE=1000" + ok +
+                     "<time> viAssertTrigger GPIB0::9::INSTR VI_TRIG_PROT_DEFAULT" + ok +
+                     "<time> viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation completed.\n"
+                     "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n"
+                     "Nothing at 12: not found by the VISA search\n"
+                     "<time> viClose RM" + ok),
+            run.output);
+  std::string written = std::regex_replace(ReadWhole(report), std::regex("\r\n"), "\n");
+  written = std::regex_replace(written, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )"), "<time> ");
+  DeleteFileW(report.c_str());
+  EXPECT_EQ(run.output, written) << "the report is the output";
+}
+
+TEST(CheckOverVisa, NoBoardOrNoLibraryIsDebugModeWithTheTerminalsReason) {
+  {
+    const InstalledFake fake;
+    ASSERT_TRUE(fake.ok) << "installing the fake";
+    const Settings settings(Values{{L"Bus", L"VISA:GPIB1"}});
+    const CheckRun run = RunCheck(L"");
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA:GPIB1\"\n" +
+                       kVisaSurvey +
+                       "  instruments on GPIB1: none found\n"
+                       "Debug mode: VISA board GPIB1::INTFC cannot be opened: Insufficient location information or "
+                       "resource not present. (0xBFFF0011)\n"
+                       "No bus: the simulated answers of debug mode are not instruments.\n"),
+              run.output);
+  }
+  const Settings settings(Values{{L"Bus", L"VISA"}});
+  const CheckRun run = RunCheck(L"7");
+  EXPECT_EQ(3, run.exitCode);
+  EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
+                     "Debug mode: VISA library <visa> cannot be loaded (error 126)\n"
+                     "No bus: the simulated answers of debug mode are not instruments.\n"),
+            run.output);
+}
+
+// The three instruments without scatter, the first readings known from their components.
+const char kThreeInstruments[] =
+    "[7]\ninstrument = B7-40/5\ndc_volts = 12.34\n"
+    "[3]\ninstrument = E7-12\nr = 12\nl = 10m\n"
+    "[17]\ninstrument = HP4191A\nr = 5\nl = 100n\nc = 25.3303p\n";
+
+TEST(CheckOverBench, TheBenchsInstrumentsAnswerAndNothingElseIsThere) {
+  const BenchFile bench(kThreeInstruments);
+  const Settings settings(Values{{L"Bus", L"SIM:" + BenchFile::Path()}, {L"Trace", L"C:\\lab\\trace.txt"}});
+  const CheckRun run = RunCheck(L"");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(Expected(std::string(kHead) +
+                     "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"SIM:<bench>\"\n"
+                     "Setting Trace (HKEY_CURRENT_USER\\Software\\Apparata): \"C:\\lab\\trace.txt\"\n"
+                     "Back end: the simulated bench, of the file <bench>\n"
+                     "  7: B7-40/5\n"
+                     "  3: E7-12\n"
+                     "  17: HP4191A\n"
+                     "3: E7-12 LCR meter? reply \"1.0000E-2 L\" (inductance)\n"
+                     "7: B7-40/5 multimeter? reply \"U +12340E-3\" (DC volts)\n"
+                     "17: HP 4191A analyzer? reply \" NZN+6.2826E+03,NDN-8.9954E+01\" (|Z| and phase in degrees)\n"
+                     "Nothing at 1, 2, 4-6, 8-16, 18-30: no instrument of the bench there\n"),
+            run.output);
+}
+
+TEST(CheckOverBench, AnAbsentInstrumentAndALostReplyFailTheRun) {
+  struct Case {
+    const char* fault;
+    const char* finding;
+  } cases[] = {
+      {"absent = yes", "7: nothing answers the trigger: Invalid HPIB select code or device address! (result 2)"},
+      {"timeout_from_read = 1", "7: takes the trigger, but no reply to the read: HPIB timeout! (result 4)"},
+  };
+  for (const Case& c : cases) {
+    const BenchFile bench(std::string("[7]\ninstrument = B7-40/5\n") + c.fault + "\n");
+    const Settings settings(Values{{L"Bus", L"SIM:" + BenchFile::Path()}});
+    const CheckRun run = RunCheck(L"7");
+    EXPECT_EQ(1, run.exitCode) << c.fault;
+    EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"SIM:<bench>\"\n" +
+                       "Back end: the simulated bench, of the file <bench>\n"
+                       "  7: B7-40/5, " + c.fault + "\n" + c.finding + "\n"),
+              run.output);
+  }
+}
+
+TEST(CheckArguments, AnythingButAddressesAndTheOptionsIsRefused) {
+  for (const wchar_t* wrong : {L"0", L"31", L"7x", L"--report", L"--verbose"})
+    EXPECT_EQ(2, RunCheck(wrong).exitCode) << server_test::Narrow(wrong);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <Windows path of apparata_check.exe> [GoogleTest options]\n", argv[0]);
+    return 2;
+  }
+  g_check = server_test::Widen(argv[1]);
+  std::replace(g_check.begin(), g_check.end(), L'/', L'\\');
+  return RUN_ALL_TESTS();
+}
