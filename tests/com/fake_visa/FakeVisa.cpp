@@ -10,8 +10,8 @@
 #include <string>
 
 #include "hpib/DebugBus.h"
+#include "hpib/TraceBytes.h"
 #include "hpib/VisaApi.h"
-#include "hpib/VisaTrace.h"
 
 using namespace hpib::visa;
 
