@@ -6,7 +6,7 @@
 #include "core/Latin1.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/HPIBMessages.h"
-#include "hpib/VisaTrace.h"
+#include "hpib/TraceBytes.h"
 
 namespace check {
 
@@ -14,21 +14,22 @@ Finding Probe(unsigned primary) {
   const std::int32_t address = hpib::HPIBSelectCode * 100 + static_cast<std::int32_t>(primary);
   Finding finding;
   finding.primary = primary;
-  finding.code = hpib::HPIBTrigger(address);
-  if (finding.code) return finding;
+  finding.result = hpib::HPIBTrigger(address);
+  if (hpib::Failed(finding.result)) return finding;
   finding.triggered = true;
   std::string buffer(hpib::HPIBMaxMessage + 1, '\0');
   std::uint16_t length = hpib::HPIBMaxMessage;
-  finding.code = hpib::HPIBEnter(address, buffer.data(), length);
-  if (finding.code == 0) finding.reply = buffer.substr(0, std::min<std::size_t>(length, hpib::HPIBMaxMessage));
+  finding.result = hpib::HPIBEnter(address, buffer.data(), length);
+  if (!hpib::Failed(finding.result)) finding.reply = buffer.substr(0, std::min<std::size_t>(length, hpib::HPIBMaxMessage));
   return finding;
 }
 
 std::string FindingLine(const Finding& f) {
   const std::string head = std::to_string(f.primary) + ": ";
-  const std::string message = core::ToLatin1(hpib::ResultCodeText(f.code)) + " (result " + std::to_string(f.code) + ")";
+  const std::string message = core::ToLatin1(hpib::ResultText(f.result)) + " (result " +
+                              std::to_string(static_cast<unsigned>(f.result)) + ")";
   if (!f.triggered) return head + "nothing answers the trigger: " + message;
-  if (f.code) return head + "takes the trigger, but no reply to the read: " + message;
+  if (hpib::Failed(f.result)) return head + "takes the trigger, but no reply to the read: " + message;
   const std::string shown = hpib::BytesDetail("reply", f.reply);
   if (const std::optional<ReplyShape> shape = RecogniseReply(f.reply))
     return head + shape->instrument + "? " + shown + " (" + shape->reading + ")";

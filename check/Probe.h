@@ -2,15 +2,16 @@
 // Who answers at one primary address of select code 7, asked through the driver layer with a
 // trigger and one read: nothing else reaches the instrument, so that none of its settings
 // changes (the E7-12's value-select bytes, for one, would change what it answers next).
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "hpib/Result.h"
 
 namespace check {
 
 struct Finding {
   unsigned primary = 0;
-  std::uint16_t code = 0;  // the result code of the step that failed; 0: a reply came
+  hpib::Result result = hpib::Result::Success;  // of the step that failed; Success: a reply came
   bool triggered = false;  // the trigger went through, whatever the read did
   std::string reply;       // the bytes received
 };

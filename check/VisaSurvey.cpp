@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "hpib/VisaNames.h"
+#include "hpib/TraceBytes.h"
 
 namespace check {
 

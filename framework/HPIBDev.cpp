@@ -62,9 +62,9 @@ void THPIBDevice::InitializeForm() {
 
 bool THPIBDevice::IsOffline() {
   const bool offline = !ActiveItem.Checked();
-  // The card opens for a control that is not active too: the check comes first, the opening
-  // still happens.
-  if (const std::uint16_t code = hpib::HPIBOpenOnDemand(HPIBSelectCode, 3.0)) hpib::HPIBRaise(code);
+  // The check comes first, the opening still happens.
+  if (const hpib::Result result = hpib::HPIBOpenOnDemand(HPIBSelectCode, 3.0); hpib::Failed(result))
+    hpib::HPIBRaise(result);
   return offline;
 }
 
@@ -74,7 +74,11 @@ std::int32_t THPIBDevice::DeviceAddress() const {
 
 std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }
 
-std::wstring THPIBDevice::Get_Text() {
+std::wstring THPIBDevice::Get_Text() { return ReadReply(); }
+
+void THPIBDevice::Set_Text(const std::wstring& value) { SendHostText(value); }
+
+std::wstring THPIBDevice::ReadReply() {
   if (IsOffline()) return L"";
   std::string buffer(kReplyLength, ' ');
   std::uint16_t length = kReplyLength - 1;
@@ -83,16 +87,27 @@ std::wstring THPIBDevice::Get_Text() {
   return core::FromLatin1(buffer);
 }
 
-void THPIBDevice::Set_Text(const std::wstring& value) {
+void THPIBDevice::SendCommand(const std::wstring& command) {
+  if (!IsOffline()) Output(RawCommand(command), true);
+}
+
+void THPIBDevice::SendByte(char byte) {
+  if (!IsOffline()) Output(std::string(1, byte), false);
+}
+
+void THPIBDevice::SendHostText(const std::wstring& text) {
   if (IsOffline()) return;
-  std::string command = RawCommand(value);
-  if (command.size() == 3 && command[0] == '$') {
-    // "$" and two hexadecimal digits name one command byte.
-    const char byte = static_cast<char>(core::StrToInt(core::FromLatin1(command)) & 0xFF);
-    HPIBCheck(hpib::HPIBOutputBytes(DeviceAddress(), &byte, 1));
-    return;
-  }
-  HPIBCheck(hpib::HPIBOutput(DeviceAddress(), command.data(), static_cast<std::uint16_t>(command.size())));
+  const std::string command = RawCommand(text);
+  if (command.size() == 3 && command[0] == '$')
+    Output(std::string(1, static_cast<char>(core::StrToInt(core::FromLatin1(command)) & 0xFF)), false);
+  else
+    Output(command, true);
+}
+
+void THPIBDevice::Output(const std::string& bytes, bool end) {
+  const auto count = static_cast<std::uint16_t>(bytes.size());
+  HPIBCheck(end ? hpib::HPIBOutput(DeviceAddress(), bytes.data(), count)
+                : hpib::HPIBOutputBytes(DeviceAddress(), bytes.data(), count));
 }
 
 void THPIBDevice::Set_Active(bool value) {

@@ -66,10 +66,19 @@ class THPIBDevice : public toolkit::Form {
   static constexpr std::size_t kCommandLength = 250;
 
  protected:
-  // Opens the card on demand (open, reset, 3-second timeout) and tells whether the control is
-  // off the bus, in which case the calling step does nothing.
+  // Opens the card on demand (open, reset, 3-second timeout, one operation of the layer) and
+  // tells whether the control is off the bus, in which case the calling step does nothing. The
+  // card opens for an inactive control too.
   bool IsOffline();
-  // Select code x 100 + Port, for Text reads and writes.
+  // The bus verbs of an instrument, each nothing when the control is off the bus. A reply comes
+  // as the instrument sent it, then blanks to kReplyLength; a command is cut to kCommandLength.
+  std::wstring ReadReply();
+  void SendCommand(const std::wstring& command);
+  void SendByte(char byte);
+  // The host's text to the bus: "$" and two hexadecimal digits is one byte, anything else a
+  // command. Off the bus it is not even parsed.
+  void SendHostText(const std::wstring& text);
+  // Select code x 100 + Port, for replies and commands.
   std::int32_t DeviceAddress() const;
   // The device address, or the select code alone when Port is 0.
   std::int32_t CommandAddress() const;
@@ -113,6 +122,8 @@ class THPIBDevice : public toolkit::Form {
   using Row = std::string (*)(const std::string& time, const std::wstring& progId, std::int32_t port,
                               const std::wstring& text);
   void LogRow(Row row, const std::wstring& text);
+  // `bytes` to the instrument as a command (END on the last byte) or as raw bytes.
+  void Output(const std::string& bytes, bool end);
 
   std::wstring FProgId;
   unsigned FFailures = 0;  // errors of the cycle since its last reading

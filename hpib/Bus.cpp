@@ -1,6 +1,5 @@
 #include "hpib/Bus.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "core/Exceptions.h"
@@ -19,9 +18,17 @@ std::uint16_t TimeoutMilliseconds(double seconds) {
   return static_cast<std::uint16_t>(rounded);
 }
 
-void PutReply(std::string_view reply, char* buffer, std::uint16_t& length) {
-  length = static_cast<std::uint16_t>(std::min<std::size_t>(reply.size(), 0xFFFF));
-  std::copy_n(reply.data(), std::min<std::size_t>(reply.size(), HPIBMaxMessage), buffer);
+Reply Received(std::string bytes) {
+  Reply reply;
+  reply.sent = bytes.size();
+  reply.bytes = std::move(bytes);
+  return reply;
+}
+
+Reply NoReply(Result result) {
+  Reply reply;
+  reply.result = result;
+  return reply;
 }
 
 }  // namespace hpib

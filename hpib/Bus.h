@@ -1,38 +1,53 @@
 #pragma once
-// The seam below the driver layer: what a back end (the 16-bit driver, VISA, debug mode's
-// simulation) does for each bus operation. Every operation answers a result code of the message
-// table: 0 success, 1 to 13 the named errors, anything else unnamed.
+// The seam below the driver layer: what a back end (the 16-bit driver, VISA, the simulated bench,
+// debug mode) does for each bus operation. Every operation answers a Result.
 //
 // The layer calls one operation at a time, from whichever thread, under its own lock: a back end
 // needs no lock of its own. Addresses and select codes come as the layer's callers gave them; a
 // back end whose driver takes 16-bit words refuses a larger one with core::ERangeError before it
 // sends anything (BusWord).
+#include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <string>
 #include <string_view>
+
+#include "hpib/Result.h"
 
 namespace hpib {
 
 // Bytes that one message carries at most, in either direction.
 constexpr std::uint16_t HPIBMaxMessage = 249;
 
+// What a read brought: the reply's bytes, and how many the instrument sent, which is more than
+// the bytes where a driver keeps only the first HPIBMaxMessage of a longer reply. A driver that
+// fails after it told the count leaves its exception in `failure`: the layer's caller learns the
+// count, then the failure.
+struct Reply {
+  Result result = Result::Success;
+  std::string bytes;
+  std::size_t sent = 0;
+  std::exception_ptr failure;
+};
+
 class Bus {
  public:
   virtual ~Bus() = default;
 
-  virtual std::uint16_t Open(std::int32_t selectCode) = 0;
-  virtual std::uint16_t Close() = 0;
-  virtual std::uint16_t Reset(std::int32_t address) = 0;
-  virtual std::uint16_t Timeout(std::int32_t address, double seconds) = 0;
-  virtual std::uint16_t Clear(std::int32_t address) = 0;
-  virtual std::uint16_t Local(std::int32_t address) = 0;
-  virtual std::uint16_t Trigger(std::int32_t address) = 0;
+  virtual Result Open(std::int32_t selectCode) = 0;
+  virtual Result Close() = 0;
+  virtual Result Reset(std::int32_t address) = 0;
+  virtual Result Timeout(std::int32_t address, double seconds) = 0;
+  virtual Result Clear(std::int32_t address) = 0;
+  virtual Result Local(std::int32_t address) = 0;
+  virtual Result Trigger(std::int32_t address) = 0;
   // Sends `bytes` (at most HPIBMaxMessage) as a string message, END with the last byte, or as
   // raw bytes without END.
-  virtual std::uint16_t Write(std::int32_t address, std::string_view bytes, bool end) = 0;
-  // Reads one reply into `buffer`, which has room for HPIBMaxMessage bytes. `length` comes in
-  // as the caller's bound; a driver sets it to the number of bytes the instrument sent, which
-  // may be more than it copies (PutReply).
-  virtual std::uint16_t Read(std::int32_t address, char* buffer, std::uint16_t& length) = 0;
+  virtual Result Write(std::int32_t address, std::string_view bytes, bool end) = 0;
+  // Reads one reply.
+  virtual Reply Read(std::int32_t address) = 0;
+  // Debug mode answers the layer's callers as a C string: see HPIBEnter.
+  virtual bool IsDebugMode() const { return false; }
 };
 
 // `value` as a driver's 16-bit word; core::ERangeError when it does not fit.
@@ -40,8 +55,9 @@ std::uint16_t BusWord(std::int64_t value);
 // Seconds as a driver's milliseconds, an exact half to the even neighbour; core::ERangeError
 // outside 0 to 65535.
 std::uint16_t TimeoutMilliseconds(double seconds);
-// What a driver does with a reply it received whole: the first HPIBMaxMessage bytes to the
-// buffer, the whole count to `length`.
-void PutReply(std::string_view reply, char* buffer, std::uint16_t& length);
+// A reply received whole.
+Reply Received(std::string bytes);
+// A read that failed with `result` and brought nothing.
+Reply NoReply(Result result);
 
 }  // namespace hpib

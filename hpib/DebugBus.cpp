@@ -55,39 +55,38 @@ std::string SimulatedReply(int address, RandomGenerator& random) {
   return kUnknownReply;
 }
 
-std::uint16_t DebugBus::Logged(const std::wstring& line) {
+Result DebugBus::Logged(const std::wstring& line) {
   if (log_) log_->Log(line);
-  return 0;
+  return Result::Success;
 }
 
-std::uint16_t DebugBus::Open(std::int32_t selectCode) { return Logged(L"Card #" + Number(selectCode) + L" opened"); }
+Result DebugBus::Open(std::int32_t selectCode) { return Logged(L"Card #" + Number(selectCode) + L" opened"); }
 
-std::uint16_t DebugBus::Close() { return Logged(L"Library closed"); }
+Result DebugBus::Close() { return Logged(L"Library closed"); }
 
-std::uint16_t DebugBus::Reset(std::int32_t address) { return Logged(L"Reset address " + Number(address)); }
+Result DebugBus::Reset(std::int32_t address) { return Logged(L"Reset address " + Number(address)); }
 
-std::uint16_t DebugBus::Timeout(std::int32_t address, double seconds) {
+Result DebugBus::Timeout(std::int32_t address, double seconds) {
   return Logged(L"Set timeout " + core::FloatToStr(seconds, decimalSeparator_) + L" for card " + Number(address));
 }
 
-std::uint16_t DebugBus::Clear(std::int32_t address) { return Logged(L"Cleared address " + Number(address)); }
+Result DebugBus::Clear(std::int32_t address) { return Logged(L"Cleared address " + Number(address)); }
 
-std::uint16_t DebugBus::Local(std::int32_t address) { return Logged(L"Set local address " + Number(address)); }
+Result DebugBus::Local(std::int32_t address) { return Logged(L"Set local address " + Number(address)); }
 
-std::uint16_t DebugBus::Trigger(std::int32_t address) { return Logged(L"Trigger address " + Number(address)); }
+Result DebugBus::Trigger(std::int32_t address) { return Logged(L"Trigger address " + Number(address)); }
 
-std::uint16_t DebugBus::Write(std::int32_t address, std::string_view bytes, bool end) {
+Result DebugBus::Write(std::int32_t address, std::string_view bytes, bool end) {
   if (!end) return Logged(L"Write bytes to " + Number(address));
   std::string field(kEchoWidth, ' ');
   if (bytes.size() < kEchoWidth) std::copy(bytes.begin(), bytes.end(), field.begin());
   return Logged(L"Write to " + Number(address) + L": " + core::FromLatin1(field));
 }
 
-std::uint16_t DebugBus::Read(std::int32_t address, char* buffer, std::uint16_t& length) {
-  const std::string reply = SimulatedReply(address, random_);
+Reply DebugBus::Read(std::int32_t address) {
+  std::string reply = SimulatedReply(address, random_);
   Logged(L"Read from " + Number(address) + L": " + core::FromLatin1(reply));
-  std::copy_n(reply.data(), std::min<std::size_t>(reply.size(), length > 0 ? length - 1u : 0u), buffer);
-  return 0;
+  return Received(std::move(reply));
 }
 
 }  // namespace hpib

@@ -6,17 +6,9 @@
 #include <string>
 
 #include "hpib/Bus.h"
+#include "hpib/BusLog.h"
 
 namespace hpib {
-
-// Where debug mode's lines go: the debug terminal, which whoever starts the layer shows. Called
-// under the layer's lock, from any thread: it must not call back into the layer, and may wait
-// only for a thread that never takes the layer's lock.
-class BusLog {
- public:
-  virtual ~BusLog() = default;
-  virtual void Log(const std::wstring& line) = 0;
-};
 
 // One 32-bit state, 0 at start, never seeded from anything else.
 class RandomGenerator {
@@ -37,19 +29,19 @@ class DebugBus : public Bus {
   // the user's as it was when the library started.
   DebugBus(BusLog* log, wchar_t decimalSeparator) : log_(log), decimalSeparator_(decimalSeparator) {}
 
-  std::uint16_t Open(std::int32_t selectCode) override;
-  std::uint16_t Close() override;
-  std::uint16_t Reset(std::int32_t address) override;
-  std::uint16_t Timeout(std::int32_t address, double seconds) override;
-  std::uint16_t Clear(std::int32_t address) override;
-  std::uint16_t Local(std::int32_t address) override;
-  std::uint16_t Trigger(std::int32_t address) override;
-  std::uint16_t Write(std::int32_t address, std::string_view bytes, bool end) override;
-  // Copies at most length - 1 bytes and leaves the length as it came.
-  std::uint16_t Read(std::int32_t address, char* buffer, std::uint16_t& length) override;
+  Result Open(std::int32_t selectCode) override;
+  Result Close() override;
+  Result Reset(std::int32_t address) override;
+  Result Timeout(std::int32_t address, double seconds) override;
+  Result Clear(std::int32_t address) override;
+  Result Local(std::int32_t address) override;
+  Result Trigger(std::int32_t address) override;
+  Result Write(std::int32_t address, std::string_view bytes, bool end) override;
+  Reply Read(std::int32_t address) override;
+  bool IsDebugMode() const override { return true; }
 
  private:
-  std::uint16_t Logged(const std::wstring& line);
+  Result Logged(const std::wstring& line);
 
   BusLog* log_;
   wchar_t decimalSeparator_;

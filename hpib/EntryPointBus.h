@@ -41,15 +41,15 @@ class EntryPointBus : public Bus {
  public:
   explicit EntryPointBus(std::unique_ptr<EntryPoints> driver) : driver_(std::move(driver)) {}
 
-  std::uint16_t Open(std::int32_t selectCode) override;
-  std::uint16_t Close() override;
-  std::uint16_t Reset(std::int32_t address) override;
-  std::uint16_t Timeout(std::int32_t address, double seconds) override;
-  std::uint16_t Clear(std::int32_t address) override;
-  std::uint16_t Local(std::int32_t address) override;
-  std::uint16_t Trigger(std::int32_t address) override;
-  std::uint16_t Write(std::int32_t address, std::string_view bytes, bool end) override;
-  std::uint16_t Read(std::int32_t address, char* buffer, std::uint16_t& length) override;
+  Result Open(std::int32_t selectCode) override;
+  Result Close() override;
+  Result Reset(std::int32_t address) override;
+  Result Timeout(std::int32_t address, double seconds) override;
+  Result Clear(std::int32_t address) override;
+  Result Local(std::int32_t address) override;
+  Result Trigger(std::int32_t address) override;
+  Result Write(std::int32_t address, std::string_view bytes, bool end) override;
+  Reply Read(std::int32_t address) override;
 
  private:
   // Raises "Unable to obtain function <name>!" when the library lacks the entry point.

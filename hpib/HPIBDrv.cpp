@@ -31,7 +31,7 @@ Bus& Unloaded() {
 
 // One operation on the back end, whole under the layer's lock.
 template <class Operation>
-std::uint16_t Whole(Operation operation) {
+auto Whole(Operation operation) {
   const std::lock_guard<std::mutex> lock(g_layerMutex);
   Bus* bus = State().bus.get();
   return operation(bus ? *bus : Unloaded());
@@ -55,68 +55,79 @@ void HPIBUnload() {
   bus = std::move(State().bus);
 }
 
-std::uint16_t HPIBOpenCard(std::int32_t selectCode) {
+Result HPIBOpenCard(std::int32_t selectCode) {
   return Whole([&](Bus& bus) {
     State().cardOpen = true;
     return bus.Open(selectCode);
   });
 }
 
-std::uint16_t HPIBOpenOnDemand(std::int32_t selectCode, double seconds) {
-  return Whole([&](Bus& bus) -> std::uint16_t {
+Result HPIBOpenOnDemand(std::int32_t selectCode, double seconds) {
+  return Whole([&](Bus& bus) {
     LayerState& state = State();
-    if (state.cardOpen) return 0;
+    if (state.cardOpen) return Result::Success;
     state.cardOpen = true;
     bus.Open(selectCode);
-    std::uint16_t code = bus.Reset(selectCode);
-    if (code == 0) code = bus.Timeout(selectCode, seconds);
-    if (code != 0) {
+    Result result = bus.Reset(selectCode);
+    if (!Failed(result)) result = bus.Timeout(selectCode, seconds);
+    if (Failed(result)) {
       state.cardOpen = false;
       bus.Close();
     }
-    return code;
+    return result;
   });
 }
 
-std::uint16_t HPIBClose() {
+Result HPIBClose() {
   return Whole([](Bus& bus) {
     State().cardOpen = false;
     return bus.Close();
   });
 }
 
-std::uint16_t HPIBClear(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Clear(address); }); }
+Result HPIBClear(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Clear(address); }); }
 
-std::uint16_t HPIBLocal(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Local(address); }); }
+Result HPIBLocal(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Local(address); }); }
 
-std::uint16_t HPIBTrigger(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Trigger(address); }); }
+Result HPIBTrigger(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Trigger(address); }); }
 
-std::uint16_t HPIBReset(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Reset(address); }); }
+Result HPIBReset(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Reset(address); }); }
 
-std::uint16_t HPIBTimeout(std::int32_t address, double seconds) {
+Result HPIBTimeout(std::int32_t address, double seconds) {
   return Whole([&](Bus& bus) { return bus.Timeout(address, seconds); });
 }
 
-std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
-  return Whole([&](Bus& bus) { return bus.Read(address, buffer, length); });
+Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
+  return Whole([&](Bus& bus) {
+    const Reply reply = bus.Read(address);
+    if (Failed(reply.result)) return reply.result;
+    if (bus.IsDebugMode()) {
+      std::copy_n(reply.bytes.data(), std::min<std::size_t>(reply.bytes.size(), length > 0 ? length - 1u : 0u), buffer);
+    } else {
+      length = static_cast<std::uint16_t>(std::min<std::size_t>(reply.sent, 0xFFFF));
+      if (reply.failure) std::rethrow_exception(reply.failure);
+      std::copy_n(reply.bytes.data(), std::min<std::size_t>(reply.bytes.size(), HPIBMaxMessage), buffer);
+    }
+    return Result::Success;
+  });
 }
 
-std::uint16_t HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count) {
+Result HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count) {
   return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), true); });
 }
 
-std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count) {
+Result HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count) {
   return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), false); });
 }
 
-void HPIBCheck(std::uint32_t code) {
-  if (code == 0) return;
+void HPIBCheck(Result result) {
+  if (!Failed(result)) return;
   HPIBClose();
-  HPIBRaise(code);
+  HPIBRaise(result);
 }
 
-void HPIBRaise(std::uint32_t code) {
-  throw EHardwareError(core::FormatStr(MessageText(kCriticalErrorMessage), ResultCodeText(code)));
+void HPIBRaise(Result result) {
+  throw EHardwareError(core::FormatStr(MessageText(kCriticalErrorMessage), ResultText(result)));
 }
 
 bool HPIBIsOpen() {

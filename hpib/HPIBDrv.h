@@ -1,7 +1,7 @@
 #pragma once
 // The driver layer: the only code that touches the HP-IB bus. One back end, one interface card
 // and one card-open flag serve every control of the process. Each operation returns the back
-// end's 16-bit result code, which callers pass to HPIBCheck.
+// end's Result, which callers pass to HPIBCheck.
 //
 // The back end is chosen once per load of the library: the 16-bit driver, VISA, or, without a
 // driver, debug mode, which logs a line to the bus log (the debug terminal) for each operation
@@ -37,31 +37,33 @@ void HPIBLoad(std::unique_ptr<Bus> bus);
 // not closed.
 void HPIBUnload();
 
-std::uint16_t HPIBOpenCard(std::int32_t selectCode);
+Result HPIBOpenCard(std::int32_t selectCode);
 // Opens the card unless it is open, as one operation that no other thread's can come into:
 // open (its result is not examined: the reset that follows tells whether the card answers),
 // reset and a timeout of `seconds`, all on `selectCode`. A failed reset or timeout closes the
-// card again before the lock is let go; its code is returned, for the caller to raise with
-// HPIBRaise outside the lock. 0 when the card was open already.
-std::uint16_t HPIBOpenOnDemand(std::int32_t selectCode, double seconds);
-std::uint16_t HPIBClose();
-std::uint16_t HPIBClear(std::int32_t address);
-std::uint16_t HPIBLocal(std::int32_t address);
-std::uint16_t HPIBTrigger(std::int32_t address);
-std::uint16_t HPIBReset(std::int32_t address);
-std::uint16_t HPIBTimeout(std::int32_t address, double seconds);
-// Reads one reply into `buffer` (at least HPIBMaxMessage bytes), at most `length` - 1 bytes in
-// debug mode and HPIBMaxMessage with a driver, which also sets `length` to what it holds.
-std::uint16_t HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length);
+// card again before the lock is let go; its result is returned, for the caller to raise with
+// HPIBRaise outside the lock. Success when the card was open already.
+Result HPIBOpenOnDemand(std::int32_t selectCode, double seconds);
+Result HPIBClose();
+Result HPIBClear(std::int32_t address);
+Result HPIBLocal(std::int32_t address);
+Result HPIBTrigger(std::int32_t address);
+Result HPIBReset(std::int32_t address);
+Result HPIBTimeout(std::int32_t address, double seconds);
+// Reads one reply into `buffer` (room for HPIBMaxMessage bytes). With a driver, the first
+// HPIBMaxMessage bytes of the reply, and `length` := the count the instrument sent, which may
+// exceed HPIBMaxMessage. In debug mode, as a C string into a buffer of `length`: at most
+// `length` - 1 bytes, and `length` unchanged.
+Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length);
 // Sends `count` bytes as a string message, respectively as raw bytes; at most HPIBMaxMessage
 // of them go out.
-std::uint16_t HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count);
-std::uint16_t HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count);
+Result HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count);
+Result HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count);
 
-// Closes the card and raises EHardwareError for any code but 0.
-void HPIBCheck(std::uint32_t code);
-// Raises EHardwareError for `code`, the card closed already.
-[[noreturn]] void HPIBRaise(std::uint32_t code);
+// Closes the card and raises EHardwareError for any result but Success.
+void HPIBCheck(Result result);
+// Raises EHardwareError for `result`, the card closed already.
+[[noreturn]] void HPIBRaise(Result result);
 bool HPIBIsOpen();
 
 }  // namespace hpib

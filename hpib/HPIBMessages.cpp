@@ -3,7 +3,7 @@
 namespace hpib {
 
 // The rows are narrow literals so that the resource compiler reads them too; L"" widens them.
-#define HPIB_RESULT_MESSAGE(stringId, text) {stringId, L"" text},
+#define HPIB_RESULT_MESSAGE(name, stringId, text) {stringId, L"" text},
 #define HPIB_MESSAGE(name, stringId, text)
 const HPIBMessage kResultMessages[13] = {
 #include "hpib/HPIBMessageTable.inc"
@@ -11,7 +11,7 @@ const HPIBMessage kResultMessages[13] = {
 #undef HPIB_RESULT_MESSAGE
 #undef HPIB_MESSAGE
 
-#define HPIB_RESULT_MESSAGE(stringId, text)
+#define HPIB_RESULT_MESSAGE(name, stringId, text)
 #define HPIB_MESSAGE(name, stringId, text) const HPIBMessage name = {stringId, L"" text};
 #include "hpib/HPIBMessageTable.inc"
 #undef HPIB_RESULT_MESSAGE
@@ -32,7 +32,8 @@ std::wstring MessageText(const HPIBMessage& message) {
   return message.text;
 }
 
-std::wstring ResultCodeText(std::uint32_t code) {
+std::wstring ResultText(Result result) {
+  const auto code = static_cast<std::uint16_t>(result);
   if (code >= 1 && code <= 13) return MessageText(kResultMessages[code - 1]);
   return L"?????";
 }

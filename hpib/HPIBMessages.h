@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "hpib/Result.h"
+
 namespace hpib {
 
 struct HPIBMessage {
@@ -13,7 +15,7 @@ struct HPIBMessage {
   const wchar_t* text;
 };
 
-// Messages of driver result codes 1 to 13, by code.
+// Messages of result codes 1 to 13, by code.
 extern const HPIBMessage kResultMessages[13];
 extern const HPIBMessage kMissingEntryMessage;   // "Unable to obtain function <%s>!"
 extern const HPIBMessage kCriticalErrorMessage;  // "Critical HPIB driver error:\n%s"
@@ -25,7 +27,7 @@ using MessageLoader = std::function<std::optional<std::wstring>(int stringId)>;
 void SetMessageLoader(MessageLoader loader);
 std::wstring MessageText(const HPIBMessage& message);
 
-// The text for a driver result code; "?????" for codes outside 1 to 13.
-std::wstring ResultCodeText(std::uint32_t code);
+// The text for a result; "?????" for one outside 1 to 13.
+std::wstring ResultText(Result result);
 
 }  // namespace hpib

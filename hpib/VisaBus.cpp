@@ -42,12 +42,12 @@ std::optional<std::string> VisaBus::CheckBoard() {
   return failure;
 }
 
-std::uint16_t VisaBus::Open(std::int32_t selectCode) {
-  if (BusWord(selectCode) != HPIBSelectCode) return kResultInvalidAddress;
+Result VisaBus::Open(std::int32_t selectCode) {
+  if (BusWord(selectCode) != HPIBSelectCode) return Result::InvalidAddress;
   if (rm_ == 0) {
     ViSession rm = 0;
     const ViStatus status = Done("viOpenDefaultRM", "", "", 0, vi_.viOpenDefaultRM(&rm));
-    if (status < VI_SUCCESS) return ResultCodeOf(status);
+    if (status < VI_SUCCESS) return ResultOf(status);
     rm_ = rm;
   }
   if (interface_.handle == 0) {
@@ -55,121 +55,120 @@ std::uint16_t VisaBus::Open(std::int32_t selectCode) {
     ViSession session = 0;
     const ViStatus status =
         Done("viOpen", resource, "", rm_, vi_.viOpen(rm_, resource.c_str(), VI_NULL, VI_NULL, &session));
-    if (status < VI_SUCCESS) return ResultCodeOf(status);
+    if (status < VI_SUCCESS) return ResultOf(status);
     interface_.handle = session;
   }
-  return kResultSuccess;
+  return Result::Success;
 }
 
-std::uint16_t VisaBus::Close() {
-  if (rm_ == 0) return kResultSuccess;
+Result VisaBus::Close() {
+  if (rm_ == 0) return Result::Success;
   // Closing the resource manager closes every session opened through it.
   const ViSession rm = rm_;
   rm_ = 0;
   interface_ = {};
   instruments_.clear();
   timeout_.reset();
-  return ResultCodeOf(Done("viClose", "", "", 0, vi_.viClose(rm)));
+  return ResultOf(Done("viClose", "", "", 0, vi_.viClose(rm)));
 }
 
 VisaBus::Target VisaBus::SessionFor(std::int32_t address, Reach reach) {
   const Addressed addressed = AddressFor(address, reach, interface_.handle != 0);
-  if (addressed.code) return Target::Refused(addressed.code);
-  const VisaTarget& target = addressed.target;
+  if (Failed(addressed.result)) return Target::Refused(addressed.result);
+  const BusTarget& target = addressed.target;
   const std::string resource = ResourceOf(board_, target);
-  if (target.isInterface) return {kResultSuccess, &interface_, true, resource};
+  if (target.isInterface) return {Result::Success, &interface_, true, resource};
   auto found = instruments_.find(target.primary);
   if (found == instruments_.end()) {
     Session opened;
     const ViStatus status =
         Done("viOpen", resource, "", rm_, vi_.viOpen(rm_, resource.c_str(), VI_NULL, VI_NULL, &opened.handle));
-    if (status < VI_SUCCESS) return Target::Refused(ResultCodeOf(status));
+    if (status < VI_SUCCESS) return Target::Refused(ResultOf(status));
     found = instruments_.emplace(target.primary, opened).first;
     if (timeout_)
-      if (std::uint16_t code = SetTimeout(found->second, resource)) return Target::Refused(code);
+      if (const Result result = SetTimeout(found->second, resource); Failed(result)) return Target::Refused(result);
   }
-  return {kResultSuccess, &found->second, false, resource};
+  return {Result::Success, &found->second, false, resource};
 }
 
-std::uint16_t VisaBus::SetTimeout(Session& session, const std::string& resource) {
-  return ResultCodeOf(Done("viSetAttribute", resource, Attribute("VI_ATTR_TMO_VALUE", *timeout_), session.handle,
+Result VisaBus::SetTimeout(Session& session, const std::string& resource) {
+  return ResultOf(Done("viSetAttribute", resource, Attribute("VI_ATTR_TMO_VALUE", *timeout_), session.handle,
                            vi_.viSetAttribute(session.handle, VI_ATTR_TMO_VALUE, *timeout_)));
 }
 
-std::uint16_t VisaBus::Clear(std::int32_t address) {
+Result VisaBus::Clear(std::int32_t address) {
   const Target t = SessionFor(address, Reach::Either);
-  if (t.code) return t.code;
+  if (Failed(t.result)) return t.result;
   const ViSession session = t.session->handle;
   if (t.isInterface) {
     // Device Clear to every instrument on the bus, as a universal command.
     static const unsigned char kDeviceClear[] = {0x14};
     ViUInt32 sent = 0;
-    return ResultCodeOf(Done("viGpibCommand", t.resource, BytesDetail("sent", "\x14"), session,
+    return ResultOf(Done("viGpibCommand", t.resource, BytesDetail("sent", "\x14"), session,
                              vi_.viGpibCommand(session, kDeviceClear, 1, &sent)));
   }
-  return ResultCodeOf(Done("viClear", t.resource, "", session, vi_.viClear(session)));
+  return ResultOf(Done("viClear", t.resource, "", session, vi_.viClear(session)));
 }
 
-std::uint16_t VisaBus::Local(std::int32_t address) {
+Result VisaBus::Local(std::int32_t address) {
   const Target t = SessionFor(address, Reach::Either);
-  if (t.code) return t.code;
+  if (Failed(t.result)) return t.result;
   // The whole bus goes local when REN is released; one instrument by Go To Local.
   const ViUInt16 mode = t.isInterface ? VI_GPIB_REN_DEASSERT : VI_GPIB_REN_ADDRESS_GTL;
-  return ResultCodeOf(Done("viGpibControlREN", t.resource,
+  return ResultOf(Done("viGpibControlREN", t.resource,
                            t.isInterface ? "VI_GPIB_REN_DEASSERT" : "VI_GPIB_REN_ADDRESS_GTL", t.session->handle,
                            vi_.viGpibControlREN(t.session->handle, mode)));
 }
 
-std::uint16_t VisaBus::Trigger(std::int32_t address) {
+Result VisaBus::Trigger(std::int32_t address) {
   const Target t = SessionFor(address, Reach::Either);
-  if (t.code) return t.code;
-  return ResultCodeOf(Done("viAssertTrigger", t.resource, "VI_TRIG_PROT_DEFAULT", t.session->handle,
+  if (Failed(t.result)) return t.result;
+  return ResultOf(Done("viAssertTrigger", t.resource, "VI_TRIG_PROT_DEFAULT", t.session->handle,
                            vi_.viAssertTrigger(t.session->handle, VI_TRIG_PROT_DEFAULT)));
 }
 
-std::uint16_t VisaBus::Reset(std::int32_t address) {
+Result VisaBus::Reset(std::int32_t address) {
   const Target t = SessionFor(address, Reach::Interface);
-  if (t.code) return t.code;
-  return ResultCodeOf(Done("viGpibSendIFC", t.resource, "", t.session->handle, vi_.viGpibSendIFC(t.session->handle)));
+  if (Failed(t.result)) return t.result;
+  return ResultOf(Done("viGpibSendIFC", t.resource, "", t.session->handle, vi_.viGpibSendIFC(t.session->handle)));
 }
 
-std::uint16_t VisaBus::Timeout(std::int32_t address, double seconds) {
+Result VisaBus::Timeout(std::int32_t address, double seconds) {
   const std::uint16_t milliseconds = TimeoutMilliseconds(seconds);
   const Target t = SessionFor(address, Reach::Interface);
-  if (t.code) return t.code;
+  if (Failed(t.result)) return t.result;
   timeout_ = milliseconds;
-  if (std::uint16_t code = SetTimeout(interface_, t.resource)) return code;
+  if (const Result result = SetTimeout(interface_, t.resource); Failed(result)) return result;
   for (auto& [primary, instrument] : instruments_)
-    if (std::uint16_t code = SetTimeout(instrument, InstrumentResource(board_, primary))) return code;
-  return kResultSuccess;
+    if (const Result result = SetTimeout(instrument, InstrumentResource(board_, primary)); Failed(result)) return result;
+  return Result::Success;
 }
 
-std::uint16_t VisaBus::Read(std::int32_t address, char* buffer, std::uint16_t& length) {
+Reply VisaBus::Read(std::int32_t address) {
   const Target t = SessionFor(address, Reach::Instrument);
-  if (t.code) return t.code;
+  if (Failed(t.result)) return NoReply(t.result);
   std::string reply(kReadLength, '\0');
   ViUInt32 count = 0;
   const ViStatus status =
       vi_.viRead(t.session->handle, reinterpret_cast<unsigned char*>(reply.data()), kReadLength, &count);
   reply.resize(std::min(count, kReadLength));
   Done("viRead", t.resource, BytesDetail("received", reply), t.session->handle, status);
-  if (status < VI_SUCCESS) return ResultCodeOf(status);
-  PutReply(reply, buffer, length);
-  return kResultSuccess;
+  if (status < VI_SUCCESS) return NoReply(ResultOf(status));
+  return Received(std::move(reply));
 }
 
-std::uint16_t VisaBus::Write(std::int32_t address, std::string_view bytes, bool end) {
+Result VisaBus::Write(std::int32_t address, std::string_view bytes, bool end) {
   const Target t = SessionFor(address, Reach::Instrument);
-  if (t.code) return t.code;
+  if (Failed(t.result)) return t.result;
   Session& session = *t.session;
   if (session.sendEnd != end) {
     const ViStatus status = Done("viSetAttribute", t.resource, Attribute("VI_ATTR_SEND_END_EN", end), session.handle,
                                  vi_.viSetAttribute(session.handle, VI_ATTR_SEND_END_EN, end));
-    if (status < VI_SUCCESS) return ResultCodeOf(status);
+    if (status < VI_SUCCESS) return ResultOf(status);
     session.sendEnd = end;
   }
   ViUInt32 written = 0;
-  return ResultCodeOf(Done("viWrite", t.resource, BytesDetail("sent", std::string(bytes)), session.handle,
+  return ResultOf(Done("viWrite", t.resource, BytesDetail("sent", std::string(bytes)), session.handle,
                            vi_.viWrite(session.handle, reinterpret_cast<const unsigned char*>(bytes.data()),
                                        static_cast<ViUInt32>(bytes.size()), &written)));
 }

@@ -13,6 +13,7 @@
 #include "hpib/Bus.h"
 #include "hpib/VisaApi.h"
 #include "hpib/VisaNames.h"
+#include "hpib/TraceBytes.h"
 #include "hpib/VisaTrace.h"
 
 namespace hpib {
@@ -28,15 +29,15 @@ class VisaBus : public Bus {
   // the board can be used, else why not.
   std::optional<std::string> CheckBoard();
 
-  std::uint16_t Open(std::int32_t selectCode) override;
-  std::uint16_t Close() override;
-  std::uint16_t Reset(std::int32_t address) override;
-  std::uint16_t Timeout(std::int32_t address, double seconds) override;
-  std::uint16_t Clear(std::int32_t address) override;
-  std::uint16_t Local(std::int32_t address) override;
-  std::uint16_t Trigger(std::int32_t address) override;
-  std::uint16_t Write(std::int32_t address, std::string_view bytes, bool end) override;
-  std::uint16_t Read(std::int32_t address, char* buffer, std::uint16_t& length) override;
+  Result Open(std::int32_t selectCode) override;
+  Result Close() override;
+  Result Reset(std::int32_t address) override;
+  Result Timeout(std::int32_t address, double seconds) override;
+  Result Clear(std::int32_t address) override;
+  Result Local(std::int32_t address) override;
+  Result Trigger(std::int32_t address) override;
+  Result Write(std::int32_t address, std::string_view bytes, bool end) override;
+  Reply Read(std::int32_t address) override;
 
   // Bytes one read asks for; the layer takes at most HPIBMaxMessage of them.
   static constexpr visa::ViUInt32 kReadLength = 1024;
@@ -48,20 +49,20 @@ class VisaBus : public Bus {
   };
 
   struct Target {
-    std::uint16_t code = 0;  // not 0: why there is no session
+    Result result = Result::Success;  // not Success: why there is no session
     Session* session = nullptr;
     bool isInterface = false;
     std::string resource;
-    static Target Refused(std::uint16_t code) {
+    static Target Refused(Result result) {
       Target target;
-      target.code = code;
+      target.result = result;
       return target;
     }
   };
   // The session for `address`, an instrument's opened on its first use; core::ERangeError for
   // an address beyond 16 bits.
   Target SessionFor(std::int32_t address, Reach reach);
-  std::uint16_t SetTimeout(Session& session, const std::string& resource);
+  Result SetTimeout(Session& session, const std::string& resource);
   // Hands the call to the trace and answers its status.
   visa::ViStatus Done(const char* operation, const std::string& resource, const std::string& detail,
                       visa::ViSession object, visa::ViStatus status);

@@ -5,27 +5,9 @@
 namespace hpib {
 namespace {
 
-std::string Hex(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  return text;
-}
-
-std::string Escaped(const std::string& bytes) {
-  std::string text;
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (b) {
-      case '\r': text += "\\r"; break;
-      case '\n': text += "\\n"; break;
-      case '\t': text += "\\t"; break;
-      case '\\': text += "\\\\"; break;
-      case '"': text += "\\\""; break;
-      default:
-        if (b >= 0x20 && b < 0x7F) text += c;
-        else text += "\\x" + Hex(b, 2);
-    }
-  }
+std::string StatusHex(visa::ViStatus status) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(status));
   return text;
 }
 
@@ -37,14 +19,10 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
-std::string BytesDetail(const char* direction, const std::string& bytes) {
-  return std::string(direction) + " \"" + Escaped(bytes) + "\"";
-}
-
 std::string VisaTraceLine(const VisaCall& call) {
   std::string line = call.operation + " " + (call.resource.empty() ? "RM" : call.resource);
   if (!call.detail.empty()) line += " " + call.detail;
-  return line + " -> 0x" + Hex(static_cast<std::uint32_t>(call.status), 8) + " " + OneLine(call.statusText);
+  return line + " -> 0x" + StatusHex(call.status) + " " + OneLine(call.statusText);
 }
 
 }  // namespace hpib

@@ -19,10 +19,6 @@ struct VisaCall {
 // only when there is a receiver.
 using VisaTraceSink = std::function<void(const VisaCall&)>;
 
-// 'sent "..."' / 'received "..."': printable ASCII as it is, the rest escaped (\r, \n, \t, \\,
-// \", \xHH), so that one call stays one line whatever its bytes.
-std::string BytesDetail(const char* direction, const std::string& bytes);
-
 // "<operation> <resource or RM> [<detail>] -> 0x<status> <status text>", the status text's
 // control characters replaced by blanks.
 std::string VisaTraceLine(const VisaCall& call);

@@ -62,7 +62,7 @@ void TB740Device::Set_Text(const std::wstring& value) {
   } else if (!upper.empty() && upper[0] == L'B') {
     ShowRangePosition(RangeTrackBar, b740::RangePositionOfDigit(core::StrToInt(second)));
   }
-  THPIBDevice::Set_Text(value);
+  SendHostText(value);
 }
 
 void TB740Device::Set_Active(bool value) {
@@ -78,7 +78,7 @@ void TB740Device::ClearItemClick() {
 }
 
 void TB740Device::TimerTimer() {
-  const b740::Reading reading = b740::ParseReply(THPIBDevice::Get_Text());
+  const b740::Reading reading = b740::ParseReply(ReadReply());
   LabelStaticText.SetCaption(reading.unit);
   if (reading.beep) toolkit::CurrentPlatform().Beep();
   DisplayStaticText.SetCaption(reading.value);

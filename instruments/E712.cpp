@@ -58,7 +58,7 @@ void TE712Device::Set_Text(const std::wstring& value) {
   const e712::Mirror mirror = e712::MirrorOf(value);
   if (mirror.mode) ModeItems[static_cast<std::size_t>(*mirror.mode)]->SetChecked(true);
   if (mirror.rangePosition) ShowRangePosition(RangeTrackBar, *mirror.rangePosition);
-  THPIBDevice::Set_Text(value);
+  SendHostText(value);
 }
 
 void TE712Device::Set_Active(bool value) {
@@ -76,20 +76,19 @@ void TE712Device::TimerTimer() {
   Measure(e712::kSecondValueRequest, DisplayBStaticText, LabelBStaticText);
 }
 
-// The control's own bytes: past this control's mirroring, straight to the base Set_Text.
+// The control's own bytes: straight to the bus, past the mirroring of the host's text.
 void TE712Device::ModeMenuClick(MenuItem& sender) {
   sender.SetChecked(true);
-  THPIBDevice::Set_Text(e712::ModeCommand(sender.Tag));
+  SendByte(e712::ModeByte(sender.Tag));
 }
 
 void TE712Device::RangeTrackBarChange() {
-  if (TakeRangeMove(RangeTrackBar)) THPIBDevice::Set_Text(e712::RangeCommand(RangeTrackBar.Position()));
+  if (TakeRangeMove(RangeTrackBar)) SendByte(e712::RangeByte(RangeTrackBar.Position()));
 }
 
-void TE712Device::Measure(const wchar_t* request, toolkit::StaticText& display, toolkit::StaticText& label) {
-  THPIBDevice::Set_Text(request);
-  // The bus read of the base; this control's own Get_Text answers from the panel.
-  const e712::Reading reading = e712::ParseReply(THPIBDevice::Get_Text());
+void TE712Device::Measure(char request, toolkit::StaticText& display, toolkit::StaticText& label) {
+  SendByte(request);
+  const e712::Reading reading = e712::ParseReply(ReadReply());
   display.SetCaption(reading.value);
   label.SetCaption(reading.label);
 }

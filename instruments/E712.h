@@ -41,7 +41,7 @@ class TE712Device : public framework::THPIBDevice {
 
  private:
   // Asks the meter for one value and shows the reply in `display` and `label`.
-  void Measure(const wchar_t* request, toolkit::StaticText& display, toolkit::StaticText& label);
+  void Measure(char request, toolkit::StaticText& display, toolkit::StaticText& label);
 };
 
 }  // namespace instruments

@@ -13,15 +13,10 @@ constexpr std::size_t kLabelColumn = 10;  // character 11
 
 }  // namespace
 
-std::wstring ByteCommand(int byte) {
-  constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
-  return {L'$', kDigits[(byte >> 4) & 0xF], kDigits[byte & 0xF]};
-}
+char ModeByte(int tag) { return static_cast<char>(tag & 0xFF); }
 
-std::wstring ModeCommand(int tag) { return ByteCommand(tag); }
-
-std::wstring RangeCommand(int position) {
-  return position == kAutoRangePosition ? L"$20" : ByteCommand(kFirstRangeByte + position);
+char RangeByte(int position) {
+  return static_cast<char>(position == kAutoRangePosition ? kAutoRangeByte : kFirstRangeByte + position);
 }
 
 Mirror MirrorOf(const std::wstring& written) {

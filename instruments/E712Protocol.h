@@ -20,16 +20,15 @@ constexpr int kAutoRangePosition = 5;
 // Where the panel starts and where Clear puts it.
 constexpr int kInitialRangePosition = 2;
 
+// The meter takes one byte per command, sent without END.
 // The requests for the first and for the second value of a measurement.
-constexpr const wchar_t kFirstValueRequest[] = L"$38";
-constexpr const wchar_t kSecondValueRequest[] = L"$30";
+constexpr char kFirstValueRequest = 0x38;
+constexpr char kSecondValueRequest = 0x30;
 
-// "$" and the byte in two upper-case hexadecimal digits: 10 gives "$0A".
-std::wstring ByteCommand(int byte);
-// The byte command of a mode item's Tag.
-std::wstring ModeCommand(int tag);
-// The byte command of a range position: 42 + position, automatic ranging 0x20.
-std::wstring RangeCommand(int position);
+// The byte of a mode item's Tag.
+char ModeByte(int tag);
+// The byte of a range position: 42 + position, automatic ranging 0x20.
+char RangeByte(int position);
 
 // What a text written to the meter shows on the panel: the mode item or the range position
 // its byte selects, or neither.

@@ -174,7 +174,7 @@ void THP4191Device::Set_Text(const std::wstring& value) {
   }
   UpdateMenus();
   if (const auto frequency = hp4191::FrequencyText(upper)) ScanFrame.Edit.SetText(*frequency);
-  THPIBDevice::Set_Text(value);
+  SendHostText(value);
 }
 
 void THP4191Device::Set_Active(bool value) {
@@ -223,7 +223,7 @@ void THP4191Device::ClearItemClick() {
 }
 
 void THP4191Device::TimerTimer() {
-  const hp4191::Reading reading = hp4191::ParseReply(THPIBDevice::Get_Text());
+  const hp4191::Reading reading = hp4191::ParseReply(ReadReply());
   if (reading.beep) toolkit::CurrentPlatform().Beep();
   StaticTextA1.SetCaption(reading.labelA);
   StaticTextA.SetCaption(reading.valueA);

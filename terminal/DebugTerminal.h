@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "core/SpinLock.h"
-#include "hpib/DebugBus.h"
+#include "hpib/BusLog.h"
 #include "toolkit/Form.h"
 #include "toolkit/Widgets.h"
 

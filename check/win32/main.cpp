@@ -35,10 +35,10 @@ int Check(const check::Arguments& arguments, Output& out) {
     return kDebugMode;
   }
   hpib::HPIBLoad(std::move(backEnd.bus));
-  const std::uint16_t opened = hpib::HPIBOpenOnDemand(hpib::HPIBSelectCode, kProbeSeconds);
-  if (opened) {
-    out.Line("The card does not open: " + core::ToLatin1(hpib::ResultCodeText(opened)) + " (result " +
-             std::to_string(opened) + ")");
+  const hpib::Result opened = hpib::HPIBOpenOnDemand(hpib::HPIBSelectCode, kProbeSeconds);
+  if (hpib::Failed(opened)) {
+    out.Line("The card does not open: " + core::ToLatin1(hpib::ResultText(opened)) + " (result " +
+             std::to_string(static_cast<unsigned>(opened)) + ")");
     hpib::HPIBUnload();
     return kOneSilent;
   }
@@ -56,7 +56,7 @@ int Check(const check::Arguments& arguments, Output& out) {
     }
     const check::Finding finding = check::Probe(primary);
     out.Line(check::FindingLine(finding));
-    allAnswered = allAnswered && finding.code == 0;
+    allAnswered = allAnswered && !hpib::Failed(finding.result);
   }
   if (!notFound.empty()) out.Line("Nothing at " + check::AddressList(notFound) + ": " + backEnd.notFound);
   hpib::HPIBClose();

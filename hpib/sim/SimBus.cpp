@@ -1,8 +1,7 @@
 #include "hpib/sim/SimBus.h"
 
 #include "hpib/HPIBDrv.h"
-#include "hpib/VisaStatus.h"
-#include "hpib/VisaTrace.h"
+#include "hpib/TraceBytes.h"
 #include "hpib/sim/SimTrace.h"
 
 namespace hpib::sim {
@@ -20,77 +19,77 @@ SimBus::SimBus(Bench bench, std::function<void(const std::string&)> trace) : tra
                         Station{MakeInstrument(setup), setup.faults, 0, Noise(setup.seed ^ kTimeoutStream)});
 }
 
-std::uint16_t SimBus::Traced(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
-                             std::uint16_t code) {
-  if (trace_) trace_(SimTraceLine(address, operation, detail, code));
-  return code;
+Result SimBus::Traced(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
+                      Result result) {
+  if (trace_) trace_(SimTraceLine(address, operation, detail, result));
+  return result;
 }
 
 SimBus::Target SimBus::TargetOf(std::int32_t address, Reach reach) {
   const Addressed addressed = AddressFor(address, reach, open_);
-  if (addressed.code) return {addressed.code};
+  if (Failed(addressed.result)) return {addressed.result};
   if (addressed.target.isInterface) return {};
   const auto found = stations_.find(addressed.target.primary);
-  if (found == stations_.end()) return {kResultInvalidAddress};
-  return {kResultSuccess, &found->second};
+  if (found == stations_.end()) return {Result::InvalidAddress};
+  return {Result::Success, &found->second};
 }
 
-std::uint16_t SimBus::Open(std::int32_t selectCode) {
+Result SimBus::Open(std::int32_t selectCode) {
   const bool ours = BusWord(selectCode) == HPIBSelectCode;
   open_ = open_ || ours;
-  return Traced(selectCode, "Open", "", ours ? kResultSuccess : kResultInvalidAddress);
+  return Traced(selectCode, "Open", "", ours ? Result::Success : Result::InvalidAddress);
 }
 
-std::uint16_t SimBus::Close() {
+Result SimBus::Close() {
   open_ = false;
-  return Traced(std::nullopt, "Close", "", kResultSuccess);
+  return Traced(std::nullopt, "Close", "", Result::Success);
 }
 
-std::uint16_t SimBus::Reset(std::int32_t address) {
-  return Traced(address, "Reset", "", TargetOf(address, Reach::Interface).code);
+Result SimBus::Reset(std::int32_t address) {
+  return Traced(address, "Reset", "", TargetOf(address, Reach::Interface).result);
 }
 
-std::uint16_t SimBus::Timeout(std::int32_t address, double seconds) {
+Result SimBus::Timeout(std::int32_t address, double seconds) {
   const std::uint16_t milliseconds = TimeoutMilliseconds(seconds);
-  return Traced(address, "Timeout", std::to_string(milliseconds) + " ms", TargetOf(address, Reach::Interface).code);
+  return Traced(address, "Timeout", std::to_string(milliseconds) + " ms", TargetOf(address, Reach::Interface).result);
 }
 
-std::uint16_t SimBus::Clear(std::int32_t address) {
-  return Traced(address, "Clear", "", TargetOf(address, Reach::Either).code);
+Result SimBus::Clear(std::int32_t address) {
+  return Traced(address, "Clear", "", TargetOf(address, Reach::Either).result);
 }
 
-std::uint16_t SimBus::Local(std::int32_t address) {
-  return Traced(address, "Local", "", TargetOf(address, Reach::Either).code);
+Result SimBus::Local(std::int32_t address) {
+  return Traced(address, "Local", "", TargetOf(address, Reach::Either).result);
 }
 
-std::uint16_t SimBus::Trigger(std::int32_t address) {
+Result SimBus::Trigger(std::int32_t address) {
   const Target t = TargetOf(address, Reach::Either);
-  if (t.code == kResultSuccess) {
+  if (!Failed(t.result)) {
     if (t.station) t.station->instrument->Measure();
     else
       for (auto& [primary, station] : stations_) station.instrument->Measure();
   }
-  return Traced(address, "Trigger", "", t.code);
+  return Traced(address, "Trigger", "", t.result);
 }
 
-std::uint16_t SimBus::Write(std::int32_t address, std::string_view bytes, bool end) {
+Result SimBus::Write(std::int32_t address, std::string_view bytes, bool end) {
   const Target t = TargetOf(address, Reach::Instrument);
-  if (t.code == kResultSuccess) t.station->instrument->Receive(bytes);
-  return Traced(address, "Write", BytesDetail("sent", std::string(bytes)) + (end ? " END" : ""), t.code);
+  if (!Failed(t.result)) t.station->instrument->Receive(bytes);
+  return Traced(address, "Write", BytesDetail("sent", std::string(bytes)) + (end ? " END" : ""), t.result);
 }
 
-std::uint16_t SimBus::Read(std::int32_t address, char* buffer, std::uint16_t& length) {
+Reply SimBus::Read(std::int32_t address) {
   const Target t = TargetOf(address, Reach::Instrument);
-  if (t.code != kResultSuccess) return Traced(address, "Read", "", t.code);
+  if (Failed(t.result)) return NoReply(Traced(address, "Read", "", t.result));
   Station& station = *t.station;
   ++station.reads;
   // Drawn at every read, so that one read's chance does not depend on the other fault.
   const bool lost = station.timeouts.Uniform() < station.faults.timeoutProbability;
   if (lost || (station.faults.timeoutFromRead && station.reads >= *station.faults.timeoutFromRead))
-    return Traced(address, "Read", "", kResultTimeout);
-  const std::string reply = station.instrument->Reply();
-  PutReply(reply, buffer, length);
-  return Traced(address, "Read", BytesDetail("received", reply), kResultSuccess);
+    return NoReply(Traced(address, "Read", "", Result::Timeout));
+  std::string reply = station.instrument->Reply();
+  Traced(address, "Read", BytesDetail("received", reply), Result::Success);
+  return Received(std::move(reply));
 }
 
 }  // namespace hpib::sim

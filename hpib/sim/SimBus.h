@@ -3,7 +3,7 @@
 // select code 7 as the real ones would, with state, scatter and the faults the bench asks for.
 // The rules of addressing are VisaBus's: the select code alone is the interface (open, reset,
 // timeout, and clear, local and trigger of the whole bus), select code x 100 + primary one
-// instrument; operations before Open answer "card not open" (11).
+// instrument; operations before Open answer Result::CardNotOpen.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -12,7 +12,7 @@
 #include <string>
 
 #include "hpib/Bus.h"
-#include "hpib/VisaNames.h"
+#include "hpib/BusAddress.h"
 #include "hpib/sim/Bench.h"
 #include "hpib/sim/Noise.h"
 #include "hpib/sim/SimInstrument.h"
@@ -24,17 +24,17 @@ class SimBus : public Bus {
   // `trace`, when given, receives one line per operation (SimTraceLine).
   SimBus(Bench bench, std::function<void(const std::string&)> trace);
 
-  std::uint16_t Open(std::int32_t selectCode) override;
-  std::uint16_t Close() override;
-  std::uint16_t Reset(std::int32_t address) override;
+  Result Open(std::int32_t selectCode) override;
+  Result Close() override;
+  Result Reset(std::int32_t address) override;
   // Answers at once, whatever the seconds; a reply that never comes is a fault of the bench.
-  std::uint16_t Timeout(std::int32_t address, double seconds) override;
+  Result Timeout(std::int32_t address, double seconds) override;
   // Instruments keep their settings and their last reading over a device clear.
-  std::uint16_t Clear(std::int32_t address) override;
-  std::uint16_t Local(std::int32_t address) override;
-  std::uint16_t Trigger(std::int32_t address) override;
-  std::uint16_t Write(std::int32_t address, std::string_view bytes, bool end) override;
-  std::uint16_t Read(std::int32_t address, char* buffer, std::uint16_t& length) override;
+  Result Clear(std::int32_t address) override;
+  Result Local(std::int32_t address) override;
+  Result Trigger(std::int32_t address) override;
+  Result Write(std::int32_t address, std::string_view bytes, bool end) override;
+  Reply Read(std::int32_t address) override;
 
  private:
   struct Station {
@@ -44,13 +44,13 @@ class SimBus : public Bus {
     Noise timeouts;  // its own sequence, so that faults leave the readings' scatter alone
   };
   struct Target {
-    std::uint16_t code = 0;     // not 0: why the operation goes nowhere
+    Result result = Result::Success;  // not Success: why the operation goes nowhere
     Station* station = nullptr;  // none: the whole bus
   };
   // core::ERangeError for an address beyond 16 bits.
   Target TargetOf(std::int32_t address, Reach reach);
-  std::uint16_t Traced(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
-                       std::uint16_t code);
+  Result Traced(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
+                Result result);
 
   std::map<unsigned, Station> stations_;  // by primary address; an absent instrument has none
   std::function<void(const std::string&)> trace_;

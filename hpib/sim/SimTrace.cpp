@@ -6,11 +6,11 @@
 namespace hpib::sim {
 
 std::string SimTraceLine(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
-                         std::uint16_t code) {
+                         Result result) {
   std::string line = address ? std::to_string(*address) + " " + operation : operation;
   if (!detail.empty()) line += " " + detail;
-  line += " -> " + std::to_string(code);
-  if (code != 0) line += " " + core::ToLatin1(ResultCodeText(code));
+  line += " -> " + std::to_string(static_cast<std::uint16_t>(result));
+  if (Failed(result)) line += " " + core::ToLatin1(ResultText(result));
   return line;
 }
 

@@ -6,10 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "hpib/Result.h"
+
 namespace hpib::sim {
 
 // `address` none: an operation without one (Close).
 std::string SimTraceLine(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
-                         std::uint16_t code);
+                         Result result);
 
 }  // namespace hpib::sim

@@ -9,9 +9,9 @@
 
 namespace {
 
-std::wstring FailureOf(std::uint32_t code) {
+std::wstring FailureOf(std::uint16_t code) {
   try {
-    hpib::HPIBCheck(code);
+    hpib::HPIBCheck(hpib::Result{code});
   } catch (const hpib::EHardwareError& e) {
     return e.Message();
   }

@@ -343,8 +343,8 @@ TEST_F(DebugTerminalTest, TheDebugTerminalIsATopLevelWindowWithoutTitleBarButton
   EXPECT_EQ(memoStyle & (ES_AUTOHSCROLL | WS_HSCROLL | WS_VSCROLL | ES_READONLY), 0u) << std::hex << memoStyle;
   EXPECT_EQ(BoundsOf(memo), ClientBoundsOf(window));
 
-  EXPECT_EQ(hpib::HPIBOpenCard(7), 0);
-  EXPECT_EQ(hpib::HPIBTrigger(707), 0);
+  EXPECT_EQ(hpib::HPIBOpenCard(7), hpib::Result::Success);
+  EXPECT_EQ(hpib::HPIBTrigger(707), hpib::Result::Success);
   EXPECT_EQ(TextOf(memo), L"Card #7 opened\r\nTrigger address 707\r\n");
   EXPECT_EQ(terminal->DebugMemo.LineCount(), 2);
 
@@ -377,33 +377,33 @@ TEST_F(DebugTerminalTest, TheTerminalCountsAWrappedLogLineAsTheLinesItShows) {
   ASSERT_NE(memo, nullptr);
   const std::string command = "FUNC VOLT;RANGE 10;TRIG BUS;INIT;FETCH;DISP ON;BEEP OFF;*O";  // 58 bytes
   ASSERT_EQ(command.size(), 58u);
-  EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 58), 0);
+  EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 58), hpib::Result::Success);
   const std::wstring logged = L"Write to 707: FUNC VOLT;RANGE 10;TRIG BUS;INIT;FETCH;DISP ON;BEEP OFF;*O ";
   ASSERT_EQ(terminal->DebugMemo.Lines(), std::vector<std::wstring>{logged});
   const int wrapped = WrappedLines(memo, logged);
   ASSERT_GT(wrapped, 1) << "the line is meant to be wider than the 320-pixel terminal";
   EXPECT_EQ(terminal->DebugMemo.LineCount(), wrapped);
 
-  EXPECT_EQ(hpib::HPIBTrigger(707), 0);
-  EXPECT_EQ(hpib::HPIBClear(707), 0);
+  EXPECT_EQ(hpib::HPIBTrigger(707), hpib::Result::Success);
+  EXPECT_EQ(hpib::HPIBClear(707), hpib::Result::Success);
   EXPECT_EQ(terminal->DebugMemo.LineCount(), wrapped + 2);
   EXPECT_EQ(TextOf(memo), logged + L"\r\nTrigger address 707\r\nCleared address 707\r\n");
 }
 
 TEST_F(DebugTerminalTest, TheTerminalEmptiesItselfOnceItsDisplayLinesPassTheLimit) {
   const std::string command(40, 'A');
-  EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), 0);
+  EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), hpib::Result::Success);
   const int perLine = terminal->DebugMemo.LineCount();
   ASSERT_GT(perLine, 1) << "each line is meant to wrap";
   // Log until the box holds more than the limit; the next line then empties it first.
   int logged = 1;
   while (terminal->DebugMemo.LineCount() <= terminal::TDebugTerminal::kLineLimit) {
-    EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), 0);
+    EXPECT_EQ(hpib::HPIBOutput(707, command.data(), 40), hpib::Result::Success);
     ++logged;
     ASSERT_LT(logged, 100);
   }
   EXPECT_EQ(logged, terminal::TDebugTerminal::kLineLimit / perLine + 1);
-  EXPECT_EQ(hpib::HPIBTrigger(7), 0);
+  EXPECT_EQ(hpib::HPIBTrigger(7), hpib::Result::Success);
   EXPECT_EQ(terminal->DebugMemo.Lines(), std::vector<std::wstring>{L"Trigger address 7"});
   EXPECT_EQ(TextOf(WindowOf(terminal->DebugMemo)), L"Trigger address 7\r\n");
   EXPECT_EQ(terminal->DebugMemo.LineCount(), 1);

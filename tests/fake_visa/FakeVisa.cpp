@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "hpib/VisaTrace.h"
+#include "hpib/TraceBytes.h"
 
 namespace testing_support {
 

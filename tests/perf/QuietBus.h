@@ -21,31 +21,32 @@ class QuietBus : public hpib::Bus {
 
   QuietBus(std::string reply, Faults& faults) : reply_(std::move(reply)), faults_(faults) {}
 
-  std::uint16_t Open(std::int32_t) override { return Unexamined(); }
-  std::uint16_t Close() override { return Unexamined(); }
-  std::uint16_t Reset(std::int32_t) override { return Examined(); }
-  std::uint16_t Timeout(std::int32_t, double) override { return Examined(); }
-  std::uint16_t Clear(std::int32_t) override { return Examined(); }
-  std::uint16_t Local(std::int32_t) override { return Examined(); }
-  std::uint16_t Trigger(std::int32_t) override { return Examined(); }
-  std::uint16_t Write(std::int32_t, std::string_view, bool) override { return Examined(); }
-  std::uint16_t Read(std::int32_t, char* buffer, std::uint16_t& length) override {
-    const std::uint16_t code = Examined();
-    if (code == 0) hpib::PutReply(reply_, buffer, length);
-    return code;
+  hpib::Result Open(std::int32_t) override { return Unexamined(); }
+  hpib::Result Close() override { return Unexamined(); }
+  hpib::Result Reset(std::int32_t) override { return Examined(); }
+  hpib::Result Timeout(std::int32_t, double) override { return Examined(); }
+  hpib::Result Clear(std::int32_t) override { return Examined(); }
+  hpib::Result Local(std::int32_t) override { return Examined(); }
+  hpib::Result Trigger(std::int32_t) override { return Examined(); }
+  hpib::Result Write(std::int32_t, std::string_view, bool) override { return Examined(); }
+  hpib::Reply Read(std::int32_t) override {
+    const hpib::Result result = Examined();
+    if (hpib::Failed(result)) return hpib::NoReply(result);
+    return hpib::Received(reply_);
   }
 
  private:
-  std::uint16_t Unexamined() {
+  hpib::Result Unexamined() {
     ++faults_.calls;
-    return 0;
+    return hpib::Result::Success;
   }
-  std::uint16_t Examined() {
+  hpib::Result Examined() {
     ++faults_.calls;
     ++faults_.examined;
-    if (faults_.rate == 0 || std::uniform_real_distribution<double>(0, 1)(faults_.random) >= faults_.rate) return 0;
+    if (faults_.rate == 0 || std::uniform_real_distribution<double>(0, 1)(faults_.random) >= faults_.rate)
+      return hpib::Result::Success;
     ++faults_.injected;
-    return static_cast<std::uint16_t>(std::uniform_int_distribution<int>(1, 14)(faults_.random));
+    return static_cast<hpib::Result>(std::uniform_int_distribution<int>(1, 14)(faults_.random));
   }
 
   std::string reply_;

@@ -169,7 +169,7 @@ TEST_F(B740Test, AFailedReadLeavesThePanelFiresNothingAndStopsFreeRunning) {
   device->Set_InternalTrigger(true);
   platform.Advance(300);
   ASSERT_EQ(sink->fired.size(), 1u);
-  driver.results["Read"] = {4};
+  driver.results["Read"] = {hpib::Result::Timeout};
   platform.Advance(300);
   EXPECT_EQ(sink->fired.size(), 1u);
   EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));

@@ -13,6 +13,7 @@
 
 #include "RecordingBus.h"
 #include "RecordingEntryPoints.h"
+#include "ResultCodes.h"
 #include "framework/HPIBDev.h"
 #include "hpib/DebugBus.h"
 #include "hpib/EntryPointBus.h"

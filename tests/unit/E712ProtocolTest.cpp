@@ -10,11 +10,10 @@ namespace {
 using namespace instruments::e712;
 
 TEST(E712ProtocolTest, ModeAndRangeBytes) {
-  const wchar_t* modes[] = {L"$00", L"$01", L"$02", L"$03"};
-  for (int tag = 0; tag < 4; ++tag) EXPECT_EQ(ModeCommand(tag), modes[tag]);
-  const wchar_t* ranges[] = {L"$2A", L"$2B", L"$2C", L"$2D", L"$2E", L"$20"};
-  for (int position = 0; position <= 5; ++position) EXPECT_EQ(RangeCommand(position), ranges[position]) << position;
-  EXPECT_EQ(ByteCommand(0xFF), L"$FF");
+  const char modes[] = {0x00, 0x01, 0x02, 0x03};
+  for (int tag = 0; tag < 4; ++tag) EXPECT_EQ(ModeByte(tag), modes[tag]);
+  const char ranges[] = {0x2A, 0x2B, 0x2C, 0x2D, 0x2E, 0x20};
+  for (int position = 0; position <= 5; ++position) EXPECT_EQ(RangeByte(position), ranges[position]) << position;
 }
 
 TEST(E712ProtocolTest, AWrittenIntegerMirrorsItsModeOrRange) {

@@ -94,14 +94,15 @@ TEST_F(E712Test, ATickAsksForBothValuesShowsThemAndThenFiresOnData) {
 }
 
 TEST_F(E712Test, AFailureInTheTickStopsThereWithoutOnDataAndEndsFreeRunning) {
+  constexpr auto kSuccess = hpib::Result::Success, kTimeout = hpib::Result::Timeout;
   const struct {
     const char* entry;
-    std::deque<std::uint16_t> results;
+    std::deque<hpib::Result> results;
     const wchar_t* text;
-  } cases[] = {{"Write", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
-               {"Read", {4}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
-               {"Write", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"},
-               {"Read", {0, 4}, L"C=2.5000E-9 \r\nD=+0.0000E+00"}};
+  } cases[] = {{"Write", {kTimeout}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
+               {"Read", {kTimeout}, L"L=+0.0000E+00\r\nD=+0.0000E+00"},
+               {"Write", {kSuccess, kTimeout}, L"C=2.5000E-9 \r\nD=+0.0000E+00"},
+               {"Read", {kSuccess, kTimeout}, L"C=2.5000E-9 \r\nD=+0.0000E+00"}};
   driver.reply = "2.5000E-9 C";
   for (const auto& c : cases) {
     auto lcr = toolkit::CreateForm<TE712Device>();

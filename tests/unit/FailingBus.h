@@ -1,6 +1,6 @@
 #pragma once
 // The recording back end with one chosen fault: the k-th operation whose result code the layer's
-// callers examine answers the chosen code instead of success.
+// callers examine answers the chosen result instead of success.
 #include <string>
 
 #include "RecordingBus.h"
@@ -15,15 +15,15 @@ class FailingBus : public RecordingBus {
  public:
   struct Fault {
     int at = 0;              // which examined operation fails, from 1; 0: none
-    std::uint16_t code = 0;  // what it answers
+    hpib::Result result = hpib::Result::Success;  // what it answers
     int examined = 0;        // examined operations so far
   };
 
   FailingBus(Log& log, Fault& fault) : RecordingBus(log), log_(log), fault_(fault) {}
 
  protected:
-  std::uint16_t Done(const std::string& operation, const std::string& arguments) override {
-    if (IsExamined(operation) && ++fault_.examined == fault_.at) log_.results[operation].push_front(fault_.code);
+  hpib::Result Done(const std::string& operation, const std::string& arguments) override {
+    if (IsExamined(operation) && ++fault_.examined == fault_.at) log_.results[operation].push_front(fault_.result);
     return RecordingBus::Done(operation, arguments);
   }
 

@@ -30,9 +30,12 @@ struct CountingSink : framework::EventSink {
 };
 
 const struct {
-  std::uint16_t code;
+  hpib::Result result;
   const wchar_t* message;
-} kCodes[] = {{4, L"HPIB timeout!"}, {1, L"Unknown HPIB error!"}, {14, L"?????"}, {13, L"Invalid handle for this HPIB ISC!"}};
+} kCodes[] = {{hpib::Result{4}, L"HPIB timeout!"},
+              {hpib::Result{1}, L"Unknown HPIB error!"},
+              {hpib::Result{14}, L"?????"},
+              {hpib::Result{13}, L"Invalid handle for this HPIB ISC!"}};
 
 // Per control: the bus address, the reply the instrument sends, the displays each read fills.
 int PortOf(const instruments::TB740Device&) { return 7; }
@@ -158,7 +161,7 @@ class FaultInjectionTest : public ::testing::Test {
       for (int k = 1;; ++k) {
         auto device = Fresh(op);
         const auto& code = kCodes[static_cast<std::size_t>(k) % std::size(kCodes)];
-        fault = {k, code.code, 0};
+        fault = {k, code.result, 0};
         const Readings readings = ReadingsOf(*device);
         std::vector<Texts> before;
         for (const auto& group : readings) before.push_back(TextsOf(group));

@@ -127,7 +127,7 @@ TEST_F(HP4191Test, TheLedIsLitForOneBlinkIntervalAfterEachTrigger) {
   EXPECT_EQ(device->ALed.BlinkTimer(), nullptr);
 
   platform.Advance(500);
-  driver.results["Trigger"] = {4};
+  driver.results["Trigger"] = {hpib::Result::Timeout};
   EXPECT_THROW(device->Trigger(), core::Exception);
   EXPECT_FALSE(device->ALed.Value()) << "a failed trigger leaves the LED dark";
   EXPECT_FALSE(device->Timer.Enabled());
@@ -143,7 +143,7 @@ TEST_F(HP4191Test, TheLetterGeReachesTheHostAsCyrillic) {
 TEST_F(HP4191Test, AFailedReadKeepsThePanelFiresNothingAndEndsFreeRunning) {
   device->Set_Text(L"SCANUP");
   device->Set_InternalTrigger(true);
-  driver.results["Read"] = {4};
+  driver.results["Read"] = {hpib::Result::Timeout};
   Tick();
   EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));
   EXPECT_TRUE(sink->fired.empty());

@@ -205,7 +205,7 @@ TEST_F(HPIBDevTest, UnderErrorsLogAFailingReTriggerShowsNoBoxAndTriesAgainLessOf
   framework::SetUnattended({framework::ErrorHandling::Log, &output});
   device->SetProgId(L"Apparata.Base");
   device->Set_Port(7);
-  driver.results["Trigger"] = {0, 4, 4, 4, 0};
+  driver.results["Trigger"] = {hpib::Result::Success, hpib::Result::Timeout, hpib::Result::Timeout, hpib::Result::Timeout, hpib::Result::Success};
   device->Set_InternalTrigger(true);
   TakeCalls();
   // Each wait after an error, and whether a trigger ends it: an hour's worth of retries of a
@@ -281,7 +281,7 @@ TEST_F(HPIBDevTest, ABusErrorReachesTheCallerClosesTheCardAndTheNextStepReopensI
   device->Set_Port(7);
   device->Trigger();
   TakeCalls();
-  driver.results["Trigger"] = {4};
+  driver.results["Trigger"] = {hpib::Result::Timeout};
   EXPECT_EQ(ErrorOf([&] { device->Trigger(); }), L"Critical HPIB driver error:\nHPIB timeout!");
   EXPECT_FALSE(hpib::HPIBIsOpen());
   EXPECT_EQ(TakeCalls(), (Calls{"Trigger(707)", "Close()"}));
@@ -310,7 +310,7 @@ TEST_F(HPIBDevTest, EveryStepOfEveryOperationFailsCleanly) {
     for (const char* step : op.steps) {
       hpib::HPIBClose();
       TakeCalls();
-      driver.results[step] = {2};
+      driver.results[step] = {hpib::Result::InvalidAddress};
       EXPECT_EQ(ErrorOf([&] { op.run(*device); }), L"Critical HPIB driver error:\nInvalid HPIB select code or device address!")
           << op.name << " failing at " << step;
       Calls calls = TakeCalls();
@@ -326,7 +326,7 @@ TEST_F(HPIBDevTest, EveryStepOfEveryOperationFailsCleanly) {
 
 TEST_F(HPIBDevTest, OpenFailureIsNotExaminedButTheResetIs) {
   device->Set_Port(7);
-  driver.results["Open"] = {10};
+  driver.results["Open"] = {hpib::Result::CannotOpenCard};
   device->Trigger();
   EXPECT_EQ(TakeCalls(), Then(kOpening, {"Trigger(707)"}));
 }
@@ -334,7 +334,7 @@ TEST_F(HPIBDevTest, OpenFailureIsNotExaminedButTheResetIs) {
 TEST_F(HPIBDevTest, AFailedTriggerInATickStopsFreeRunningButKeepsTheCheckMark) {
   device->Set_Port(7);
   device->Set_InternalTrigger(true);
-  driver.results["Trigger"] = {4};
+  driver.results["Trigger"] = {hpib::Result::Timeout};
   platform.Advance(1000);
   EXPECT_EQ(sink->fired.size(), 1u);
   EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}));
@@ -349,7 +349,7 @@ TEST_F(HPIBDevTest, AFailedTriggerInATickStopsFreeRunningButKeepsTheCheckMark) {
 
 TEST_F(HPIBDevTest, InternalTriggerPutFailsWhenItsTriggerFailsAndKeepsTheMark) {
   device->Set_Port(7);
-  driver.results["Reset"] = {1};
+  driver.results["Reset"] = {hpib::Result::UnknownError};
   EXPECT_EQ(ErrorOf([&] { device->Set_InternalTrigger(true); }), L"Critical HPIB driver error:\nUnknown HPIB error!");
   EXPECT_TRUE(device->Get_InternalTrigger());
   EXPECT_FALSE(device->Timer.Enabled());

@@ -1,6 +1,6 @@
 #pragma once
 // A back end for tests: records every operation as it reaches the seam, "Trigger(707)",
-// "Write(707,"F1",END)", "Read(707)", answers with scripted result codes and serves a scripted
+// "Write(707,"F1",END)", "Read(707)", answers with scripted results and serves a scripted
 // reply, as a driver does.
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ResultCodes.h"
 #include "hpib/Bus.h"
 
 namespace testing_support {
@@ -19,32 +20,32 @@ class RecordingBus : public hpib::Bus {
  public:
   struct Log {
     std::vector<std::string> calls;
-    std::map<std::string, std::deque<std::uint16_t>> results;  // next results by operation
+    std::map<std::string, std::deque<hpib::Result>> results;  // next results by operation
     std::string reply;                                         // what a read answers
     std::string sent;                                          // the bytes of the last write
   };
 
   explicit RecordingBus(Log& log) : log_(log) {}
 
-  std::uint16_t Open(std::int32_t selectCode) override { return Done("Open", Number(selectCode)); }
-  std::uint16_t Close() override { return Done("Close", ""); }
-  std::uint16_t Reset(std::int32_t address) override { return Done("Reset", Number(address)); }
-  std::uint16_t Timeout(std::int32_t address, double seconds) override {
+  hpib::Result Open(std::int32_t selectCode) override { return Done("Open", Number(selectCode)); }
+  hpib::Result Close() override { return Done("Close", ""); }
+  hpib::Result Reset(std::int32_t address) override { return Done("Reset", Number(address)); }
+  hpib::Result Timeout(std::int32_t address, double seconds) override {
     std::ostringstream text;
     text << address << ',' << seconds;
     return Done("Timeout", text.str());
   }
-  std::uint16_t Clear(std::int32_t address) override { return Done("Clear", Number(address)); }
-  std::uint16_t Local(std::int32_t address) override { return Done("Local", Number(address)); }
-  std::uint16_t Trigger(std::int32_t address) override { return Done("Trigger", Number(address)); }
-  std::uint16_t Write(std::int32_t address, std::string_view bytes, bool end) override {
+  hpib::Result Clear(std::int32_t address) override { return Done("Clear", Number(address)); }
+  hpib::Result Local(std::int32_t address) override { return Done("Local", Number(address)); }
+  hpib::Result Trigger(std::int32_t address) override { return Done("Trigger", Number(address)); }
+  hpib::Result Write(std::int32_t address, std::string_view bytes, bool end) override {
     log_.sent = bytes;
     return Done("Write", Number(address) + "," + Quoted(bytes) + (end ? ",END" : ""));
   }
-  std::uint16_t Read(std::int32_t address, char* buffer, std::uint16_t& length) override {
-    const std::uint16_t code = Done("Read", Number(address));
-    if (code == 0) hpib::PutReply(log_.reply, buffer, length);
-    return code;
+  hpib::Reply Read(std::int32_t address) override {
+    const hpib::Result result = Done("Read", Number(address));
+    if (hpib::Failed(result)) return hpib::NoReply(result);
+    return hpib::Received(log_.reply);
   }
 
   // The text of a string message to `address` that `call` records, when it records one.
@@ -68,11 +69,11 @@ class RecordingBus : public hpib::Bus {
   }
 
  protected:
-  virtual std::uint16_t Done(const std::string& operation, const std::string& arguments) {
+  virtual hpib::Result Done(const std::string& operation, const std::string& arguments) {
     log_.calls.push_back(operation + "(" + arguments + ")");
     auto& queue = log_.results[operation];
-    if (queue.empty()) return 0;
-    const std::uint16_t result = queue.front();
+    if (queue.empty()) return hpib::Result::Success;
+    const hpib::Result result = queue.front();
     queue.pop_front();
     return result;
   }

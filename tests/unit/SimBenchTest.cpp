@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ResultCodes.h"
 #include "hpib/sim/BenchFile.h"
 #include "hpib/sim/SimBus.h"
 
@@ -49,10 +50,9 @@ SimBus Bus(std::vector<std::string>* trace = nullptr) {
 }
 
 std::string ReadFrom(SimBus& bus, int address) {
-  char buffer[hpib::HPIBMaxMessage];
-  std::uint16_t length = hpib::HPIBMaxMessage;
-  EXPECT_EQ(bus.Read(address, buffer, length), 0);
-  return std::string(buffer, length);
+  const hpib::Reply reply = bus.Read(address);
+  EXPECT_EQ(reply.result, 0);
+  return reply.bytes;
 }
 
 // Commands as the controls send them (the E7-12's as raw bytes), a trigger, the E7-12's
@@ -118,8 +118,6 @@ TEST(SimBenchTest, AReadAnswersTheLastReadingUntilATriggerToItOrToTheWholeBus) {
 TEST(SimBenchTest, AddressingAndFaultsAnswerTheDriversResultCodes) {
   std::vector<std::string> trace;
   SimBus bus = Bus(&trace);
-  char buffer[hpib::HPIBMaxMessage];
-  std::uint16_t length = 0;
   EXPECT_EQ(bus.Trigger(707), 11);  // before Open
   EXPECT_EQ(bus.Open(8), 2);
   EXPECT_EQ(bus.Open(7), 0);
@@ -127,11 +125,11 @@ TEST(SimBenchTest, AddressingAndFaultsAnswerTheDriversResultCodes) {
   EXPECT_EQ(bus.Reset(707), 8);
   EXPECT_EQ(bus.Write(7, "F2E", true), 8);
   EXPECT_EQ(bus.Clear(7), 0);
-  EXPECT_EQ(bus.Read(705, buffer, length), 2);  // absent
+  EXPECT_EQ(bus.Read(705).result, 2);  // absent
   EXPECT_EQ(bus.Trigger(704), 2);               // nothing there
-  EXPECT_EQ(bus.Read(706, buffer, length), 0);
-  EXPECT_EQ(bus.Read(706, buffer, length), 4);  // from the second read on
-  EXPECT_EQ(bus.Read(706, buffer, length), 4);
+  EXPECT_EQ(bus.Read(706).result, 0);
+  EXPECT_EQ(bus.Read(706).result, 4);  // from the second read on
+  EXPECT_EQ(bus.Read(706).result, 4);
   EXPECT_EQ(bus.Close(), 0);
   EXPECT_EQ(bus.Local(707), 11);
   EXPECT_EQ(trace[4], "707 Reset -> 8 Improper HPIB addressing!");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../fake_visa/FakeVisa.h"
+#include "ResultCodes.h"
 #include "hpib/HPIBDrv.h"
 #include "toolkit/headless/HeadlessPlatform.h"
 
@@ -38,7 +39,7 @@ class VisaBusTest : public ::testing::Test {
     HPIBCheck(HPIBReset(HPIBSelectCode));
     HPIBCheck(HPIBTimeout(HPIBSelectCode, 3.0));
   }
-  std::uint16_t Enter(std::uint16_t address) {
+  Result Enter(std::uint16_t address) {
     buffer.assign(250, ' ');
     length = HPIBMaxMessage;
     return HPIBEnter(address, buffer.data(), length);
@@ -133,7 +134,7 @@ TEST_F(VisaBusTest, AReadTimeoutIsTheTimeoutMessageAndTheNextStepOpensEverything
   EXPECT_EQ(HPIBMaxMessage, length) << "length untouched";
   EXPECT_EQ(std::string(250, ' '), buffer) << "buffer untouched";
   try {
-    HPIBCheck(4);
+    HPIBCheck(Result::Timeout);
     FAIL() << "no error";
   } catch (const EHardwareError& e) {
     EXPECT_EQ(L"Critical HPIB driver error:\nHPIB timeout!", e.Message());
@@ -151,7 +152,7 @@ TEST_F(VisaBusTest, FailuresAnswerTheirCodeAndCallNothingMoreThanNeeded) {
   struct Case {
     const char* failing;  // the function that answers the status
     std::uint32_t status;
-    std::uint16_t (*step)();
+    Result (*step)();
     std::uint16_t code;
   } cases[] = {
       {"viOpen", 0xBFFF0011, [] { return HPIBClear(703); }, 2},
@@ -191,7 +192,7 @@ TEST_F(VisaBusTest, AFailingInterfaceLeavesTheCardClosedForTheResetThatFollows) 
   visa.statuses["viOpen"] = {visa::VI_ERROR_RSRC_NFOUND};
   EXPECT_EQ(2, HPIBOpenCard(7));
   EXPECT_EQ(11, HPIBReset(7));
-  EXPECT_THROW(HPIBCheck(11), EHardwareError);
+  EXPECT_THROW(HPIBCheck(Result::CardNotOpen), EHardwareError);
   EXPECT_EQ((Calls{"viOpenDefaultRM()", "viOpen(GPIB0::INTFC)", "viClose(RM)"}), TakeCalls());
 }
 

@@ -2,7 +2,9 @@
 // result codes, and the trace line.
 #include <gtest/gtest.h>
 
+#include "ResultCodes.h"
 #include "hpib/BusSetting.h"
+#include "hpib/TraceBytes.h"
 #include "hpib/VisaNames.h"
 #include "hpib/VisaStatus.h"
 #include "hpib/VisaTrace.h"
@@ -52,7 +54,7 @@ TEST(VisaNamesTest, TheSelectCodeIsTheInterfaceAndItsHundredsAreInstruments) {
       {65535, nullptr},             {70705 % 65536, nullptr},
   };
   for (const Case& c : cases) {
-    const std::optional<VisaTarget> target = VisaTargetOf(c.address);
+    const std::optional<BusTarget> target = BusTargetOf(c.address);
     if (!c.resource) {
       EXPECT_FALSE(target) << c.address;
       continue;
@@ -74,7 +76,7 @@ TEST(VisaStatusTest, StatusesBecomeTheResultCodesOfTheirMessages) {
       {0xBFFF000F, 10},     {0xBFFF0016, 12},     {0xBFFF000E, 13},     {0xBFFF0030, 0xFFFF},
       {0xBFFF0067, 0xFFFF}, {0x80000000, 0xFFFF}, {0xFFFFFFFF, 0xFFFF},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.code, ResultCodeOf(visa::Status(c.status))) << std::hex << c.status;
+  for (const Case& c : cases) EXPECT_EQ(c.code, ResultOf(visa::Status(c.status))) << std::hex << c.status;
 }
 
 TEST(VisaTraceTest, OneCallIsOneLineWithItsBytesEscaped) {
