@@ -16,12 +16,19 @@ bool Digits(std::string_view text, std::size_t& at) {
 
 bool Sign(char c) { return c == '+' || c == '-'; }
 
-// The multimeter's nine characters: a sign, five digits, "E", the exponent's sign and digit.
-bool MeterValue(std::string_view v) {
-  if (v.size() != 9 || !Sign(v[0]) || v[6] != 'E' || !Sign(v[7]) || !IsDigit(v[8])) return false;
-  std::size_t at = 1;
-  return Digits(v, at) && at == 6;
+// Whether `text` has the shape of `pattern`, where "9" stands for a digit, "+" for a sign and
+// any other character for itself.
+bool Shaped(std::string_view text, std::string_view pattern) {
+  if (text.size() != pattern.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool fits = pattern[i] == '9' ? IsDigit(text[i]) : pattern[i] == '+' ? Sign(text[i]) : text[i] == pattern[i];
+    if (!fits) return false;
+  }
+  return true;
 }
+
+// The multimeter's nine characters: a sign, five digits, "E", the exponent's sign and digit.
+bool MeterValue(std::string_view v) { return Shaped(v, "+99999E+9"); }
 
 // The LCR meter's ten characters: "2.0723E+1" or "-1.5E-12" (a sign only when negative, the
 // digits after the point as the exponent leaves room) and blanks up to ten.
@@ -36,11 +43,7 @@ bool LcrValue(std::string_view v) {
 }
 
 // The analyzer's eleven characters: "+6.2826E+03".
-bool AnalyzerValue(std::string_view v) {
-  return v.size() == 11 && Sign(v[0]) && IsDigit(v[1]) && v[2] == '.' && v.substr(3, 4).find_first_not_of(
-                                                                              "0123456789") == std::string_view::npos &&
-         v[7] == 'E' && Sign(v[8]) && IsDigit(v[9]) && IsDigit(v[10]);
-}
+bool AnalyzerValue(std::string_view v) { return Shaped(v, "+9.9999E+99"); }
 
 std::optional<ReplyShape> Multimeter(std::string_view r) {
   static const std::pair<char, const char*> kFunctions[] = {
