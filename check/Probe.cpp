@@ -33,7 +33,7 @@ std::string FindingLine(const Finding& f) {
   const std::string shown = hpib::BytesDetail("reply", f.reply);
   if (const std::optional<ReplyShape> shape = RecogniseReply(f.reply))
     return head + shape->instrument + "? " + shown + " (" + shape->reading + ")";
-  return head + "a reply of no known shape: " + shown.substr(6);
+  return head + "no known shape, " + shown;
 }
 
 std::string AddressList(const std::vector<unsigned>& addresses) {

@@ -19,7 +19,8 @@ struct Finding {
 // The layer's card must be open.
 Finding Probe(unsigned primary);
 
-// '7: B7-40/5 multimeter? reply "U +12340E-3" (DC volts)', or what stood in the way.
+// '7: B7-40/5 multimeter? reply "U +12340E-3" (DC volts)', '5: no known shape, reply "..."' (the
+// bytes as they came, escaped as the trace escapes them), or what stood in the way.
 std::string FindingLine(const Finding& finding);
 
 // Rising addresses as "1, 2, 4-6, 8".

@@ -1,6 +1,7 @@
 // The bus check, apparata_check.exe as built, under Wine: its whole output (time stamps masked)
 // and exit code over the tests' VISA library, with listeners scripted at 3, 7 and 17 (each
-// instrument's reply shape) and a silent one at 9, and over bench files. Each case makes the
+// instrument's reply shape), at 5 (a reply of no known shape) and a silent one at 9, and over
+// bench files. Each case makes the
 // user's settings, installs (or not) the fake, runs the program with its output in a file and
 // undoes it all.
 // Usage: check_test <Windows path of apparata_check.exe> [GoogleTest options]
@@ -40,7 +41,7 @@ class InstalledFake {
     const std::wstring built = server_test::FolderOf(server_test::OwnPath()) + L"\\fake_visa\\" + kVisaName;
     ok = CopyFileW(built.c_str(), installed_.c_str(), FALSE) != FALSE;
     SetEnvironmentVariableW(L"FAKE_VISA_LISTENERS",
-                            L"3:2.0723E+1 D|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01");
+                            L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01");
   }
   InstalledFake(const InstalledFake&) = delete;
   InstalledFake& operator=(const InstalledFake&) = delete;
@@ -132,13 +133,15 @@ TEST(CheckOverVisa, EveryAddressNamedAnswers) {
   const InstalledFake fake;
   ASSERT_TRUE(fake.ok) << "installing the fake";
   const Settings settings(Values{{L"Bus", L"VISA"}});
-  const CheckRun run = RunCheck(L"17 3 7");
+  const CheckRun run = RunCheck(L"17 3 7 5");
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
                      kVisaSurvey +
-                     "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, GPIB0::17::INSTR\n"
+                     "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::5::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, "
+                     "GPIB0::17::INSTR\n"
                      "Back end: VISA, board GPIB0 (the board check opens GPIB0::INTFC)\n"
                      "3: E7-12 LCR meter? reply \"2.0723E+1 D\" (dissipation factor)\n"
+                     "5: no known shape, reply \"HELLO \\\"5\\\"\"\n"
                      "7: B7-40/5 multimeter? reply \"U +12340E-3\" (DC volts)\n"
                      "17: HP 4191A analyzer? reply \" NZN+6.2826E+03,NDN-8.9954E+01\" (|Z| and phase in degrees)\n"),
             run.output);
@@ -163,13 +166,15 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
                      Succeeded({"viOpenDefaultRM RM", "viGetAttribute RM VI_ATTR_RSRC_MANF_NAME",
                                 "viGetAttribute RM VI_ATTR_RSRC_IMPL_VERSION", "viGetAttribute RM VI_ATTR_RSRC_SPEC_VERSION",
                                 "viFindRsrc GPIB?*INTFC found \"GPIB0::INTFC\" count=1", "viClose GPIB?*INTFC",
-                                "viFindRsrc GPIB0::?*INSTR found \"GPIB0::3::INSTR\" count=4",
+                                "viFindRsrc GPIB0::?*INSTR found \"GPIB0::3::INSTR\" count=5",
+                                "viFindNext GPIB0::?*INSTR found \"GPIB0::5::INSTR\"",
                                 "viFindNext GPIB0::?*INSTR found \"GPIB0::7::INSTR\"",
                                 "viFindNext GPIB0::?*INSTR found \"GPIB0::9::INSTR\"",
                                 "viFindNext GPIB0::?*INSTR found \"GPIB0::17::INSTR\"", "viClose GPIB0::?*INSTR",
                                 "viClose RM"}) +
                      std::string(kVisaSurvey).substr(std::strlen("VISA library: <visa>\n")) +
-                     "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, GPIB0::17::INSTR\n" +
+                     "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::5::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, "
+                     "GPIB0::17::INSTR\n" +
                      Succeeded({"viOpenDefaultRM RM", "viOpen GPIB0::INTFC", "viClose RM"}) +
                      "Back end: VISA, board GPIB0 (the board check opens GPIB0::INTFC)\n" +
                      Succeeded({"viOpenDefaultRM RM", "viOpen GPIB0::INTFC", "viGpibSendIFC GPIB0::INTFC",
