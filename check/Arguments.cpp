@@ -15,7 +15,8 @@ const char kUsage[] =
 namespace {
 
 bool IsPrimary(const std::string& text, unsigned& primary) {
-  if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), digit))
     return false;
   primary = static_cast<unsigned>(std::stoul(text));
   return primary >= 1 && primary <= 30;

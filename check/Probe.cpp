@@ -20,7 +20,8 @@ Finding Probe(unsigned primary) {
   std::string buffer(hpib::HPIBMaxMessage + 1, '\0');
   std::uint16_t length = hpib::HPIBMaxMessage;
   finding.result = hpib::HPIBEnter(address, buffer.data(), length);
-  if (!hpib::Failed(finding.result)) finding.reply = buffer.substr(0, std::min<std::size_t>(length, hpib::HPIBMaxMessage));
+  if (!hpib::Failed(finding.result))
+    finding.reply = buffer.substr(0, std::min<std::size_t>(length, hpib::HPIBMaxMessage));
   return finding;
 }
 

@@ -39,7 +39,8 @@ class Survey {
     ViFindList list = 0;
     ViUInt32 count = 0;
     status = vi_.viFindRsrc(rm_, expression.c_str(), &list, &count, name);
-    Done("viFindRsrc", expression, status < VI_SUCCESS ? "" : hpib::BytesDetail("found", name) + " count=" + std::to_string(count), status);
+    const std::string first = hpib::BytesDetail("found", name) + " count=" + std::to_string(count);
+    Done("viFindRsrc", expression, status < VI_SUCCESS ? "" : first, status);
     if (status < VI_SUCCESS) return found;
     found.push_back(name);
     for (ViUInt32 i = 1; i < count; ++i) {
@@ -79,7 +80,8 @@ VisaSurvey SurveyVisa(const Functions& vi, unsigned board, const hpib::VisaTrace
     return result;
   }
   char maker[kFindLength] = {};
-  status = s.Done("viGetAttribute", "", "VI_ATTR_RSRC_MANF_NAME", vi.viGetAttribute(s.rm_, VI_ATTR_RSRC_MANF_NAME, maker));
+  status = s.Done("viGetAttribute", "", "VI_ATTR_RSRC_MANF_NAME",
+                  vi.viGetAttribute(s.rm_, VI_ATTR_RSRC_MANF_NAME, maker));
   result.lines.push_back("  made by: " + (status < VI_SUCCESS ? "not said, " + s.Failure(status) : std::string(maker)));
   struct Version {
     ViAttr attribute;

@@ -34,7 +34,8 @@ std::string NoDriverReason() {
   const std::string path = DriverPath();
   std::string why;
   if (sizeof(void*) == 8) why = "a 64-bit process cannot call 16-bit code";
-  else if (GetFileAttributesW(core::win32::FromUtf8(path).c_str()) == INVALID_FILE_ATTRIBUTES) why = "there is no such file";
+  else if (GetFileAttributesW(core::win32::FromUtf8(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+    why = "there is no such file";
   else why = "this Windows has no flat thunk to 16-bit code (only Windows 95, 98 and Me have one)";
   return "Debug mode: Bus is not set, and the 16-bit driver " + path + " cannot be used: " + why;
 }

@@ -57,7 +57,9 @@ class InstalledFake {
 
 class BenchFile {
  public:
-  explicit BenchFile(const std::string& text) { std::ofstream(std::filesystem::path(Path()), std::ios::binary) << text; }
+  explicit BenchFile(const std::string& text) {
+    std::ofstream(std::filesystem::path(Path()), std::ios::binary) << text;
+  }
   BenchFile(const BenchFile&) = delete;
   BenchFile& operator=(const BenchFile&) = delete;
   ~BenchFile() { DeleteFileW(Path().c_str()); }
@@ -114,7 +116,8 @@ std::string Expected(std::string expected) {
       {"<visa>", server_test::Narrow(SystemFolder() + L"\\" + kVisaName)},
       {"<bench>", server_test::Narrow(BenchFile::Path())}};
   for (const auto& [field, value] : fields)
-    for (std::size_t at; (at = expected.find(field)) != std::string::npos;) expected.replace(at, std::strlen(field), value);
+    for (std::size_t at; (at = expected.find(field)) != std::string::npos;)
+      expected.replace(at, std::strlen(field), value);
   return expected;
 }
 
@@ -150,7 +153,8 @@ TEST(CheckOverVisa, EveryAddressNamedAnswers) {
 // Trace lines of calls that succeed.
 std::string Succeeded(std::initializer_list<const char*> calls) {
   std::string lines;
-  for (const char* call : calls) lines += std::string("<time> ") + call + " -> 0x00000000 Operation completed successfully.\n";
+  for (const char* call : calls)
+    lines += std::string("<time> ") + call + " -> 0x00000000 Operation completed successfully.\n";
   return lines;
 }
 
@@ -164,7 +168,8 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
   EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
                      "VISA library: <visa>\n" +
                      Succeeded({"viOpenDefaultRM RM", "viGetAttribute RM VI_ATTR_RSRC_MANF_NAME",
-                                "viGetAttribute RM VI_ATTR_RSRC_IMPL_VERSION", "viGetAttribute RM VI_ATTR_RSRC_SPEC_VERSION",
+                                "viGetAttribute RM VI_ATTR_RSRC_IMPL_VERSION",
+                                "viGetAttribute RM VI_ATTR_RSRC_SPEC_VERSION",
                                 "viFindRsrc GPIB?*INTFC found \"GPIB0::INTFC\" count=1", "viClose GPIB?*INTFC",
                                 "viFindRsrc GPIB0::?*INSTR found \"GPIB0::3::INSTR\" count=5",
                                 "viFindNext GPIB0::?*INSTR found \"GPIB0::5::INSTR\"",
@@ -181,7 +186,8 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
                                 "viSetAttribute GPIB0::INTFC VI_ATTR_TMO_VALUE=1000", "viOpen GPIB0::9::INSTR",
                                 "viSetAttribute GPIB0::9::INSTR VI_ATTR_TMO_VALUE=1000",
                                 "viAssertTrigger GPIB0::9::INSTR VI_TRIG_PROT_DEFAULT"}) +
-                     "<time> viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation completed.\n"
+                     "<time> viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation "
+                     "completed.\n"
                      "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n"
                      "Nothing at 12: not found by the VISA search\n" +
                      Succeeded({"viClose RM"})),

@@ -233,13 +233,11 @@ ViStatus FakeVisa::viFindNext(ViFindList list, char* next) {
 
 // The resource manager tells its maker and versions; nothing else is asked of this library.
 ViStatus FakeVisa::viGetAttribute(ViSession object, ViAttr attribute, void* value) {
-  const bool rm = Name(object) == "RM";
+  const bool told = Name(object) == "RM" && (attribute == VI_ATTR_RSRC_MANF_NAME ||
+                                             attribute == VI_ATTR_RSRC_IMPL_VERSION ||
+                                             attribute == VI_ATTR_RSRC_SPEC_VERSION);
   const ViStatus status = Answer("viGetAttribute", Name(object) + "," + AttributeName(attribute),
-                                 !IsOpen(object) ? VI_ERROR_INV_OBJECT
-                                 : rm && (attribute == VI_ATTR_RSRC_MANF_NAME || attribute == VI_ATTR_RSRC_IMPL_VERSION ||
-                                          attribute == VI_ATTR_RSRC_SPEC_VERSION)
-                                     ? VI_SUCCESS
-                                     : VI_ERROR_NSUP_ATTR);
+                                 !IsOpen(object) ? VI_ERROR_INV_OBJECT : told ? VI_SUCCESS : VI_ERROR_NSUP_ATTR);
   if (status < VI_SUCCESS) return status;
   if (attribute == VI_ATTR_RSRC_MANF_NAME) std::snprintf(static_cast<char*>(value), kFindLength, "Apparata tests");
   else *static_cast<ViUInt32*>(value) = attribute == VI_ATTR_RSRC_IMPL_VERSION ? 0x00100200 : 0x00500800;

@@ -3,9 +3,9 @@
 // (Table), and visa32.dll / visa64.dll (FakeVisaLibrary.cpp), which the Wine tests install in
 // the prefix's system folder. Board 0 is present, others when a test adds them; every primary
 // address has an instrument answering reads with debug mode's simulated replies, unless a test
-// scripts the listeners; the resource search finds the boards and the listeners. Every call but viStatusDesc is recorded as "viName(arguments)", bytes
-// escaped as the trace escapes them; a test can make the next calls of a function answer
-// statuses of its choice.
+// scripts the listeners; the resource search finds the boards and the listeners. Every call but
+// viStatusDesc is recorded as "viName(arguments)", bytes escaped as the trace escapes them; a
+// test can make the next calls of a function answer statuses of its choice.
 #include <deque>
 #include <map>
 #include <optional>
