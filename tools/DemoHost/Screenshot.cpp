@@ -6,14 +6,15 @@ namespace demo {
 
 using core::win32::scope_exit;
 
-HRESULT SaveClientArea(HWND window, const std::wstring& path) {
-  RECT client{};
-  if (!GetClientRect(window, &client)) return HRESULT_FROM_WIN32(GetLastError());
-  const LONG width = client.right - client.left;
-  const LONG height = client.bottom - client.top;
+HRESULT SaveWindowPicture(HWND window, const std::wstring& path, Area area) {
+  RECT shown{};
+  if (!(area == Area::Client ? GetClientRect(window, &shown) : GetWindowRect(window, &shown)))
+    return HRESULT_FROM_WIN32(GetLastError());
+  const LONG width = shown.right - shown.left;
+  const LONG height = shown.bottom - shown.top;
   if (width <= 0 || height <= 0) return E_INVALIDARG;
 
-  const HDC windowDc = GetDC(window);
+  const HDC windowDc = area == Area::Client ? GetDC(window) : GetWindowDC(window);
   if (!windowDc) return E_FAIL;
   scope_exit releaseWindowDc([&] { ReleaseDC(window, windowDc); });
   const HDC memoryDc = CreateCompatibleDC(windowDc);

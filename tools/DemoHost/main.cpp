@@ -45,6 +45,10 @@ constexpr int kMargin = 12;
 constexpr int kCaptionHeight = 16;
 constexpr int kCaptionGap = 4;
 constexpr UINT_PTR kStopTimer = 1;
+// The terminal's picture is taken early, while it shows its first lines: it starts afresh
+// after 50 lines.
+constexpr UINT_PTR kTerminalTimer = 2;
+constexpr UINT kTerminalShotMs = 500;
 constexpr wchar_t kWindowClass[] = L"ApparataDemoWindow";
 // The host's part of a sweep: the start, the direction, and the sweep's own end at the limit.
 constexpr const wchar_t* kSweepCommands[] = {L"FR85EN", L"SCANUP", L"AUTOSTOP ON"};
@@ -288,26 +292,29 @@ int Run(const Options& options) {
   ShowWindow(window.get(), SW_SHOWNORMAL);
   UpdateWindow(window.get());
   if (options.seconds) SetTimer(window.get(), kStopTimer, *options.seconds * 1000, nullptr);
+  if (!options.terminalScreenshot.empty()) SetTimer(window.get(), kTerminalTimer, kTerminalShotMs, nullptr);
 
+  int exitCode = 0;
+  const auto save = [&exitCode](HWND shown, const std::wstring& path, demo::Area area) {
+    RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    if (const HRESULT hr = shown ? demo::SaveWindowPicture(shown, path, area) : E_HANDLE; FAILED(hr)) {
+      Fail(L"cannot save " + path + L": " + DescribeResult(hr));
+      exitCode = 1;
+    }
+  };
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && message.hwnd == window.get() && message.wParam == kTerminalTimer) {
+      KillTimer(window.get(), kTerminalTimer);
+      // The debug terminal is the library's own window, found by its caption; its title bar
+      // names it for a reader.
+      save(FindWindowW(nullptr, L"HPIB driver debug terminal"), options.terminalScreenshot, demo::Area::Window);
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-
-  int exitCode = 0;
-  // The debug terminal is the library's own window, found by its caption.
-  const std::pair<HWND, const std::wstring*> shots[] = {
-      {window.get(), &options.screenshot},
-      {FindWindowW(nullptr, L"HPIB driver debug terminal"), &options.terminalScreenshot}};
-  for (const auto& [shown, path] : shots) {
-    if (path->empty()) continue;
-    RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    if (const HRESULT hr = shown ? demo::SaveClientArea(shown, *path) : E_HANDLE; FAILED(hr)) {
-      Fail(L"cannot save " + *path + L": " + DescribeResult(hr));
-      exitCode = 1;
-    }
-  }
+  if (!options.screenshot.empty()) save(window.get(), options.screenshot, demo::Area::Client);
   // Disconnect, release, then destroy the windows (the container lets go of the controls).
   for (Panel& panel : panels) panel.connection.reset();
   panels.clear();
