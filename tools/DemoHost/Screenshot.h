@@ -12,4 +12,7 @@ enum class Area { Client, Window };
 
 HRESULT SaveWindowPicture(HWND window, const std::wstring& path, Area area);
 
+// What the screen shows in `area` (screen coordinates), menus and every window included.
+HRESULT SaveScreenArea(const RECT& area, const std::wstring& path);
+
 }  // namespace demo
