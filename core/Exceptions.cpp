@@ -2,8 +2,7 @@
 
 namespace core {
 
-Exception::Exception(std::wstring message, int helpContext)
-    : message_(std::move(message)), helpContext_(helpContext) {
+Exception::Exception(std::wstring message) : message_(std::move(message)) {
   narrow_.reserve(message_.size());
   for (wchar_t c : message_) narrow_ += static_cast<unsigned long>(c) < 0x80 ? static_cast<char>(c) : '?';
 }

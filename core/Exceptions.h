@@ -9,16 +9,14 @@ namespace core {
 
 class Exception : public std::exception {
  public:
-  explicit Exception(std::wstring message, int helpContext = 0);
+  explicit Exception(std::wstring message);
   const std::wstring& Message() const noexcept { return message_; }
-  int HelpContext() const noexcept { return helpContext_; }
   // The message with every character above U+007F as '?', for diagnostics only.
   const char* what() const noexcept override { return narrow_.c_str(); }
 
  private:
   std::wstring message_;
   std::string narrow_;
-  int helpContext_;
 };
 
 // A value does not fit the range of its destination ("Range check error").

@@ -29,8 +29,8 @@ class TB740Device : public framework::THPIBDevice {
  protected:
   void ClearItemClick() override;
   void TimerTimer() override;
-  virtual void SpeedButtonClick(toolkit::SpeedButton& sender);
-  virtual void RangeTrackBarChange();
+  void SpeedButtonClick(toolkit::SpeedButton& sender);
+  void RangeTrackBarChange();
 };
 
 }  // namespace instruments

@@ -36,8 +36,8 @@ class TE712Device : public framework::THPIBDevice {
  protected:
   void ClearItemClick() override;
   void TimerTimer() override;
-  virtual void ModeMenuClick(toolkit::MenuItem& sender);
-  virtual void RangeTrackBarChange();
+  void ModeMenuClick(toolkit::MenuItem& sender);
+  void RangeTrackBarChange();
 
  private:
   // Asks the meter for one value and shows the reply in `display` and `label`.

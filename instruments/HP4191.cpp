@@ -149,7 +149,7 @@ std::wstring THP4191Device::Get_Text() {
 }
 
 void THP4191Device::Set_Text(const std::wstring& value) {
-  const std::wstring upper = hp4191::UpperCase(value.substr(0, 255));
+  const std::wstring upper = hp4191::UpperCase(value.substr(0, hp4191::kShortStringLength));
   if (const auto found = hp4191::FindControlWord(upper)) {
     switch (found->word) {
       case hp4191::ControlWord::ExtendedOutput: ExtendedOutput = found->on; break;
@@ -261,7 +261,7 @@ void THP4191Device::ModeMenuClick(MenuItem& sender) { Set_Text(hp4191::ModeComma
 void THP4191Device::AngleSchemeMenuClick(MenuItem& sender) { Set_Text(hp4191::AngleSchemeCommand(sender.Tag)); }
 
 void THP4191Device::ScanFrameEditKeyDown(int key) {
-  if (key == 13) Set_Text(hp4191::FrequencyCommand(ScanFrame.Edit.Text()));
+  if (key == toolkit::kEnterKey) Set_Text(hp4191::FrequencyCommand(ScanFrame.Edit.Text()));
 }
 
 void THP4191Device::ScanFrameSpeedComboBoxChange() {

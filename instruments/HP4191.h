@@ -55,12 +55,12 @@ class THP4191Device : public framework::THPIBDevice {
   // The sweep step: sends the next frequency of a sweep; any failure ends free-running and is
   // not reported.
   void AfterReading() override;
-  virtual void ActiveFormCreate();
-  virtual void ALedTimer();
-  virtual void ModeMenuClick(toolkit::MenuItem& sender);
-  virtual void AngleSchemeMenuClick(toolkit::MenuItem& sender);
-  virtual void ScanFrameEditKeyDown(int key);
-  virtual void ScanFrameSpeedComboBoxChange();
+  void ActiveFormCreate();
+  void ALedTimer();
+  void ModeMenuClick(toolkit::MenuItem& sender);
+  void AngleSchemeMenuClick(toolkit::MenuItem& sender);
+  void ScanFrameEditKeyDown(int key);
+  void ScanFrameSpeedComboBoxChange();
 
   // Enables the submenus by Active and the selected mode.
   void UpdateMenus();

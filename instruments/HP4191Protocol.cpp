@@ -174,7 +174,7 @@ std::wstring LabelB(wchar_t letterB, wchar_t letterA) {
 }
 
 Reading ParseReply(const std::wstring& reply) {
-  std::wstring s = reply.substr(0, 255);
+  std::wstring s = reply.substr(0, kShortStringLength);
   if (s.size() >= 2 && s[1] == L' ') s.erase(1, 1);
   // 1-based positions as the instrument's manual counts them.
   auto at = [&s](std::size_t position) { return position <= s.size() ? s[position - 1] : L'\0'; };

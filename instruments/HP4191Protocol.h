@@ -3,10 +3,15 @@
 // frequency commands, the control words that a host writes to the control itself, and the
 // two-field reply read by fixed positions.
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace instruments::hp4191 {
+
+// The control reads a host's text and a reply as short strings of at most this many characters:
+// past the base control's 250 of a reply and a command, and the bus's 249 of a message.
+constexpr std::size_t kShortStringLength = 255;
 
 // The radio items of the three submenus, in order; an item's tag (its index + 1) is the digit
 // of its command.

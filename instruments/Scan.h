@@ -31,7 +31,7 @@ class TScanFrame : public toolkit::Frame {
   // Runs on every change of the value or a limit, typed or set by code: moves the gauge. A
   // text that is no number beeps; a zero span or a position beyond 32 bits is an error, shown
   // in the error box and never passed to whoever changed the text.
-  virtual void EditChange();
+  void EditChange();
 };
 
 }  // namespace instruments

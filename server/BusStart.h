@@ -2,12 +2,7 @@
 // The driver layer starts with the first control, never at load: loading a library (the 16-bit
 // driver, VISA) or making a window under the loader lock can hang the host, and a host that
 // only registers the library, or only reads its type library, needs neither the bus nor a
-// window.
-//
-// In debug mode the terminal lives on a thread of the library's own with a message loop, so
-// that it outlives whichever apartment thread made the first control and never waits for a
-// host's thread. That thread holds the library loaded while it runs; it ends when the library
-// may be unloaded (EndTerminal), and the next control starts a new one.
+// window. In debug mode the terminal (TerminalHost.h) shows what the bus would have seen.
 #include <windows.h>
 
 namespace server {

@@ -20,8 +20,6 @@ toolkit::FormPtr<framework::THPIBDevice> MakeForm(std::uintptr_t parentWindow) {
   return toolkit::CreateFormIn<F>(parentWindow);
 }
 
-constexpr DWORD kRequestedMiscStatus = OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL;
-
 [[noreturn]] void Fail(const wchar_t* pattern, const ClassEntry& entry) {
   throw core::Exception(core::FormatStr(pattern, entry.name));
 }
@@ -63,12 +61,9 @@ com_ptr<ITypeInfo> DefaultInterface(ITypeInfo& coclass, const ClassEntry& entry)
 
 // Factories are made at load, and classes registered, in table order: B740X, HP4191X, E712X.
 const ClassEntry kClasses[] = {
-    {&CLSID_B740X, L"B740X", &MakeForm<instruments::TB740Device>, IDB_TOOLBOX_B740X, kRequestedMiscStatus,
-     L"Apartment"},
-    {&CLSID_HP4191X, L"HP4191X", &MakeForm<instruments::THP4191Device>, IDB_TOOLBOX_HP4191X, kRequestedMiscStatus,
-     L"Apartment"},
-    {&CLSID_E712X, L"E712X", &MakeForm<instruments::TE712Device>, IDB_TOOLBOX_E712X, kRequestedMiscStatus,
-     L"Apartment"},
+    {&CLSID_B740X, L"B740X", &MakeForm<instruments::TB740Device>, IDB_TOOLBOX_B740X},
+    {&CLSID_HP4191X, L"HP4191X", &MakeForm<instruments::THP4191Device>, IDB_TOOLBOX_HP4191X},
+    {&CLSID_E712X, L"E712X", &MakeForm<instruments::TE712Device>, IDB_TOOLBOX_E712X},
 };
 const std::size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);
 

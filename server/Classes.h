@@ -22,18 +22,18 @@ struct ClassEntry {
   // The coclass's name in the type library; also how failures name the class.
   const wchar_t* name;
   FormMaker makeForm;
-  int toolboxBitmap;            // bitmap resource of the server file
-  DWORD requestedMiscStatus;    // combined with kAdapterMiscStatus
-  const wchar_t* threadingModel;
+  int toolboxBitmap;  // bitmap resource of the server file
 };
 
 extern const ClassEntry kClasses[];
 extern const std::size_t kClassCount;
 
-// What every control adds to the misc status its class requests.
-constexpr DWORD kAdapterMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-                                     OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
-inline DWORD MiscStatus(const ClassEntry& entry) { return entry.requestedMiscStatus | kAdapterMiscStatus; }
+// Every class alike: what each control requests (a simple frame that acts like a label), and
+// what the adapter adds for being an in-place, inside-out control.
+constexpr DWORD kMiscStatus = OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL | OLEMISC_RECOMPOSEONRESIZE |
+                              OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+                              OLEMISC_SETCLIENTSITEFIRST;
+constexpr const wchar_t* kThreadingModel = L"Apartment";
 
 // What the type library says of a class.
 struct ClassInfo {

@@ -19,7 +19,6 @@ namespace {
 struct Failure {
   HRESULT code = E_UNEXPECTED;
   std::wstring message;
-  DWORD helpContext = 0;
 };
 
 Failure Classify() {
@@ -29,10 +28,8 @@ Failure Classify() {
   } catch (const core::EOleSysError& e) {
     if (e.ErrorCode() < 0) failure.code = e.ErrorCode();
     failure.message = e.Message();
-    failure.helpContext = static_cast<DWORD>(e.HelpContext());
   } catch (const core::Exception& e) {
     failure.message = e.Message();
-    failure.helpContext = static_cast<DWORD>(e.HelpContext());
   } catch (const std::bad_alloc&) {
     failure.message = L"Out of memory";
   } catch (const std::exception& e) {
@@ -50,7 +47,7 @@ void SetThreadErrorInfo(const Failure& failure, const ErrorOrigin& origin) noexc
   create->SetSource(const_cast<LPOLESTR>(origin.source ? origin.source : L""));
   create->SetDescription(const_cast<LPOLESTR>(failure.message.c_str()));
   create->SetHelpFile(const_cast<LPOLESTR>(L""));
-  create->SetHelpContext(failure.helpContext);
+  create->SetHelpContext(0);
   com_ptr<IErrorInfo> info = create.query<IErrorInfo>(IID_IErrorInfo);
   SetErrorInfo(0, info.get());
 }

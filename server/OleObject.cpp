@@ -196,7 +196,7 @@ HRESULT STDMETHODCALLTYPE Control::EnumAdvise(IEnumSTATDATA** advise) noexcept {
 
 HRESULT STDMETHODCALLTYPE Control::GetMiscStatus(DWORD aspect, DWORD* status) noexcept {
   if (!status) return E_POINTER;
-  *status = aspect == DVASPECT_CONTENT ? MiscStatus(entry_) : 0;
+  *status = aspect == DVASPECT_CONTENT ? kMiscStatus : 0;
   return S_OK;
 }
 

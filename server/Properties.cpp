@@ -68,7 +68,7 @@ HRESULT STDMETHODCALLTYPE Control::QuickActivate(QACONTAINER* container, QACONTR
   // A sink that cannot be connected leaves its cookie 0; the container connects it later.
   if (container->pPropertyNotifySink) propertyNotify_.Advise(container->pPropertyNotifySink, &control->dwPropNotifyCookie);
   if (container->pUnkEventSink) events_.Advise(container->pUnkEventSink, &control->dwEventCookie);
-  control->dwMiscStatus = MiscStatus(entry_);
+  control->dwMiscStatus = kMiscStatus;
   control->dwViewStatus = VIEWSTATUS_OPAQUE;
   control->dwPointerActivationPolicy = 0;
   return S_OK;

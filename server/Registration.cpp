@@ -120,14 +120,14 @@ std::vector<RegistryKey> ClassKeys(const ClassEntry& entry, const ClassInfo& inf
   const std::wstring& progId = info.progId;
   return {
       {clsid, {{L"", info.description}}},
-      {clsid + L"\\InprocServer32", {{L"", file.shortPath}, {L"ThreadingModel", entry.threadingModel}}},
+      {clsid + L"\\InprocServer32", {{L"", file.shortPath}, {L"ThreadingModel", kThreadingModel}}},
       {progId, {{L"", info.description}}},
       {progId + L"\\Clsid", {{L"", GuidText(*entry.clsid)}}},
       {clsid + L"\\ProgID", {{L"", progId}}},
       {clsid + L"\\Version", {{L"", std::to_wstring(library.major) + L"." + std::to_wstring(library.minor)}}},
       {clsid + L"\\TypeLib", {{L"", GuidText(library.libid)}}},
       {clsid + L"\\MiscStatus", {{L"", L"0"}}},
-      {clsid + L"\\MiscStatus\\1", {{L"", std::to_wstring(MiscStatus(entry))}}},
+      {clsid + L"\\MiscStatus\\1", {{L"", std::to_wstring(kMiscStatus)}}},
       {clsid + L"\\ToolboxBitmap32", {{L"", file.path + L"," + std::to_wstring(entry.toolboxBitmap)}}},
       {clsid + L"\\Control", {{L"", L""}}},
       {clsid + L"\\Verb", {{L"", L""}}},

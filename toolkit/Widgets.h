@@ -79,8 +79,11 @@ class Label : public Control, public AcceleratorText {
 };
 
 // A one-line edit. The caption is its text; OnChange runs on every change of it, typed or set
-// from code. OnKeyDown sees each key pressed (its virtual key code: 13 is Enter) and may
+// from code. OnKeyDown sees each key pressed (its virtual key code, kEnterKey for Enter) and may
 // replace it (0 swallows it); OnKeyPress then sees each typed character and may replace it.
+// The virtual key code of Enter.
+constexpr int kEnterKey = 13;
+
 class Edit : public WinControl {
  public:
   explicit Edit(Component* owner, std::wstring name = {});

@@ -1,102 +1,70 @@
-// Ten readings from the B7-40/5 multimeter control, printed as they arrive.
+// Readings from the B7-40/5 multimeter control into a CSV file, each with its time, as they
+// arrive: B740Console [count] [file], ten readings into readings.csv unless told.
 //
-// The control is 32-bit, and so must the program be. With the .NET Framework's compiler:
-//   C:\Windows\Microsoft.NET\Framework\v4.0.30319\csc.exe /platform:x86 B740Console.cs
-// The library must be registered (regsvr32 Apparata.ocx). Without a bus driver it runs in debug
-// mode and the meter answers with simulated readings.
-//
-// The two interfaces are declared here, so that no interop assembly is needed; a reference to
-// the type library "Device Manager Type Library" gives the same declarations.
+// Build it for the bitness of the Windows it runs on; a program of "Any CPU" runs as a 64-bit
+// process on 64-bit Windows and then needs the 64-bit library, which the setup registers there
+// beside the 32-bit one:
+//   csc /platform:x64 /r:Apparata.Interop.dll B740Console.cs     (or /platform:x86)
+// With Visual Studio: Add Reference > COM > "Device Manager Type Library" instead of
+// Apparata.Interop.dll. The controls must be registered (the setup does it; by hand
+// `regsvr32 /n /i:user Apparata.ocx` for the current user, or plain `regsvr32` as an
+// administrator for every user). With the debug terminal open, the readings are simulated.
 using System;
+using System.Globalization;
+using System.IO;
 using System.Runtime.InteropServices;
-using System.Runtime.InteropServices.ComTypes;
 using System.Windows.Forms;
 
 namespace Apparata.Examples
 {
-    [ComImport, Guid("3C053B01-2C71-11D5-B2A4-FE129D63AC66"), InterfaceType(ComInterfaceType.InterfaceIsDual)]
-    public interface IQXDevice
-    {
-        [DispId(1)] bool InternalTrigger { get; set; }
-        [DispId(2)] string Text { get; set; }
-        [DispId(3)] bool Active { get; set; }
-        [DispId(4)] int Port { get; set; }
-        [DispId(5)] void Trigger();
-        [DispId(6)] void Clear();
-        [DispId(7)] void LoadConfig();
-        [DispId(8)] void SaveConfig();
-    }
-
-    [ComImport, Guid("3C053B02-2C71-11D5-B2A4-FE129D63AC66"), InterfaceType(ComInterfaceType.InterfaceIsIDispatch)]
-    public interface IQXDeviceEvents
-    {
-        [DispId(1)] void OnCreate();
-        [DispId(2)] void OnDestroy();
-        [DispId(3)] void OnData();
-    }
-
-    [ComVisible(true), ClassInterface(ClassInterfaceType.None)]
-    public sealed class MeterEvents : IQXDeviceEvents
-    {
-        private readonly IQXDevice meter;
-        private readonly int wanted;
-        private int count;
-
-        public MeterEvents(IQXDevice meter, int wanted)
-        {
-            this.meter = meter;
-            this.wanted = wanted;
-        }
-
-        public void OnCreate() { }
-
-        public void OnDestroy() { }
-
-        public void OnData()
-        {
-            count++;
-            Console.WriteLine("{0:HH:mm:ss.fff}  {1}", DateTime.Now, meter.Text);
-            if (count == wanted)
-            {
-                meter.InternalTrigger = false;
-                Application.ExitThread();
-            }
-        }
-    }
-
-    public static class Program
+    public static class B740Console
     {
         // The control lives in this single-threaded apartment; its timers and events need the
         // thread's message loop (Application.Run).
         [STAThread]
-        public static int Main()
+        public static int Main(string[] args)
         {
-            var meter = (IQXDevice)Activator.CreateInstance(Type.GetTypeFromProgID("Apparata.B740X", true));
-            var events = new MeterEvents(meter, 10);
-            var container = (IConnectionPointContainer)meter;
-            Guid eventsIid = typeof(IQXDeviceEvents).GUID;
-            IConnectionPoint point;
-            container.FindConnectionPoint(ref eventsIid, out point);
-            int cookie;
-            point.Advise(events, out cookie);
-            try
+            int wanted = args.Length > 0 ? int.Parse(args[0], CultureInfo.InvariantCulture) : 10;
+            string path = args.Length > 1 ? args[1] : "readings.csv";
+            var meter = new Apparata.B740X();
+            using (var file = new StreamWriter(path))
             {
-                meter.Port = 7;                // the meter's HP-IB address (bus address 707)
-                meter.Text = "F2E";            // function R: resistance
-                meter.InternalTrigger = true;  // trigger again after every reading
-                Application.Run();
-                return 0;
-            }
-            catch (COMException e)
-            {
-                // The control's message, e.g. "'$G1' is not a valid integer value", and its ProgID.
-                Console.Error.WriteLine("{0}: {1}", e.Source, e.Message);
-                return 1;
-            }
-            finally
-            {
-                point.Unadvise(cookie);
-                Marshal.ReleaseComObject(meter);
+                file.WriteLine("time,reading,unit");
+                int count = 0;
+                meter.OnData += () =>
+                {
+                    // "R     kOm=+11357E-4": the unit label, "=", the value in that unit.
+                    string[] parts = meter.Text.Split('=');
+                    string unit = parts[0].Replace(" ", "");
+                    string value = parts[1].Trim();
+                    file.WriteLine("{0:yyyy-MM-ddTHH:mm:ss.fff},{1},{2}", DateTime.Now,
+                                   Reading.IsOverload(value) ? "" : Reading.Number(value).ToString(CultureInfo.InvariantCulture),
+                                   Reading.IsOverload(value) ? "OVERLOAD" : unit);
+                    if (++count == wanted)
+                    {
+                        meter.InternalTrigger = false;
+                        Application.ExitThread();
+                    }
+                };
+                try
+                {
+                    meter.Port = 7;                // the meter's HP-IB address (bus address 707)
+                    meter.Text = "F2E";            // function R: resistance
+                    meter.InternalTrigger = true;  // trigger again after every reading
+                    Application.Run();
+                    return 0;
+                }
+                catch (COMException e)
+                {
+                    // The control's message, e.g. "Critical HPIB driver error:\nHPIB timeout!", and
+                    // its ProgID, Apparata.B740X; e.ErrorCode is E_UNEXPECTED (0x8000FFFF).
+                    Console.Error.WriteLine("{0}: {1}", e.Source, e.Message);
+                    return 1;
+                }
+                finally
+                {
+                    Marshal.ReleaseComObject(meter);
+                }
             }
         }
     }

@@ -2,7 +2,7 @@
 '
 ' On a UserForm named B740Form place, from the toolbox:
 '   - a "B7-40/5 Device Control" named Meter (first tick it under Tools > Additional Controls;
-'     the library must be registered with regsvr32),
+'     the setup registers it),
 '   - a ListBox named Readings,
 '   - a ToggleButton named RunButton and a CommandButton named TriggerButton,
 ' then paste this code into the form's code window and run the form.
@@ -28,13 +28,27 @@ Failed:
     MsgBox Err.Description, vbExclamation, Err.Source
 End Sub
 
-' While the button is down the control triggers itself after every reading.
+' While the button is down the control triggers itself after every reading. Setting it True
+' triggers the bus at once, so it fails as Trigger does when the instrument does not answer.
 Private Sub RunButton_Click()
+    On Error GoTo Failed
     Meter.InternalTrigger = RunButton.Value
+    Exit Sub
+Failed:
+    MsgBox Err.Description, vbExclamation, Err.Source
+    RunButton.Value = False
 End Sub
 
+' Text is "R     kOm=+11357E-4": the unit label, "=", the value in that unit. Val reads "."
+' as the decimal separator on every regional setting (CDbl would not).
 Private Sub Meter_OnData()
-    Readings.AddItem Format(Now, "hh:nn:ss") & "  " & Meter.Text
+    Dim parts() As String
+    parts = Split(Meter.Text, "=")
+    If InStr(parts(1), "OVERLOAD") > 0 Then
+        Readings.AddItem Format(Now, "hh:nn:ss") & "  overload"
+    Else
+        Readings.AddItem Format(Now, "hh:nn:ss") & "  " & Val(parts(1)) & " " & Trim(Mid(parts(0), 2))
+    End If
     Readings.ListIndex = Readings.ListCount - 1
 End Sub
 

@@ -7,13 +7,19 @@
 ' debug mode and the analyzer answers with simulated readings.
 Option Explicit
 
+' The number in a value, on any regional setting: the panel writes "." whatever Windows is set
+' to, and CDbl reads the separator of the regional setting.
+Function Number(value)
+  Number = CDbl(Replace(Trim(value), ".", Mid(CStr(1 / 2), 2, 1)))
+End Function
+
 ' The control raises OnData when a new measurement is in Text: display A, display B and the
 ' test frequency, one line each, each a label, "=" and the value.
 Sub Analyzer_OnData()
   Dim lines
   lines = Split(Analyzer.Text, vbCrLf)
   Host.Echo lines(2) & vbTab & lines(0) & vbTab & lines(1)
-  If lines(2) = "F MHz=5.0000" Then
+  If Number(Mid(lines(2), InStr(lines(2), "=") + 1)) >= 5 Then
     Analyzer.InternalTrigger = False
     Host.Quit 0
   End If

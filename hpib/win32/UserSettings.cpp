@@ -3,10 +3,11 @@
 #include <windows.h>
 
 namespace hpib::win32 {
+namespace {
 
-UserValue UserSetting(const wchar_t* name) {
+UserValue ValueUnder(HKEY root, const wchar_t* name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Apparata", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+  if (RegOpenKeyExW(root, L"Software\\Apparata", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
   UserValue value;
   DWORD type = 0, bytes = 0;
   if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
@@ -25,6 +26,15 @@ UserValue UserSetting(const wchar_t* name) {
   }
   RegCloseKey(key);
   return value;
+}
+
+}  // namespace
+
+// A value the user has wins even when it is empty: that is how one user goes back to the
+// default under a machine's setting.
+UserValue UserSetting(const wchar_t* name) {
+  UserValue user = ValueUnder(HKEY_CURRENT_USER, name);
+  return user.present ? user : ValueUnder(HKEY_LOCAL_MACHINE, name);
 }
 
 }  // namespace hpib::win32

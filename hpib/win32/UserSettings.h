@@ -1,5 +1,9 @@
 #pragma once
-// The library's per-user settings, values under HKEY_CURRENT_USER\Software\Apparata.
+// The library's settings, values under Software\Apparata: the user's (HKEY_CURRENT_USER) where
+// the user has the value, else the machine's (HKEY_LOCAL_MACHINE), so that one setting per PC
+// serves every user who sets nothing. The machine's key is read in the registry view of the
+// library's own architecture: a 32-bit library on 64-bit Windows reads the 32-bit view
+// (Software\WOW6432Node\Apparata), as a 32-bit reg.exe or installer writes it.
 #include <optional>
 #include <string>
 

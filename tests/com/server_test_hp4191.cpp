@@ -317,6 +317,23 @@ TEST_F(HP4191Hosted, AltSFocusesTheStepEditAndOtherKeysArePassedOn) {
     EXPECT_HR(taken, active->TranslateAccelerator(&message)) << key;
   }
   EXPECT_EQ(L"1.0000", TextOf(GetFocus())) << "the step edit has the focus";
+
+  // From the sweep panel's From edit, Alt and the letter as the window itself receives them.
+  struct Search {
+    HWND from = nullptr;
+    static BOOL CALLBACK Next(HWND window, LPARAM self) {
+      if (ClassOf(window) == L"Static" && TextOf(window) == L"&From") reinterpret_cast<Search*>(self)->from = window;
+      return TRUE;
+    }
+  } search;
+  EnumChildWindows(form_, Search::Next, reinterpret_cast<LPARAM>(&search));
+  ASSERT_NE(nullptr, search.from);
+  const HWND sweepEdit = FindWindowExW(GetParent(search.from), nullptr, L"Edit", nullptr);
+  ASSERT_NE(nullptr, sweepEdit);
+  SetFocus(sweepEdit);
+  ASSERT_EQ(sweepEdit, GetFocus());
+  SendMessageW(sweepEdit, WM_SYSCHAR, L's', 1 << 29);
+  EXPECT_EQ(L"1.0000", TextOf(GetFocus())) << "the step edit has the focus";
 }
 
 }  // namespace

@@ -355,22 +355,24 @@ class EventSink : public DispatchSink {
   HRESULT answer = S_OK;
 };
 
-// The user's settings of the library (HKCU\Software\Apparata) for one test: these values and no
-// others, and none after it. The library reads them with a process's first control.
+// The library's settings (Software\Apparata) for one test: these values and no others under
+// the root, the user's (HKCU) unless another is given, and none after it. The library reads them
+// with a process's first control.
 class Settings {
  public:
-  explicit Settings(const std::map<std::wstring, std::wstring>& values) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+  explicit Settings(const std::map<std::wstring, std::wstring>& values, HKEY root = HKEY_CURRENT_USER) : root_(root) {
+    RegDeleteTreeW(root_, kKey);
     for (const auto& [name, value] : values)
-      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, value.c_str(),
+      RegSetKeyValueW(root_, kKey, name.c_str(), REG_SZ, value.c_str(),
                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
   Settings(const Settings&) = delete;
   Settings& operator=(const Settings&) = delete;
-  ~Settings() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+  ~Settings() { RegDeleteTreeW(root_, kKey); }
 
  private:
   static constexpr const wchar_t* kKey = L"Software\\Apparata";
+  const HKEY root_;
 };
 
 // Removes the server's registration for the machine and for the user, as far as there is one.

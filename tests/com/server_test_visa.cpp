@@ -282,6 +282,43 @@ TEST(SimBackEnd, AWrongBenchFileMeansDebugModeWithItsReason) {
   EXPECT_EQ(0, RunScenario("WrongBench"));
 }
 
+// Settings for the whole machine (HKLM) serve where the user has no value of that name; a value
+// the user has wins, and each name is looked up on its own.
+struct MachineRow {
+  std::map<std::wstring, std::wstring> machine, user;
+  const char* scenario;
+};
+
+TEST(MachineSettings, TheUsersValueWinsAndTheMachinesServesWhereTheUserHasNone) {
+  const BenchFile bench(kBench);
+  const std::wstring sim = L"SIM:" + BenchFile::Path();
+  const MachineRow rows[] = {
+      {{{L"Bus", sim}}, {}, "SimReading"},
+      {{{L"Bus", L"GPIB0"}}, {{L"Bus", sim}}, "SimReading"},
+      {{{L"Bus", sim}}, {{L"Bus", L"GPIB0"}}, "BadSetting"},
+  };
+  for (const MachineRow& row : rows) {
+    const Settings machine(row.machine, HKEY_LOCAL_MACHINE);
+    const Settings user(row.user);
+    EXPECT_EQ(0, RunScenario(row.scenario)) << row.scenario << " with the machine's Bus " << Narrow(row.machine.at(L"Bus"));
+  }
+}
+
+TEST(MachineSettings, TheMachinesTraceServesBesideTheUsersBus) {
+  const BenchFile bench(kBench);
+  const std::wstring trace = TempFile(L"apparata-machine-trace.txt");
+  DeleteFileW(trace.c_str());
+  {
+    const Settings machine({{L"Trace", trace}}, HKEY_LOCAL_MACHINE);
+    const Settings user({{L"Bus", L"SIM:" + BenchFile::Path()}});
+    EXPECT_EQ(0, RunScenario("SimReading"));
+  }
+  const std::vector<std::string> lines = FileLines(trace);
+  DeleteFileW(trace.c_str());
+  const auto read = [](const std::string& line) { return line.find("707 Read received \"U +12340E-3\" -> 0") != std::string::npos; };
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), read)) << lines.size() << " lines, no reading of the meter";
+}
+
 // ---- The children: one scenario each, in a process that loaded the library afresh ---------
 
 std::size_t g_row = 0;

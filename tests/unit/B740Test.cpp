@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "LayerFixtures.h"
 
 namespace {
@@ -73,6 +75,48 @@ TEST_F(B740Test, ThePanelStartsAsTheMeterShowsItAndSendsNothing) {
   EXPECT_TRUE(TakeCalls().empty());
 }
 
+TEST_F(B740Test, ThePanelIsLaidOutAsTheMetersFrontPanel) {
+  struct Place {
+    toolkit::Control* control;
+    toolkit::Control* parent;
+    toolkit::Bounds bounds;
+  };
+  const Place places[] = {
+      {&device->Panel, device.get(), {0, 0, 200, 34}},
+      {&device->DisplayStaticText, &device->Panel, {4, 2, 155, 28}},
+      {&device->LabelStaticText, &device->Panel, {164, 2, 30, 28}},
+      {device->SpeedButtons[0], device.get(), {4, 38, 38, 18}},
+      {device->SpeedButtons[1], device.get(), {42, 38, 38, 18}},
+      {device->SpeedButtons[2], device.get(), {80, 38, 38, 18}},
+      {device->SpeedButtons[3], device.get(), {118, 38, 38, 18}},
+      {device->SpeedButtons[4], device.get(), {156, 38, 38, 18}},
+      {&device->RangeTrackBar, device.get(), {0, 60, 200, 21}},
+      {&device->RangeLabel, device.get(), {0, 84, 200, 13}},
+  };
+  for (const Place& place : places) {
+    EXPECT_EQ(place.control->Parent(), place.parent) << place.control->Name();
+    EXPECT_EQ(place.control->GetBounds(), place.bounds) << place.control->Name();
+  }
+  EXPECT_EQ(device->Panel.BevelOuter(), toolkit::BevelKind::None);
+  EXPECT_EQ(device->Panel.GetColor(), toolkit::clBtnFace);
+
+  const toolkit::Font value{L"Arial", -19, true, toolkit::clRed, toolkit::kCyrillicCharset};
+  const toolkit::Font unit{L"MS Sans Serif", -11, true, toolkit::clRed, toolkit::kCyrillicCharset};
+  for (auto [box, font, alignment] : {std::tuple{&device->DisplayStaticText, value, toolkit::Alignment::Center},
+                                      std::tuple{&device->LabelStaticText, unit, toolkit::Alignment::Left}}) {
+    EXPECT_EQ(box->Border(), toolkit::BorderStyle::Sunken) << box->Name();
+    EXPECT_EQ(box->GetAlignment(), alignment) << box->Name();
+    EXPECT_EQ(box->GetColor(), toolkit::clBlack) << box->Name();
+    EXPECT_TRUE(box->GetFont() == font) << box->Name();
+  }
+
+  const toolkit::TrackBar& range = device->RangeTrackBar;
+  EXPECT_EQ((std::vector<int>{range.Min(), range.Max(), range.PageSize, range.Frequency, range.ThumbLength}),
+            (std::vector<int>{0, 6, 1, 1, 12}));
+  EXPECT_TRUE(range.TicksBelow);
+  EXPECT_EQ(device->RangeLabel.FocusControl(), &device->RangeTrackBar);
+}
+
 TEST_F(B740Test, FunctionButtonsSendTheirCommand) {
   const Commands expected[] = {{"F5E"}, {"F6E"}, {"F2E"}, {"F1E"}, {"F3E"}};
   for (int i = 4; i >= 0; --i) {
@@ -87,8 +131,9 @@ TEST_F(B740Test, MovingTheRangeSendsItsCommandOnlyWhenItChanges) {
   EXPECT_EQ(Sent(), (Commands{"B7E"}));
   device->RangeTrackBar.SetPosition(0);
   EXPECT_EQ(Sent(), (Commands{"B0E"}));
-  device->RangeTrackBar.SetPosition(0);
-  EXPECT_TRUE(Sent().empty());
+  device->RangeTrackBar.Tag = 4;
+  device->RangeTrackBar.SetPosition(4);
+  EXPECT_TRUE(Sent().empty()) << "the position the control last took";
   for (int p = 1; p <= 5; ++p) {
     device->RangeTrackBar.SetPosition(p);
     EXPECT_EQ(Sent(), (Commands{"B" + std::to_string(p) + "E"}));
@@ -105,14 +150,16 @@ TEST_F(B740Test, HostCommandsAreMirroredAndSentAsWritten) {
   device->Set_Text(L"f1e");
   EXPECT_EQ(Sent(), (Commands{"f1e"}));
   EXPECT_EQ(DownButton(), 4);
+  device->Set_Text(L"F2E");
+  Sent();
   device->Set_Text(L"F4E");
   EXPECT_EQ(Sent(), (Commands{"F4E"}));
-  EXPECT_EQ(DownButton(), 4) << "no button has function 4";
+  EXPECT_EQ(DownButton(), 3) << "no button has function 4";
   device->Set_Text(L"D0E");
   EXPECT_EQ(Sent(), (Commands{"D0E"}));
   device->Set_Text(L"F");
   EXPECT_EQ(Sent(), (Commands{"F"}));
-  EXPECT_EQ(DownButton(), 4);
+  EXPECT_EQ(DownButton(), 3);
 }
 
 TEST_F(B740Test, ARangeDigitBeyondTheTrackBarIsClampedAndThatMoveIsSent) {

@@ -6,16 +6,11 @@ namespace demo {
 
 using core::win32::scope_exit;
 
-HRESULT SaveClientArea(HWND window, const std::wstring& path) {
-  RECT client{};
-  if (!GetClientRect(window, &client)) return HRESULT_FROM_WIN32(GetLastError());
-  const LONG width = client.right - client.left;
-  const LONG height = client.bottom - client.top;
-  if (width <= 0 || height <= 0) return E_INVALIDARG;
+namespace {
 
-  const HDC windowDc = GetDC(window);
-  if (!windowDc) return E_FAIL;
-  scope_exit releaseWindowDc([&] { ReleaseDC(window, windowDc); });
+// The rectangle of `windowDc` at (left, top), width x height, as a .bmp file.
+HRESULT SaveArea(HDC windowDc, int left, int top, LONG width, LONG height, const std::wstring& path) {
+  if (width <= 0 || height <= 0) return E_INVALIDARG;
   const HDC memoryDc = CreateCompatibleDC(windowDc);
   if (!memoryDc) return E_FAIL;
   scope_exit deleteMemoryDc([&] { DeleteDC(memoryDc); });
@@ -33,7 +28,7 @@ HRESULT SaveClientArea(HWND window, const std::wstring& path) {
   scope_exit deleteBitmap([&] { DeleteObject(bitmap); });
 
   const HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-  const BOOL copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+  const BOOL copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, left, top, SRCCOPY);
   SelectObject(memoryDc, previous);
   GdiFlush();
   if (!copied) return E_FAIL;
@@ -60,6 +55,25 @@ HRESULT SaveClientArea(HWND window, const std::wstring& path) {
       return HRESULT_FROM_WIN32(GetLastError());
   }
   return S_OK;
+}
+
+}  // namespace
+
+HRESULT SaveWindowPicture(HWND window, const std::wstring& path, Area area) {
+  RECT shown{};
+  if (!(area == Area::Client ? GetClientRect(window, &shown) : GetWindowRect(window, &shown)))
+    return HRESULT_FROM_WIN32(GetLastError());
+  const HDC windowDc = area == Area::Client ? GetDC(window) : GetWindowDC(window);
+  if (!windowDc) return E_FAIL;
+  scope_exit release([&] { ReleaseDC(window, windowDc); });
+  return SaveArea(windowDc, 0, 0, shown.right - shown.left, shown.bottom - shown.top, path);
+}
+
+HRESULT SaveScreenArea(const RECT& area, const std::wstring& path) {
+  const HDC screen = GetDC(nullptr);
+  if (!screen) return E_FAIL;
+  scope_exit release([&] { ReleaseDC(nullptr, screen); });
+  return SaveArea(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, path);
 }
 
 }  // namespace demo

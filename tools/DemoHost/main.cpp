@@ -3,9 +3,10 @@
 // each reading printed as it arrives.
 //
 //   apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp]
-//                 [--sweep file.csv]
+//                 [--menu-screenshot file.bmp] [--sweep file.csv]
 //
-// Runs until the window is closed, or N seconds. The screenshot is taken just before closing.
+// Runs until the window is closed, or N seconds. The screenshot is taken just before closing,
+// the terminal's half a second in, the first control's context menu two seconds in.
 // With --sweep the HP 4191A sweeps up from 85 MHz in its 1 MHz steps, one reading a second,
 // each reading written to the CSV file (SweepCsv.h); after 30 of them the sweep stops and the
 // demo ends. The controls must be registered (regsvr32 Apparata.ocx).
@@ -25,6 +26,7 @@
 #include "Apparata_h.h"
 #include "core/win32/ComResource.h"
 #include "tools/DemoHost/Controls.h"
+#include "tools/DemoHost/MenuShot.h"
 #include "tools/DemoHost/ReadingSink.h"
 #include "tools/DemoHost/Screenshot.h"
 #include "tools/DemoHost/SweepCsv.h"
@@ -45,6 +47,13 @@ constexpr int kMargin = 12;
 constexpr int kCaptionHeight = 16;
 constexpr int kCaptionGap = 4;
 constexpr UINT_PTR kStopTimer = 1;
+// The terminal's picture is taken early, while it shows its first lines: it starts afresh
+// after 50 lines.
+constexpr UINT_PTR kTerminalTimer = 2;
+constexpr UINT kTerminalShotMs = 500;
+// The first control's context menu, once readings show.
+constexpr UINT_PTR kMenuTimer = 3;
+constexpr UINT kMenuShotMs = 2000;
 constexpr wchar_t kWindowClass[] = L"ApparataDemoWindow";
 // The host's part of a sweep: the start, the direction, and the sweep's own end at the limit.
 constexpr const wchar_t* kSweepCommands[] = {L"FR85EN", L"SCANUP", L"AUTOSTOP ON"};
@@ -55,6 +64,7 @@ struct Options {
   std::optional<UINT> seconds;
   std::wstring screenshot;
   std::wstring terminalScreenshot;
+  std::wstring menuScreenshot;
   std::wstring sweepCsv;
 };
 
@@ -76,11 +86,13 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
       options.screenshot = argv[++i];
     } else if (argument == L"--terminal-screenshot" && i + 1 < argc) {
       options.terminalScreenshot = argv[++i];
+    } else if (argument == L"--menu-screenshot" && i + 1 < argc) {
+      options.menuScreenshot = argv[++i];
     } else if (argument == L"--sweep" && i + 1 < argc) {
       options.sweepCsv = argv[++i];
     } else {
       Fail(L"usage: apparata_demo [--seconds N] [--screenshot file.bmp] [--terminal-screenshot file.bmp] "
-           L"[--sweep file.csv]");
+           L"[--menu-screenshot file.bmp] [--sweep file.csv]");
       return std::nullopt;
     }
   }
@@ -189,6 +201,7 @@ HRESULT FindOnData(IUnknown* control, DISPID& onData) {
 }
 
 struct Panel {
+  HWND site = nullptr;
   std::wstring name;
   com_ptr<IQXDevice> device;
   std::unique_ptr<tools::EventConnection> connection;
@@ -220,6 +233,7 @@ HRESULT PlaceControl(const AtlContainer& atl, HWND parent, int left, const demo:
   const HWND site = CreateWindowExW(0, L"AtlAxWin", entry.progId, WS_CHILD | WS_VISIBLE, left, top, entry.width,
                                     entry.height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!site) return HRESULT_FROM_WIN32(GetLastError());
+  panel.site = site;
   com_ptr<IUnknown> control;
   RETURN_IF_FAILED(atl.getControl(site, control.put()));
   if (!control) return E_NOINTERFACE;
@@ -288,26 +302,39 @@ int Run(const Options& options) {
   ShowWindow(window.get(), SW_SHOWNORMAL);
   UpdateWindow(window.get());
   if (options.seconds) SetTimer(window.get(), kStopTimer, *options.seconds * 1000, nullptr);
+  if (!options.terminalScreenshot.empty()) SetTimer(window.get(), kTerminalTimer, kTerminalShotMs, nullptr);
+  if (!options.menuScreenshot.empty()) SetTimer(window.get(), kMenuTimer, kMenuShotMs, nullptr);
 
+  int exitCode = 0;
+  const auto save = [&exitCode](HWND shown, const std::wstring& path, demo::Area area) {
+    RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    if (const HRESULT hr = shown ? demo::SaveWindowPicture(shown, path, area) : E_HANDLE; FAILED(hr)) {
+      Fail(L"cannot save " + path + L": " + DescribeResult(hr));
+      exitCode = 1;
+    }
+  };
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && message.hwnd == window.get() && message.wParam == kTerminalTimer) {
+      KillTimer(window.get(), kTerminalTimer);
+      // The debug terminal is the library's own window, found by its caption; its title bar
+      // names it for a reader.
+      save(FindWindowW(nullptr, L"HPIB driver debug terminal"), options.terminalScreenshot, demo::Area::Window);
+      continue;
+    }
+    if (message.message == WM_TIMER && message.hwnd == window.get() && message.wParam == kMenuTimer) {
+      KillTimer(window.get(), kMenuTimer);
+      if (const HRESULT hr = demo::SaveContextMenu(panels.front().site, window.get(), options.menuScreenshot);
+          FAILED(hr)) {
+        Fail(L"cannot save " + options.menuScreenshot + L": " + DescribeResult(hr));
+        exitCode = 1;
+      }
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-
-  int exitCode = 0;
-  // The debug terminal is the library's own window, found by its caption.
-  const std::pair<HWND, const std::wstring*> shots[] = {
-      {window.get(), &options.screenshot},
-      {FindWindowW(nullptr, L"HPIB driver debug terminal"), &options.terminalScreenshot}};
-  for (const auto& [shown, path] : shots) {
-    if (path->empty()) continue;
-    RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    if (const HRESULT hr = shown ? demo::SaveClientArea(shown, *path) : E_HANDLE; FAILED(hr)) {
-      Fail(L"cannot save " + *path + L": " + DescribeResult(hr));
-      exitCode = 1;
-    }
-  }
+  if (!options.screenshot.empty()) save(window.get(), options.screenshot, demo::Area::Client);
   // Disconnect, release, then destroy the windows (the container lets go of the controls).
   for (Panel& panel : panels) panel.connection.reset();
   panels.clear();
