@@ -40,11 +40,12 @@ std::string NoDriverReason() {
   return "Debug mode: Bus is not set, and the 16-bit driver " + path + " cannot be used: " + why;
 }
 
+// The setting as the library reads it, and where from: the user's value, else the machine's.
 std::string SettingLine(const wchar_t* name, const hpib::win32::UserValue& value) {
-  std::string shown = !value.present ? "not set"
-                      : value.text   ? "\"" + ToUtf8(*value.text) + "\""
-                                     : "a value of registry type " + std::to_string(value.type);
-  return "Setting " + ToUtf8(name) + " (HKEY_CURRENT_USER\\Software\\Apparata): " + shown;
+  if (!value.present) return "Setting " + ToUtf8(name) + ": not set for this user nor for the machine";
+  const std::string shown =
+      value.text ? "\"" + ToUtf8(*value.text) + "\"" : "a value of registry type " + std::to_string(value.type);
+  return "Setting " + ToUtf8(name) + " (" + ToUtf8(value.root) + "\\Software\\Apparata): " + shown;
 }
 
 std::string InstrumentLine(const hpib::sim::InstrumentSetup& setup) {

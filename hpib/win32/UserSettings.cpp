@@ -5,13 +5,14 @@
 namespace hpib::win32 {
 namespace {
 
-UserValue ValueUnder(HKEY root, const wchar_t* name) {
+UserValue ValueUnder(HKEY root, const wchar_t* rootName, const wchar_t* name) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, L"Software\\Apparata", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
   UserValue value;
   DWORD type = 0, bytes = 0;
   if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
     value.present = true;
+    value.root = rootName;
     value.type = type;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
       std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
@@ -33,8 +34,8 @@ UserValue ValueUnder(HKEY root, const wchar_t* name) {
 // A value the user has wins even when it is empty: that is how one user goes back to the
 // default under a machine's setting.
 UserValue UserSetting(const wchar_t* name) {
-  UserValue user = ValueUnder(HKEY_CURRENT_USER, name);
-  return user.present ? user : ValueUnder(HKEY_LOCAL_MACHINE, name);
+  UserValue user = ValueUnder(HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", name);
+  return user.present ? user : ValueUnder(HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", name);
 }
 
 }  // namespace hpib::win32

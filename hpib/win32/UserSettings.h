@@ -13,6 +13,7 @@ struct UserValue {
   bool present = false;
   std::optional<std::wstring> text;  // a string value (REG_SZ or REG_EXPAND_SZ, not expanded)
   unsigned long type = 0;            // the registry type of a present value
+  const wchar_t* root = nullptr;     // where a present value lies: L"HKEY_CURRENT_USER" or L"HKEY_LOCAL_MACHINE"
 };
 
 UserValue UserSetting(const wchar_t* name);
