@@ -1,7 +1,6 @@
 #include "hpib/VisaBus.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "hpib/HPIBDrv.h"
 #include "hpib/VisaStatus.h"
@@ -14,19 +13,13 @@ namespace {
 
 std::string Attribute(const char* name, ViAttrState value) { return std::string(name) + "=" + std::to_string(value); }
 
-std::string StatusHex(ViStatus status) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(status)));
-  return text;
-}
-
 }  // namespace
 
 VisaBus::VisaBus(const Functions& functions, unsigned board, VisaTraceSink trace, std::shared_ptr<void> library)
     : library_(std::move(library)), vi_(functions), board_(board), trace_(std::move(trace)) {}
 
 std::string BoardFailure(const std::string& resource, ViStatus status, const std::string& statusText) {
-  return resource + " cannot be opened: " + statusText + " (" + StatusHex(status) + ")";
+  return resource + " cannot be opened: " + statusText + " (0x" + StatusHex(status) + ")";
 }
 
 std::optional<std::string> VisaBus::CheckBoard() {

@@ -5,12 +5,6 @@
 namespace hpib {
 namespace {
 
-std::string StatusHex(visa::ViStatus status) {
-  char text[9];
-  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(status));
-  return text;
-}
-
 std::string OneLine(std::string text) {
   for (char& c : text)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
@@ -18,6 +12,12 @@ std::string OneLine(std::string text) {
 }
 
 }  // namespace
+
+std::string StatusHex(visa::ViStatus status) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(status));
+  return text;
+}
 
 std::string VisaTraceLine(const VisaCall& call) {
   std::string line = call.operation + " " + (call.resource.empty() ? "RM" : call.resource);

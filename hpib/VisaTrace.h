@@ -19,6 +19,9 @@ struct VisaCall {
 // only when there is a receiver.
 using VisaTraceSink = std::function<void(const VisaCall&)>;
 
+// "BFFF0015": a status as the standard writes it, without the "0x".
+std::string StatusHex(visa::ViStatus status);
+
 // "<operation> <resource or RM> [<detail>] -> 0x<status> <status text>", the status text's
 // control characters replaced by blanks.
 std::string VisaTraceLine(const VisaCall& call);

@@ -3,9 +3,13 @@
 ; an elevated prompt with /AllUsers, for every user of the machine. /S installs silently; so does
 ; the uninstaller, which unregisters both libraries and removes every file and key it made.
 ;
-; makensis -DVERSION=x.y.z -DDIST=<build/dist> -DFILES=<generated lists> -DOUTFILE=<setup.exe>
+; makensis -DVERSION=x.y.z -DDIST=<build/dist> -DFILES=<generated lists> -DMSI_UPGRADE_CODE=<{GUID}>
+;          -DOUTFILE=<setup.exe>
 ; FILES is a folder with examples.nsh and examples-uninstall.nsh: the examples' File and
 ; Delete/RMDir lines, written by scripts/package from the distribution folder.
+; MSI_UPGRADE_CODE is the upgrade code of the Windows Installer package (installer/Apparata.wxs): the
+; setup refuses to install while a package of that code is installed, and the package refuses to
+; install while this setup's installation is there.
 
 Unicode true
 !include LogicLib.nsh
@@ -34,9 +38,22 @@ UninstPage instfiles
 
 Var Scope  ; "user" or "machine"
 
+; The Windows Installer package, of any version and for either architecture, per machine or for
+; this user: this setup would overwrite its files and registration, and its uninstaller then
+; remove them from under the package.
+Function RefuseOverPackage
+  System::Call 'msi::MsiEnumRelatedProductsW(w "${MSI_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 == 0
+    MessageBox MB_ICONSTOP "Apparata is installed on this computer from its Windows Installer package (product $1). Remove that installation first (Apps, or msiexec /x $1), then run this setup." /SD IDOK
+    SetErrorLevel 1638 ; ERROR_PRODUCT_VERSION: another version of this product is installed
+    Quit
+  ${EndIf}
+FunctionEnd
+
 ; Per machine only where asked for and allowed: a machine installation needs the rights to
 ; write the machine's classes and its programs folder.
 Function .onInit
+  Call RefuseOverPackage
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/AllUsers" $1
