@@ -10,12 +10,6 @@ using namespace hpib::visa;
 
 namespace {
 
-std::string Hex(ViStatus status) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
-  return text;
-}
-
 class Survey {
  public:
   Survey(const Functions& vi, const hpib::VisaTraceSink& trace) : vi_(vi), trace_(trace) {}
@@ -30,7 +24,7 @@ class Survey {
     text[kStatusDescLength - 1] = '\0';
     return text;
   }
-  std::string Failure(ViStatus status) { return Text(status) + " (" + Hex(status) + ")"; }
+  std::string Failure(ViStatus status) { return Text(status) + " (0x" + hpib::StatusHex(status) + ")"; }
 
   // The resources that `expression` finds, or the status that refused the search.
   std::vector<std::string> Find(const std::string& expression, ViStatus& status) {
