@@ -1,70 +1,29 @@
 // The bus check, apparata_check.exe as built, under Wine: its whole output (time stamps masked)
 // and exit code over the tests' VISA library, with listeners scripted at 3, 7 and 17 (each
 // instrument's reply shape), at 5 (a reply of no known shape) and a silent one at 9, and over
-// bench files. Each case makes the
-// user's settings, installs (or not) the fake, runs the program with its output in a file and
-// undoes it all.
+// bench files. Each case makes the user's settings, installs (or not) the fake, runs the program
+// with its output in a file and undoes it all.
 // Usage: check_test <Windows path of apparata_check.exe> [GoogleTest options]
-#include "server_test_support.h"
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
+#include "server_test_support.h"
+#include "visa_support.h"
+
 namespace {
 
+using namespace visa_support;
 using server_test::Settings;
 using Values = std::map<std::wstring, std::wstring>;
 
 std::wstring g_check;
 
-const wchar_t* const kVisaName = sizeof(void*) == 8 ? L"visa64.dll" : L"visa32.dll";
 const char* const kArchitecture = sizeof(void*) == 8 ? "64-bit" : "32-bit";
 
-std::wstring SystemFolder() {
-  wchar_t folder[MAX_PATH];
-  GetSystemDirectoryW(folder, MAX_PATH);
-  return folder;
-}
-
-std::wstring TempFile(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + name;
-}
-
-// The fake in the system folder, its listeners scripted, while it lives.
-class InstalledFake {
- public:
-  InstalledFake() : installed_(SystemFolder() + L"\\" + kVisaName) {
-    const std::wstring built = server_test::FolderOf(server_test::OwnPath()) + L"\\fake_visa\\" + kVisaName;
-    ok = CopyFileW(built.c_str(), installed_.c_str(), FALSE) != FALSE;
-    SetEnvironmentVariableW(L"FAKE_VISA_LISTENERS",
-                            L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01");
-  }
-  InstalledFake(const InstalledFake&) = delete;
-  InstalledFake& operator=(const InstalledFake&) = delete;
-  ~InstalledFake() {
-    SetEnvironmentVariableW(L"FAKE_VISA_LISTENERS", nullptr);
-    DeleteFileW(installed_.c_str());
-  }
-  bool ok;
-
- private:
-  std::wstring installed_;
-};
-
-class BenchFile {
- public:
-  explicit BenchFile(const std::string& text) {
-    std::ofstream(std::filesystem::path(Path()), std::ios::binary) << text;
-  }
-  BenchFile(const BenchFile&) = delete;
-  BenchFile& operator=(const BenchFile&) = delete;
-  ~BenchFile() { DeleteFileW(Path().c_str()); }
-  static std::wstring Path() { return TempFile(L"apparata-check-bench.ini"); }
-};
+// Each instrument's reply shape at its usual address, one of no known shape, one that never replies.
+const wchar_t kListeners[] = L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01";
 
 std::string ReadWhole(const std::wstring& path) {
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
@@ -133,7 +92,7 @@ const char kVisaSurvey[] =
     "  GPIB boards: GPIB0::INTFC\n";
 
 TEST(CheckOverVisa, EveryAddressNamedAnswers) {
-  const InstalledFake fake;
+  const InstalledFake fake(kListeners);
   ASSERT_TRUE(fake.ok) << "installing the fake";
   const Settings settings(Values{{L"Bus", L"VISA"}});
   const CheckRun run = RunCheck(L"17 3 7 5");
@@ -159,7 +118,7 @@ std::string Succeeded(std::initializer_list<const char*> calls) {
 }
 
 TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
-  const InstalledFake fake;
+  const InstalledFake fake(kListeners);
   ASSERT_TRUE(fake.ok) << "installing the fake";
   const Settings settings(Values{{L"Bus", L"VISA"}});
   const std::wstring report = TempFile(L"apparata-check-report.txt");
@@ -198,7 +157,7 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
 
 TEST(CheckOverVisa, NoBoardOrNoLibraryIsDebugModeWithTheTerminalsReason) {
   {
-    const InstalledFake fake;
+    const InstalledFake fake(kListeners);
     ASSERT_TRUE(fake.ok) << "installing the fake";
     const Settings settings(Values{{L"Bus", L"VISA:GPIB1"}});
     const CheckRun run = RunCheck(L"");

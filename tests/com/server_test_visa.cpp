@@ -11,14 +11,14 @@
 #include <ocidl.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "Apparata_h.h"
+#include "visa_support.h"
 
 namespace {
 
 using namespace server_test;
+using namespace visa_support;
 using Calls = std::vector<std::string>;
 
 // One row per control class: the first reading of a process, as Text shows it, and the VISA
@@ -74,14 +74,7 @@ Calls UpToFirstRead(const Calls& cycle) {
   return Calls(cycle.begin(), read == cycle.end() ? read : read + 1);
 }
 
-const wchar_t* const kVisaName = sizeof(void*) == 8 ? L"visa64.dll" : L"visa32.dll";
 constexpr std::int32_t kTimeoutStatus = static_cast<std::int32_t>(0xBFFF0015);
-
-std::wstring SystemFolder() {
-  wchar_t folder[MAX_PATH];
-  GetSystemDirectoryW(folder, MAX_PATH);
-  return folder;
-}
 
 // ---- The parent: settings, the fake's installation, the child processes --------------------
 
@@ -128,22 +121,6 @@ class UserSettings {
   static constexpr const wchar_t* kKey = L"Software\\Apparata";
 };
 
-// The fake in the system folder while it lives.
-class InstalledFake {
- public:
-  InstalledFake() : installed_(SystemFolder() + L"\\" + kVisaName) {
-    const std::wstring built = FolderOf(OwnPath()) + L"\\fake_visa\\" + kVisaName;
-    ok = CopyFileW(built.c_str(), installed_.c_str(), FALSE) != FALSE;
-  }
-  InstalledFake(const InstalledFake&) = delete;
-  InstalledFake& operator=(const InstalledFake&) = delete;
-  ~InstalledFake() { DeleteFileW(installed_.c_str()); }
-  bool ok;
-
- private:
-  std::wstring installed_;
-};
-
 // Runs this program on one scenario, its output into ours; answers its exit code, -1 when it
 // did not start, -2 when it had to be ended.
 int RunScenario(const std::string& scenario, std::size_t row = 0) {
@@ -151,24 +128,6 @@ int RunScenario(const std::string& scenario, std::size_t row = 0) {
                         std::to_wstring(row),
                     120000, true);
 }
-
-std::wstring TempFile(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + name;
-}
-
-// The bench file of the SIM cases, while it lives.
-class BenchFile {
- public:
-  explicit BenchFile(const std::string& text) {
-    std::ofstream(std::filesystem::path(Path()), std::ios::binary) << text;
-  }
-  BenchFile(const BenchFile&) = delete;
-  BenchFile& operator=(const BenchFile&) = delete;
-  ~BenchFile() { DeleteFileW(Path().c_str()); }
-  static std::wstring Path() { return TempFile(L"apparata-bench.ini"); }
-};
 
 std::vector<std::string> FileLines(const std::wstring& path) {
   std::vector<std::string> lines;
