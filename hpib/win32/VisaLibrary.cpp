@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/Latin1.h"
+#include "core/win32/Handles.h"
 #include "hpib/VisaBus.h"
 #include "hpib/win32/TraceFile.h"
 
@@ -10,11 +11,6 @@ namespace hpib::win32 {
 namespace {
 
 constexpr const wchar_t* kLibraryName = sizeof(void*) == 8 ? L"visa64.dll" : L"visa32.dll";
-
-struct LibraryRelease {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using unique_hmodule = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
 
 std::wstring LibraryPath() {
   wchar_t folder[MAX_PATH];
@@ -35,7 +31,7 @@ bool Find(HMODULE module, const char* name, Function& entry, const char*& missin
 
 VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePath) {
   const std::wstring path = LibraryPath();
-  unique_hmodule library(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
+  core::win32::unique_hmodule library(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
   if (!library)
     return {nullptr, L"VISA library " + (path.empty() ? std::wstring(kLibraryName) : path) +
                          L" cannot be loaded (error " + std::to_wstring(GetLastError()) + L")"};
@@ -59,8 +55,7 @@ VisaLoad LoadVisaBus(unsigned board, const std::optional<std::wstring>& tracePat
   VisaTraceSink trace;
   if (tracePath && !tracePath->empty())
     trace = [file = TraceFile(*tracePath)](const VisaCall& call) { file(VisaTraceLine(call)); };
-  const std::shared_ptr<void> loaded(library.release(),
-                                     [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
+  const std::shared_ptr<void> loaded = std::make_shared<core::win32::unique_hmodule>(std::move(library));
   auto bus = std::make_unique<VisaBus>(f, board, std::move(trace), loaded);
   if (std::optional<std::string> failure = bus->CheckBoard())
     return {nullptr, L"VISA board " + core::FromLatin1(*failure)};

@@ -5,6 +5,9 @@
 namespace demo {
 
 using core::win32::scope_exit;
+using core::win32::unique_handle;
+using core::win32::unique_hbitmap;
+using core::win32::unique_memory_dc;
 
 HRESULT SaveClientArea(HWND window, const std::wstring& path) {
   RECT client{};
@@ -16,9 +19,8 @@ HRESULT SaveClientArea(HWND window, const std::wstring& path) {
   const HDC windowDc = GetDC(window);
   if (!windowDc) return E_FAIL;
   scope_exit releaseWindowDc([&] { ReleaseDC(window, windowDc); });
-  const HDC memoryDc = CreateCompatibleDC(windowDc);
+  const unique_memory_dc memoryDc(CreateCompatibleDC(windowDc));
   if (!memoryDc) return E_FAIL;
-  scope_exit deleteMemoryDc([&] { DeleteDC(memoryDc); });
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -28,13 +30,12 @@ HRESULT SaveClientArea(HWND window, const std::wstring& path) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const unique_hbitmap bitmap(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) return E_OUTOFMEMORY;
-  scope_exit deleteBitmap([&] { DeleteObject(bitmap); });
 
-  const HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-  const BOOL copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-  SelectObject(memoryDc, previous);
+  const HGDIOBJ previous = SelectObject(memoryDc.get(), bitmap.get());
+  const BOOL copied = BitBlt(memoryDc.get(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+  SelectObject(memoryDc.get(), previous);
   GdiFlush();
   if (!copied) return E_FAIL;
 
@@ -46,17 +47,17 @@ HRESULT SaveClientArea(HWND window, const std::wstring& path) {
   header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   header.bfSize = header.bfOffBits + imageSize;
 
-  const HANDLE file =
+  const HANDLE created =
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
-  scope_exit closeFile([&] { CloseHandle(file); });
+  if (created == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+  const unique_handle file(created);
   const struct {
     const void* data;
     DWORD size;
   } parts[] = {{&header, sizeof header}, {&info.bmiHeader, sizeof info.bmiHeader}, {bits, imageSize}};
   for (const auto& part : parts) {
     DWORD written = 0;
-    if (!WriteFile(file, part.data, part.size, &written, nullptr) || written != part.size)
+    if (!WriteFile(file.get(), part.data, part.size, &written, nullptr) || written != part.size)
       return HRESULT_FROM_WIN32(GetLastError());
   }
   return S_OK;
