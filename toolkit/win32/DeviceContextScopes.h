@@ -1,6 +1,7 @@
 #pragma once
 // What the peers change in a device context for the length of a scope, and change back: a
-// selected object, a paint. The device contexts themselves are owned by core/win32/Handles.h.
+// selected object, a paint. The device contexts themselves are held by the owners of
+// core/win32/Handles.h.
 #include "toolkit/win32/SystemHeaders.h"
 
 namespace toolkit::win32 {
