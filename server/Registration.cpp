@@ -3,7 +3,7 @@
 #include <oleauto.h>
 
 #include "core/Exceptions.h"
-#include "core/win32/ComResource.h"
+#include "core/win32/Handles.h"
 #include "server/Module.h"
 #include "server/ResourceIds.h"
 
@@ -12,9 +12,6 @@ WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* fullPath, OLECHA
 WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND sysKind);
 
 namespace server {
-
-using core::win32::scope_exit;
-
 namespace {
 
 std::wstring GuidText(const GUID& guid) {
@@ -33,21 +30,16 @@ class ClassesRoot {
   explicit ClassesRoot(RegistrationScope scope) : scope_(scope) {
     if (scope == RegistrationScope::Machine) return;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &user_, nullptr) != ERROR_SUCCESS)
+                        KEY_ALL_ACCESS, nullptr, user_.put(), nullptr) != ERROR_SUCCESS)
       RegistryFailure();
-  }
-  ClassesRoot(const ClassesRoot&) = delete;
-  ClassesRoot& operator=(const ClassesRoot&) = delete;
-  ~ClassesRoot() {
-    if (user_) RegCloseKey(user_);
   }
 
   RegistrationScope scope() const { return scope_; }
-  HKEY key() const { return user_ ? user_ : HKEY_CLASSES_ROOT; }
+  HKEY key() const { return user_ ? user_.get() : HKEY_CLASSES_ROOT; }
 
  private:
   RegistrationScope scope_;
-  HKEY user_ = nullptr;
+  core::win32::unique_hkey user_;
 };
 
 // While it lives, this process's HKEY_CLASSES_ROOT stands for the root's key. The system's
@@ -70,14 +62,13 @@ class ClassesRootRedirection {
 };
 
 void WriteKey(HKEY root, const RegistryKey& key) {
-  HKEY handle = nullptr;
+  core::win32::unique_hkey handle;
   if (RegCreateKeyExW(root, key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                      nullptr, &handle, nullptr) != ERROR_SUCCESS)
+                      nullptr, handle.put(), nullptr) != ERROR_SUCCESS)
     RegistryFailure();
-  scope_exit closeKey([&] { RegCloseKey(handle); });
   for (const auto& [name, value] : key.values) {
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    if (RegSetValueExW(handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+    if (RegSetValueExW(handle.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(value.c_str()), bytes) != ERROR_SUCCESS)
       RegistryFailure();
   }

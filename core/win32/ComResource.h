@@ -1,8 +1,8 @@
 #pragma once
-// Owners for the handles of the Windows side: interface pointers, automation strings and
-// variants, windows, kernel handles, and code to run on the way out. The server, the tools and
-// the tests all hold their handles in these, so that no Release, SysFreeString or DestroyWindow
-// is written by hand anywhere else.
+// Owners for what COM hands out: interface pointers, automation strings and variants; with
+// them the owners of the other handles, and code to run on the way out. The server, the tools
+// and the tests all hold their handles in these, so that no Release or SysFreeString is written
+// by hand anywhere else.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -10,8 +10,12 @@
 #include <string>
 #include <utility>
 
+#include "core/win32/Handles.h"
+
 namespace core::win32 {
 
+// Shares its object, where the handle owners own theirs alone: a copy takes a reference of its
+// own, and an object can be asked for another of its interfaces.
 template <class T>
 class com_ptr {
  public:
@@ -70,27 +74,15 @@ class com_ptr {
   T* p_ = nullptr;
 };
 
-class unique_bstr {
+// An automation string: owned as every handle is, and read and made as text.
+class unique_bstr : public unique_any<BSTR, SysFreeString> {
  public:
   unique_bstr() noexcept = default;
   // A copy of `text`, embedded nulls included.
   explicit unique_bstr(const std::wstring& text)
-      : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  unique_bstr(const unique_bstr&) = delete;
-  unique_bstr& operator=(const unique_bstr&) = delete;
-  ~unique_bstr() { reset(); }
-
-  BSTR get() const noexcept { return s_; }
-  void reset() noexcept { SysFreeString(std::exchange(s_, nullptr)); }
-  BSTR* put() noexcept {
-    reset();
-    return &s_;
-  }
+      : unique_any(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   // The whole string, embedded nulls included; a null BSTR is the empty string.
-  std::wstring str() const { return s_ ? std::wstring(s_, SysStringLen(s_)) : std::wstring(); }
-
- private:
-  BSTR s_ = nullptr;
+  std::wstring str() const { return get() ? std::wstring(get(), SysStringLen(get())) : std::wstring(); }
 };
 
 class unique_variant {
@@ -105,46 +97,6 @@ class unique_variant {
  private:
   VARIANT v_;
 };
-
-// One system handle, given back by `Close` when the owner goes. Null stands for none; the
-// failure value of the calls that answer INVALID_HANDLE_VALUE is not one of these.
-template <class Handle, class Close>
-class unique_system_handle {
- public:
-  unique_system_handle() noexcept = default;
-  explicit unique_system_handle(Handle handle) noexcept : handle_(handle) {}
-  unique_system_handle(const unique_system_handle&) = delete;
-  unique_system_handle& operator=(const unique_system_handle&) = delete;
-  unique_system_handle(unique_system_handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  unique_system_handle& operator=(unique_system_handle&& other) noexcept {
-    if (this != &other) {
-      reset();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  ~unique_system_handle() { reset(); }
-
-  Handle get() const noexcept { return handle_; }
-  explicit operator bool() const noexcept { return handle_ != nullptr; }
-  void reset() noexcept {
-    if (Handle handle = std::exchange(handle_, nullptr)) Close()(handle);
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
-
-struct WindowClose {
-  void operator()(HWND window) const noexcept { DestroyWindow(window); }
-};
-struct KernelHandleClose {
-  void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-
-using unique_hwnd = unique_system_handle<HWND, WindowClose>;
-// A kernel handle: an event, a thread.
-using unique_handle = unique_system_handle<HANDLE, KernelHandleClose>;
 
 // Runs a function when the scope ends, however it ends.
 template <class F>

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/win32/Handles.h"
 #include "hpib/DriverPath.h"
 
 namespace hpib::win32 {
@@ -15,6 +16,8 @@ using FreeLibrary16Fn = void(WINAPI*)(DWORD);
 using GetProcAddress16Fn = DWORD(WINAPI*)(DWORD, LPCSTR);
 
 #if defined(__i386__)
+using core::win32::unique_hmodule;
+
 // GetProcAddress answers a generic function pointer; the entry's real type is ours to know.
 template <class Function>
 Function EntryPoint(HMODULE module, LPCSTR name) {
@@ -37,14 +40,14 @@ std::string ModulePath(HMODULE module) {
 
 class ThunkDriver : public EntryPoints {
  public:
-  ThunkDriver(HMODULE kernel32, void* qtThunk, DWORD module)
-      : kernel32_(kernel32), qtThunk_(qtThunk), module_(module),
-        getProcAddress16_(EntryPoint<GetProcAddress16Fn>(kernel32, MAKEINTRESOURCEA(37))),
-        freeLibrary16_(EntryPoint<FreeLibrary16Fn>(kernel32, MAKEINTRESOURCEA(36))) {}
+  ThunkDriver(unique_hmodule kernel32, void* qtThunk, DWORD module)
+      : kernel32_(std::move(kernel32)), qtThunk_(qtThunk), module_(module),
+        getProcAddress16_(EntryPoint<GetProcAddress16Fn>(kernel32_.get(), MAKEINTRESOURCEA(37))),
+        freeLibrary16_(EntryPoint<FreeLibrary16Fn>(kernel32_.get(), MAKEINTRESOURCEA(36))) {}
 
+  // The 16-bit module goes before kernel32, whose service releases it.
   ~ThunkDriver() override {
     if (freeLibrary16_) freeLibrary16_(module_);
-    FreeLibrary(kernel32_);
   }
 
   std::uint32_t GetProcAddress16(const char* name) override {
@@ -74,7 +77,7 @@ class ThunkDriver : public EntryPoints {
   }
 
  private:
-  HMODULE kernel32_;
+  unique_hmodule kernel32_;
   void* qtThunk_;
   DWORD module_;
   GetProcAddress16Fn getProcAddress16_;
@@ -86,19 +89,18 @@ class ThunkDriver : public EntryPoints {
 
 std::unique_ptr<EntryPoints> LoadThunkDriver(HMODULE self) {
 #if defined(__i386__)
-  HMODULE kernel32 = LoadLibraryA("kernel32.dll");
+  unique_hmodule kernel32(LoadLibraryA("kernel32.dll"));
   if (!kernel32) return nullptr;
-  void* qtThunk = reinterpret_cast<void*>(GetProcAddress(kernel32, "QT_Thunk"));
-  auto loadLibrary16 = EntryPoint<LoadLibrary16Fn>(kernel32, MAKEINTRESOURCEA(35));
+  void* qtThunk = reinterpret_cast<void*>(GetProcAddress(kernel32.get(), "QT_Thunk"));
+  auto loadLibrary16 = EntryPoint<LoadLibrary16Fn>(kernel32.get(), MAKEINTRESOURCEA(35));
   if (qtThunk && loadLibrary16) {
     const std::string path = DriverPathBeside(ModulePath(self), kDriverName);
     // The 16-bit loader takes no longer path: too long means no driver, never an overflow.
     if (!path.empty() && path.size() < MAX_PATH) {
       DWORD module = loadLibrary16(path.c_str());
-      if (module > 32) return std::make_unique<ThunkDriver>(kernel32, qtThunk, module);
+      if (module > 32) return std::make_unique<ThunkDriver>(std::move(kernel32), qtThunk, module);
     }
   }
-  FreeLibrary(kernel32);
   return nullptr;
 #else
   (void)self;

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "core/win32/Handles.h"
+
 namespace hpib::win32 {
 
 std::string TraceTime() {
@@ -18,13 +20,13 @@ std::string TraceTime() {
 namespace {
 
 void Append(const std::wstring& path, const std::string& line) {
-  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  const HANDLE opened = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return;
+  const core::win32::unique_handle file(opened);
   const std::string text = line + "\r\n";
   DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 }  // namespace

@@ -3,17 +3,13 @@
 #include <windows.h>
 
 #include "core/Latin1.h"
+#include "core/win32/Handles.h"
 #include "hpib/VisaBus.h"
 
 namespace hpib::win32 {
 namespace {
 
 constexpr const wchar_t* kLibraryName = sizeof(void*) == 8 ? L"visa64.dll" : L"visa32.dll";
-
-struct LibraryRelease {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using unique_hmodule = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
 
 std::wstring LibraryPath() {
   wchar_t folder[MAX_PATH];
@@ -35,7 +31,7 @@ bool Find(HMODULE module, const char* name, Function& entry, const char*& missin
 VisaFunctionsLoad LoadVisaFunctions() {
   VisaFunctionsLoad load;
   load.path = LibraryPath();
-  unique_hmodule library(load.path.empty() ? nullptr : LoadLibraryW(load.path.c_str()));
+  core::win32::unique_hmodule library(load.path.empty() ? nullptr : LoadLibraryW(load.path.c_str()));
   if (!library) {
     load.failure = L"VISA library " + (load.path.empty() ? std::wstring(kLibraryName) : load.path) +
                    L" cannot be loaded (error " + std::to_wstring(GetLastError()) + L")";
@@ -51,7 +47,7 @@ VisaFunctionsLoad LoadVisaFunctions() {
     load.failure = L"VISA library " + load.path + L" has no " + core::FromLatin1(missing);
     return load;
   }
-  load.library.reset(library.release(), [](void* module) { FreeLibrary(static_cast<HMODULE>(module)); });
+  load.library = std::make_shared<core::win32::unique_hmodule>(std::move(library));
   return load;
 }
 

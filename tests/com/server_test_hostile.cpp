@@ -255,8 +255,7 @@ TEST_P(Hostile, EveryWrongShapeOfDispatchCallIsAnsweredAsTheStandardDispatchAnsw
   };
   minimal_device::Device reference(ServerPath());
   ASSERT_TRUE(reference.ok());
-  com_ptr<IDispatch> standard(reference.Dispatch());
-  standard->Release();  // Dispatch() answered a reference of its own
+  const com_ptr<IDispatch> standard = reference.Dispatch();
   com_ptr<IDispatch> dispatch;
   ASSERT_HR(S_OK, device_->QueryInterface(IID_IDispatch, dispatch.put_void()));
   DialogWatch dialogs;

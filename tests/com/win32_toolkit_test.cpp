@@ -3,12 +3,14 @@
 #include "toolkit/win32/Win32Platform.h"
 // The toolkit's headers come before the system's (see SystemHeaders.h).
 #include "core/Exceptions.h"
+#include "core/win32/Handles.h"
 #include "hpib/DebugBus.h"
 #include "hpib/HPIBDrv.h"
 #include "terminal/DebugTerminal.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 #include "toolkit/Widgets.h"
+#include "toolkit/win32/DeviceContextScopes.h"
 #include "toolkit/win32/MenuPopup.h"
 #include "toolkit/win32/SystemHeaders.h"
 #include "window_support.h"
@@ -533,9 +535,9 @@ TEST_F(Win32ToolkitTest, ClosingATopLevelFormHidesIt) {
 }
 
 TEST_F(Win32ToolkitTest, AFormWithAParentWindowLivesInsideIt) {
-  win32::unique_hwnd host(CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                          nullptr, GetModuleHandleW(nullptr), nullptr));
-  ASSERT_NE(host, nullptr);
+  core::win32::unique_hwnd host(CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_NE(host.get(), nullptr);
   auto form = CreateForm<FrontPanel>();
   form->SetParentWindow(reinterpret_cast<std::uintptr_t>(host.get()));
   form->SetBounds(5, 6, 200, 100);
@@ -637,7 +639,7 @@ struct ControlColors {
   COLORREF brush, text, background;
 };
 ControlColors ControlColorsOf(HWND child) {
-  win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
+  core::win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
   const auto brush = reinterpret_cast<HBRUSH>(
       Send(GetParent(child), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(child)));
   LOGBRUSH info{};
@@ -697,7 +699,7 @@ TEST_F(Win32ToolkitTest, TheUnitBoxWrapsItsTextRedOnBlack) {
     }
   EXPECT_EQ(foreign, 0);
 
-  win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
+  core::win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
   TEXTMETRICW metrics;
   {
     win32::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(Send(unit, WM_GETFONT)));
@@ -814,7 +816,7 @@ TEST_F(Win32ToolkitTest, AnAutoSizedLabelTakesTheSizeOfItsText) {
   label.SetCaption(L"Range of the meter");
   form->Realize();
   const HWND window = WindowOf(label);
-  win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
+  core::win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
   win32::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(Send(window, WM_GETFONT)));
   SIZE extent;
   GetTextExtentPoint32W(dc.get(), label.Caption().c_str(), static_cast<int>(label.Caption().size()), &extent);

@@ -1,6 +1,7 @@
 #include "toolkit/win32/ContainerPeers.h"
 
 #include "toolkit/Platform.h"
+#include "toolkit/win32/DeviceContextScopes.h"
 #include "toolkit/win32/Drawing.h"
 #include "toolkit/win32/TextLayoutLock.h"
 

@@ -3,6 +3,7 @@
 #include <uxtheme.h>
 
 #include "toolkit/Platform.h"
+#include "toolkit/win32/DeviceContextScopes.h"
 
 namespace toolkit::win32 {
 namespace {
@@ -95,7 +96,7 @@ bool SpeedButtonPeer::OnDrawItem(const DRAWITEMSTRUCT& item) {
   const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - width) / 2 + shift;
   const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2 + shift;
   const Color transparent = glyph_->Pixel(0, height - 1);
-  unique_memory_dc source(CreateCompatibleDC(item.hDC));
+  core::win32::unique_memory_dc source(CreateCompatibleDC(item.hDC));
   SelectedObject selected(source.get(), glyph_->Handle());
   TransparentBlt(item.hDC, x, y, width, height, source.get(), image * width, 0, width, height, ToColorRef(transparent));
   return true;

@@ -1,8 +1,13 @@
 #include "toolkit/win32/Drawing.h"
 
+#include "toolkit/win32/DeviceContextScopes.h"
 #include "toolkit/win32/PeerContext.h"
 
 namespace toolkit::win32 {
+
+using core::win32::unique_hbitmap;
+using core::win32::unique_hbrush;
+using core::win32::unique_memory_dc;
 
 DibBitmap::DibBitmap(int width, int height) : width_(width), height_(height) {
   BITMAPINFO info{};

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "core/win32/Handles.h"
 #include "toolkit/Graphics.h"
-#include "toolkit/win32/Handles.h"
 
 namespace toolkit::win32 {
 
@@ -27,7 +27,7 @@ class DibBitmap final : public Bitmap {
   DibBitmap(int width, int height);
   int width_, height_;
   std::uint32_t* bits_ = nullptr;  // top row first, 0x00RRGGBB
-  unique_hbitmap bitmap_;
+  core::win32::unique_hbitmap bitmap_;
 };
 
 // Draws on a device context, shifted to where the control's area begins.

@@ -19,7 +19,7 @@ void MenuPopup::Fill(HMENU menu, const MenuItem& parent) {
       commands_.push_back(item);
       info.wID = static_cast<UINT>(commands_.size());
       if (!item->Items().empty()) {
-        unique_hmenu submenu(CreatePopupMenu());
+        core::win32::unique_hmenu submenu(CreatePopupMenu());
         Fill(submenu.get(), *item);
         info.fMask |= MIIM_SUBMENU;
         info.hSubMenu = submenu.get();

@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "core/win32/Handles.h"
 #include "toolkit/Menu.h"
-#include "toolkit/win32/Handles.h"
 
 namespace toolkit::win32 {
 
@@ -22,7 +22,7 @@ class MenuPopup {
 
  private:
   void Fill(HMENU menu, const MenuItem& parent);
-  unique_hmenu menu_;
+  core::win32::unique_hmenu menu_;
   std::vector<MenuItem*> commands_;  // command id n is commands_[n - 1]
 };
 

@@ -6,6 +6,10 @@
 #include "toolkit/win32/WindowPeer.h"
 
 namespace toolkit::win32 {
+
+using core::win32::unique_hbrush;
+using core::win32::unique_hfont;
+
 COLORREF ToColorRef(Color color) {
   if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFF));
   return color & 0xFFFFFF;

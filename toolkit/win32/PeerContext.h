@@ -10,9 +10,9 @@
 #include <tuple>
 #include <vector>
 
+#include "core/win32/Handles.h"
 #include "toolkit/Control.h"
 #include "toolkit/Timer.h"
-#include "toolkit/win32/Handles.h"
 
 namespace toolkit::win32 {
 
@@ -69,9 +69,9 @@ class PeerContext {
   static LRESULT CALLBACK UtilityProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE module_;
-  unique_hwnd utility_;
-  std::map<FontKey, unique_hfont> fonts_;
-  std::map<Color, unique_hbrush> brushes_;
+  core::win32::unique_hwnd utility_;
+  std::map<FontKey, core::win32::unique_hfont> fonts_;
+  std::map<Color, core::win32::unique_hbrush> brushes_;
   std::map<UINT_PTR, Timer*> timers_;
   UINT_PTR nextTimerId_ = 1;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/Platform.h"
+#include "toolkit/win32/DeviceContextScopes.h"
 #include "toolkit/win32/TextLayoutLock.h"
 
 namespace toolkit::win32 {
@@ -61,7 +62,7 @@ DWORD LabelPeer::Style() const {
 RECT LabelPeer::PlacementRect() const {
   RECT r = WidgetPeer::PlacementRect();
   if (!Model().AutoSize()) return r;
-  unique_memory_dc dc(CreateCompatibleDC(nullptr));
+  core::win32::unique_memory_dc dc(CreateCompatibleDC(nullptr));
   SelectedObject font(dc.get(), ModelFont());
   RECT text{0, 0, 0, 0};
   const TextLayoutHold hold;

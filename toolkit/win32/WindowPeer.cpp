@@ -98,7 +98,7 @@ void WindowPeer::Attachment::Release() {
   DestroyWindow(window);
 }
 
-void PartRelease::operator()(HWND window) const {
+void ReleasePart(HWND window) {
   Tie(window, nullptr);
   DestroyWindow(window);
 }

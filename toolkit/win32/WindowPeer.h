@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "core/win32/Handles.h"
 #include "toolkit/Control.h"
-#include "toolkit/win32/Handles.h"
 #include "toolkit/win32/PeerContext.h"
 
 namespace toolkit::win32 {
@@ -169,10 +169,8 @@ class WidgetPeer : public WindowPeer {
 
 // A window that is part of a peer's widget (the arrows of a spin edit): what it notifies reaches
 // that peer. Released with the widget's window, or before it.
-struct PartRelease {
-  void operator()(HWND window) const;
-};
-using unique_part = unique_handle<HWND, PartRelease>;
+void ReleasePart(HWND window);
+using unique_part = core::win32::unique_any<HWND, ReleasePart>;
 unique_part TiePart(HWND window, WindowPeer& peer);
 
 // The peer of `control`, if it is mirrored by a window.

@@ -17,10 +17,16 @@
 #include <vector>
 
 #include "Apparata_h.h"
+#include "core/win32/ComResource.h"
 #include "tools/common/MinimalDevice.h"
 
 namespace {
 
+using core::win32::com_ptr;
+using core::win32::scope_exit;
+using core::win32::unique_bstr;
+using core::win32::unique_hmodule;
+using core::win32::unique_variant;
 using Clock = std::chrono::steady_clock;
 
 double Microseconds(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
@@ -44,12 +50,11 @@ void Check(HRESULT hr, const char* what) {
   std::exit(1);
 }
 
-IQXDevice* Create(const wchar_t* progId) {
+com_ptr<IQXDevice> Create(const wchar_t* progId) {
   CLSID clsid{};
   Check(CLSIDFromProgID(progId, &clsid), "CLSIDFromProgID");
-  IQXDevice* device = nullptr;
-  Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, reinterpret_cast<void**>(&device)),
-        "CoCreateInstance");
+  com_ptr<IQXDevice> device;
+  Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQXDevice, device.put_void()), "CoCreateInstance");
   return device;
 }
 
@@ -67,8 +72,8 @@ void Row(const char* what, const char* unit, double value, const char* note = ""
 
 void CreateAndRelease() {
   for (const ClassUnderTest& c : kClasses) {
-    Create(c.progId)->Release();
-    const double us = MeanMicroseconds(100, [&] { Create(c.progId)->Release(); });
+    Create(c.progId);
+    const double us = MeanMicroseconds(100, [&] { Create(c.progId); });
     Row((std::string("create and release one ") + c.name).c_str(), "ms", us / 1000);
   }
 }
@@ -79,24 +84,19 @@ bool DebugMode() { return FindWindowW(nullptr, L"HPIB driver debug terminal") !=
 // One bus write; in debug mode also one line of the debug terminal, which is what the terminal
 // costs a tick per bus step.
 void BusWrite(bool debugMode) {
-  IQXDevice* device = Create(L"Apparata.B740X");
+  const com_ptr<IQXDevice> device = Create(L"Apparata.B740X");
   Check(device->put_Port(7), "put_Port");
-  BSTR command = SysAllocString(L"A7EN");
-  const double us = MeanMicroseconds(500, [&] { Check(device->put_Text(command), "put_Text"); });
+  const unique_bstr command(L"A7EN");
+  const double us = MeanMicroseconds(500, [&] { Check(device->put_Text(command.get()), "put_Text"); });
   Row(debugMode ? "put_Text of B740X: one bus write, one terminal line" : "put_Text of B740X: one bus write", "us",
       us);
-  SysFreeString(command);
-  device->Release();
 }
 
 HRESULT Get(IDispatch* dispatch, DISPID dispid) {
   DISPPARAMS none{};
-  VARIANT result;
-  VariantInit(&result);
-  const HRESULT hr =
-      dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
-  VariantClear(&result);
-  return hr;
+  unique_variant result;
+  return dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(), nullptr,
+                          nullptr);
 }
 
 void Dispatch(const std::wstring& serverPath) {
@@ -105,12 +105,12 @@ void Dispatch(const std::wstring& serverPath) {
     std::fprintf(stderr, "the type library did not load from %ls\n", serverPath.c_str());
     std::exit(1);
   }
-  IDispatch* standard = reference.Dispatch();
+  const com_ptr<IDispatch> standard = reference.Dispatch();
   for (const ClassUnderTest& c : kClasses) {
-    IQXDevice* device = Create(c.progId);
+    const com_ptr<IQXDevice> device = Create(c.progId);
     Check(device->put_Port(7), "put_Port");
-    IDispatch* dispatch = nullptr;
-    Check(device->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), "IDispatch");
+    com_ptr<IDispatch> dispatch;
+    Check(device->QueryInterface(IID_IDispatch, dispatch.put_void()), "IDispatch");
     struct Member {
       const char* name;
       DISPID dispid;
@@ -123,24 +123,20 @@ void Dispatch(const std::wstring& serverPath) {
            device->get_Port(&port);
          }},
         {"Text", 2, 5000, [&] {
-           BSTR text = nullptr;
-           device->get_Text(&text);
-           SysFreeString(text);
+           unique_bstr text;
+           device->get_Text(text.put());
          }},
     };
     for (const Member& m : members) {
-      const double control = MeanMicroseconds(m.calls, [&] { Check(Get(dispatch, m.dispid), "Invoke"); });
-      const double minimal = MeanMicroseconds(m.calls, [&] { Check(Get(standard, m.dispid), "Invoke"); });
+      const double control = MeanMicroseconds(m.calls, [&] { Check(Get(dispatch.get(), m.dispid), "Invoke"); });
+      const double minimal = MeanMicroseconds(m.calls, [&] { Check(Get(standard.get(), m.dispid), "Invoke"); });
       const double direct = MeanMicroseconds(m.calls, m.direct);
       char note[96];
       std::snprintf(note, sizeof note, "%.2f x the minimal IDispatch (%.2f us)", control / minimal, minimal);
       Row((std::string("Invoke get ") + m.name + " of " + c.name).c_str(), "us", control, note);
       Row((std::string("vtable get_") + m.name + " of " + c.name).c_str(), "us", direct);
     }
-    dispatch->Release();
-    device->Release();
   }
-  standard->Release();
 }
 
 // A host's sink that notes when each OnData arrives.
@@ -166,9 +162,8 @@ class Sink final : public IDispatch {
     if (dispid != 3) return S_OK;
     readings.push_back(Clock::now());
     // A host reads the reading it was told of.
-    BSTR text = nullptr;
-    device->get_Text(&text);
-    SysFreeString(text);
+    unique_bstr text;
+    device->get_Text(text.put());
     firedInTick = true;
     return S_OK;
   }
@@ -197,22 +192,21 @@ double ThreadCpuUs() {
 // Text read, and the next trigger (in debug mode with the terminal logging each bus step).
 void FreeRunning(std::size_t cycles) {
   Sink sinks[std::size(kClasses)];
-  IQXDevice* devices[std::size(kClasses)];
+  // The sinks outlive the controls, which hold them to the end.
+  com_ptr<IQXDevice> devices[std::size(kClasses)];
   for (std::size_t i = 0; i < std::size(kClasses); ++i) {
     devices[i] = Create(kClasses[i].progId);
-    sinks[i].device = devices[i];
-    IConnectionPointContainer* container = nullptr;
-    Check(devices[i]->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), "CPC");
-    IConnectionPoint* point = nullptr;
-    Check(container->FindConnectionPoint(DIID_IQXDeviceEvents, &point), "FindConnectionPoint");
+    sinks[i].device = devices[i].get();
+    com_ptr<IConnectionPointContainer> container;
+    Check(devices[i]->QueryInterface(IID_IConnectionPointContainer, container.put_void()), "CPC");
+    com_ptr<IConnectionPoint> point;
+    Check(container->FindConnectionPoint(DIID_IQXDeviceEvents, point.put()), "FindConnectionPoint");
     DWORD cookie = 0;
     Check(point->Advise(&sinks[i], &cookie), "Advise");
-    point->Release();
-    container->Release();
     Check(devices[i]->put_Port(7), "put_Port");
   }
   const double cpuStart = ThreadCpuUs();
-  for (IQXDevice* device : devices) Check(device->put_InternalTrigger(VARIANT_TRUE), "put_InternalTrigger");
+  for (const auto& device : devices) Check(device->put_InternalTrigger(VARIANT_TRUE), "put_InternalTrigger");
   auto done = [&] {
     return std::all_of(std::begin(sinks), std::end(sinks), [&](const Sink& s) { return s.readings.size() > cycles; });
   };
@@ -229,7 +223,7 @@ void FreeRunning(std::size_t cycles) {
       if (s.firedInTick) s.tickUs.push_back(us);
   }
   const double cpuPerCycle = (ThreadCpuUs() - cpuStart) / static_cast<double>(cycles);
-  for (IQXDevice* device : devices) device->put_InternalTrigger(VARIANT_FALSE);
+  for (const auto& device : devices) device->put_InternalTrigger(VARIANT_FALSE);
   for (std::size_t i = 0; i < std::size(kClasses); ++i) {
     const ClassUnderTest& c = kClasses[i];
     const Sink& s = sinks[i];
@@ -242,7 +236,6 @@ void FreeRunning(std::size_t cycles) {
     std::snprintf(note, sizeof note, "%+.2f %% against %.0f ms, over %zu cycles", (periodMs / c.intervalMs - 1) * 100,
                   c.intervalMs, cycles);
     Row((std::string("free-running period of ") + c.name).c_str(), "ms", periodMs, note);
-    devices[i]->Release();
   }
   Row("thread CPU time per cycle, all three together", "us", cpuPerCycle, "over the whole free-running run");
 }
@@ -258,17 +251,18 @@ int wmain(int argc, wchar_t** argv) {
   std::replace(server.begin(), server.end(), L'/', L'\\');
   const std::size_t cycles = argc > 2 ? static_cast<std::size_t>(std::wcstoul(argv[2], nullptr, 10)) : 1000;
   if (FAILED(OleInitialize(nullptr))) return 2;
+  scope_exit uninitialize([] { OleUninitialize(); });
   // The server registers itself, as regsvr32 would.
-  HMODULE module = LoadLibraryW(server.c_str());
-  auto registerServer =
-      module ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")))
-             : nullptr;
+  const unique_hmodule module(LoadLibraryW(server.c_str()));
+  auto registerServer = module ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+                                     reinterpret_cast<void*>(GetProcAddress(module.get(), "DllRegisterServer")))
+                               : nullptr;
   if (!registerServer || FAILED(registerServer())) {
     std::fprintf(stderr, "cannot register %ls\n", server.c_str());
     return 2;
   }
   // The first class object starts the bus; the terminal shows from then on in debug mode.
-  Create(kClasses[0].progId)->Release();
+  Create(kClasses[0].progId);
   const bool debugMode = DebugMode();
   std::printf("%s\n\n", debugMode ? "Debug mode: the debug terminal logs every bus step."
                                   : "With a bus driver: no debug terminal.");
@@ -279,7 +273,5 @@ int wmain(int argc, wchar_t** argv) {
   Dispatch(server);
   FreeRunning(cycles);
   std::fflush(stdout);
-  FreeLibrary(module);
-  OleUninitialize();
   return 0;
 }

@@ -5,15 +5,17 @@
 namespace demo {
 
 using core::win32::scope_exit;
+using core::win32::unique_handle;
+using core::win32::unique_hbitmap;
+using core::win32::unique_memory_dc;
 
 namespace {
 
 // The rectangle of `windowDc` at (left, top), width x height, as a .bmp file.
 HRESULT SaveArea(HDC windowDc, int left, int top, LONG width, LONG height, const std::wstring& path) {
   if (width <= 0 || height <= 0) return E_INVALIDARG;
-  const HDC memoryDc = CreateCompatibleDC(windowDc);
+  const unique_memory_dc memoryDc(CreateCompatibleDC(windowDc));
   if (!memoryDc) return E_FAIL;
-  scope_exit deleteMemoryDc([&] { DeleteDC(memoryDc); });
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -23,13 +25,12 @@ HRESULT SaveArea(HDC windowDc, int left, int top, LONG width, LONG height, const
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const unique_hbitmap bitmap(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) return E_OUTOFMEMORY;
-  scope_exit deleteBitmap([&] { DeleteObject(bitmap); });
 
-  const HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-  const BOOL copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, left, top, SRCCOPY);
-  SelectObject(memoryDc, previous);
+  const HGDIOBJ previous = SelectObject(memoryDc.get(), bitmap.get());
+  const BOOL copied = BitBlt(memoryDc.get(), 0, 0, width, height, windowDc, left, top, SRCCOPY);
+  SelectObject(memoryDc.get(), previous);
   GdiFlush();
   if (!copied) return E_FAIL;
 
@@ -41,17 +42,17 @@ HRESULT SaveArea(HDC windowDc, int left, int top, LONG width, LONG height, const
   header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   header.bfSize = header.bfOffBits + imageSize;
 
-  const HANDLE file =
+  const HANDLE created =
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
-  scope_exit closeFile([&] { CloseHandle(file); });
+  if (created == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+  const unique_handle file(created);
   const struct {
     const void* data;
     DWORD size;
   } parts[] = {{&header, sizeof header}, {&info.bmiHeader, sizeof info.bmiHeader}, {bits, imageSize}};
   for (const auto& part : parts) {
     DWORD written = 0;
-    if (!WriteFile(file, part.data, part.size, &written, nullptr) || written != part.size)
+    if (!WriteFile(file.get(), part.data, part.size, &written, nullptr) || written != part.size)
       return HRESULT_FROM_WIN32(GetLastError());
   }
   return S_OK;

@@ -36,6 +36,7 @@
 using core::win32::com_ptr;
 using core::win32::scope_exit;
 using core::win32::unique_bstr;
+using core::win32::unique_hmodule;
 using core::win32::unique_hwnd;
 using tools::DescribeResult;
 using tools::Stream;
@@ -105,24 +106,17 @@ struct AtlContainer {
   using InitFunction = BOOL(WINAPI*)();
   using GetControlFunction = HRESULT(WINAPI*)(HWND, IUnknown**);
 
-  HMODULE module = nullptr;
+  unique_hmodule module;
   GetControlFunction getControl = nullptr;
 
-  AtlContainer() = default;
-  AtlContainer(const AtlContainer&) = delete;
-  AtlContainer& operator=(const AtlContainer&) = delete;
-  ~AtlContainer() {
-    if (module) FreeLibrary(module);
-  }
-
   HRESULT Load() {
-    module = LoadLibraryW(L"atl.dll");
+    module.reset(LoadLibraryW(L"atl.dll"));
     if (!module) return HRESULT_FROM_WIN32(GetLastError());
     // Through void (*)(): the one function type that any other converts to without a warning.
     const auto init =
-        reinterpret_cast<InitFunction>(reinterpret_cast<void (*)()>(GetProcAddress(module, "AtlAxWinInit")));
+        reinterpret_cast<InitFunction>(reinterpret_cast<void (*)()>(GetProcAddress(module.get(), "AtlAxWinInit")));
     getControl = reinterpret_cast<GetControlFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "AtlAxGetControl")));
+        reinterpret_cast<void (*)()>(GetProcAddress(module.get(), "AtlAxGetControl")));
     if (!init || !getControl) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     return init() ? S_OK : E_FAIL;
   }

@@ -39,9 +39,9 @@ bool HasSinks(IConnectionPoint* point) {
   if (FAILED(point->EnumConnections(connections.put())) || !connections) return false;
   CONNECTDATA data{};
   ULONG fetched = 0;
-  if (connections->Next(1, &data, &fetched) != S_OK || fetched != 1) return false;
-  if (data.pUnk) data.pUnk->Release();
-  return true;
+  const HRESULT listed = connections->Next(1, &data, &fetched);
+  const auto sink = com_ptr<IUnknown>::attach(data.pUnk);  // the reference Next hands out
+  return listed == S_OK && fetched == 1;
 }
 
 HRESULT Advise(com_ptr<IConnectionPoint> point, IUnknown* sink, std::unique_ptr<EventConnection>& connection) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Apparata_h.h"
+#include "core/win32/ComResource.h"
 
 namespace minimal_device {
 
@@ -16,27 +17,17 @@ class Device final : public IQXDevice {
  public:
   // Loads the type library from the server file at `serverPath`; `ok()` tells whether it did.
   explicit Device(const std::wstring& serverPath) {
-    ITypeLib* library = nullptr;
-    if (FAILED(LoadTypeLibEx(serverPath.c_str(), REGKIND_NONE, &library))) return;
-    library->GetTypeInfoOfGuid(IID_IQXDevice, &info_);
-    library->Release();
-    if (info_) CreateStdDispatch(nullptr, static_cast<IQXDevice*>(this), info_, &dispatch_);
+    core::win32::com_ptr<ITypeLib> library;
+    if (FAILED(LoadTypeLibEx(serverPath.c_str(), REGKIND_NONE, library.put()))) return;
+    library->GetTypeInfoOfGuid(IID_IQXDevice, info_.put());
+    if (info_) CreateStdDispatch(nullptr, static_cast<IQXDevice*>(this), info_.get(), dispatch_.put());
   }
   Device(const Device&) = delete;
   Device& operator=(const Device&) = delete;
-  ~Device() {
-    if (dispatch_) dispatch_->Release();
-    if (info_) info_->Release();
-    SysFreeString(text_);
-  }
 
-  bool ok() const { return dispatch_ != nullptr; }
+  bool ok() const { return static_cast<bool>(dispatch_); }
   // The standard dispatch; its IDispatch members come here only through Invoke's type information.
-  IDispatch* Dispatch() const {
-    IDispatch* dispatch = nullptr;
-    dispatch_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-    return dispatch;
-  }
+  core::win32::com_ptr<IDispatch> Dispatch() const { return dispatch_.query<IDispatch>(IID_IDispatch); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
@@ -62,11 +53,14 @@ class Device final : public IQXDevice {
   HRESULT STDMETHODCALLTYPE put_InternalTrigger(VARIANT_BOOL value) override { return Put(internal_, value); }
   HRESULT STDMETHODCALLTYPE get_Text(BSTR* value) override {
     if (!value) return E_POINTER;
-    *value = SysAllocStringLen(text_, SysStringLen(text_));
+    *value = SysAllocStringLen(text_.get(), SysStringLen(text_.get()));
     return S_OK;
   }
+  // A text that cannot be copied leaves the one before.
   HRESULT STDMETHODCALLTYPE put_Text(BSTR value) override {
-    return SysReAllocStringLen(&text_, value, SysStringLen(value)) ? S_OK : E_OUTOFMEMORY;
+    const BSTR copy = SysAllocStringLen(value, SysStringLen(value));
+    if (copy) text_.reset(copy);
+    return copy ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_Active(VARIANT_BOOL* value) override { return Get(value, active_); }
   HRESULT STDMETHODCALLTYPE put_Active(VARIANT_BOOL value) override { return Put(active_, value); }
@@ -95,9 +89,9 @@ class Device final : public IQXDevice {
     return S_OK;
   }
 
-  ITypeInfo* info_ = nullptr;
-  IUnknown* dispatch_ = nullptr;
-  BSTR text_ = SysAllocString(L"R     kOm=+11350E-4");
+  core::win32::unique_bstr text_{L"R     kOm=+11350E-4"};
+  core::win32::com_ptr<ITypeInfo> info_;
+  core::win32::com_ptr<IUnknown> dispatch_;
   VARIANT_BOOL internal_ = VARIANT_FALSE;
   VARIANT_BOOL active_ = VARIANT_TRUE;
   LONG port_ = 0;
