@@ -46,26 +46,20 @@ CheckRun RunCheck(const std::wstring& arguments) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   const HANDLE output =
       CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = output;
-  PROCESS_INFORMATION process{};
-  std::wstring line = L"\"" + g_check + L"\" " + arguments;
   CheckRun run;
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    DWORD code = 0;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
-      run.exitCode = static_cast<int>(code);
-    else
-      TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  run.exitCode = server_test::RunProcess(L"\"" + g_check + L"\" " + arguments, 60000, false, output);
   CloseHandle(output);
   run.output = Masked(ReadWhole(outputPath));
   DeleteFileW(outputPath.c_str());
   return run;
+}
+
+// The check with the fake installed and its listeners scripted, `bus` as the user's setting.
+CheckRun RunOverVisa(const wchar_t* bus, const std::wstring& arguments) {
+  const InstalledFake fake(kListeners);
+  EXPECT_TRUE(fake.ok) << "installing the fake";
+  const Settings settings(Values{{L"Bus", bus}});
+  return RunCheck(arguments);
 }
 
 // `expected` with <arch>, <visa> (the library's path) and <bench> (the bench file's) filled in.
@@ -92,10 +86,7 @@ const char kVisaSurvey[] =
     "  GPIB boards: GPIB0::INTFC\n";
 
 TEST(CheckOverVisa, EveryAddressNamedAnswers) {
-  const InstalledFake fake(kListeners);
-  ASSERT_TRUE(fake.ok) << "installing the fake";
-  const Settings settings(Values{{L"Bus", L"VISA"}});
-  const CheckRun run = RunCheck(L"17 3 7 5");
+  const CheckRun run = RunOverVisa(L"VISA", L"17 3 7 5");
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
                      kVisaSurvey +
@@ -118,11 +109,8 @@ std::string Succeeded(std::initializer_list<const char*> calls) {
 }
 
 TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
-  const InstalledFake fake(kListeners);
-  ASSERT_TRUE(fake.ok) << "installing the fake";
-  const Settings settings(Values{{L"Bus", L"VISA"}});
   const std::wstring report = TempFile(L"apparata-check-report.txt");
-  const CheckRun run = RunCheck(L"12 9 --trace --report \"" + report + L"\"");
+  const CheckRun run = RunOverVisa(L"VISA", L"12 9 --trace --report \"" + report + L"\"");
   EXPECT_EQ(1, run.exitCode);
   EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
                      "VISA library: <visa>\n" +
@@ -156,20 +144,15 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
 }
 
 TEST(CheckOverVisa, NoBoardOrNoLibraryIsDebugModeWithTheTerminalsReason) {
-  {
-    const InstalledFake fake(kListeners);
-    ASSERT_TRUE(fake.ok) << "installing the fake";
-    const Settings settings(Values{{L"Bus", L"VISA:GPIB1"}});
-    const CheckRun run = RunCheck(L"");
-    EXPECT_EQ(3, run.exitCode);
-    EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA:GPIB1\"\n" +
-                       kVisaSurvey +
-                       "  instruments on GPIB1: none found\n"
-                       "Debug mode: VISA board GPIB1::INTFC cannot be opened: Insufficient location information or "
-                       "resource not present. (0xBFFF0011)\n"
-                       "No bus: the simulated answers of debug mode are not instruments.\n"),
-              run.output);
-  }
+  const CheckRun noBoard = RunOverVisa(L"VISA:GPIB1", L"");
+  EXPECT_EQ(3, noBoard.exitCode);
+  EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA:GPIB1\"\n" +
+                     kVisaSurvey +
+                     "  instruments on GPIB1: none found\n"
+                     "Debug mode: VISA board GPIB1::INTFC cannot be opened: Insufficient location information or "
+                     "resource not present. (0xBFFF0011)\n"
+                     "No bus: the simulated answers of debug mode are not instruments.\n"),
+            noBoard.output);
   const Settings settings(Values{{L"Bus", L"VISA"}});
   const CheckRun run = RunCheck(L"7");
   EXPECT_EQ(3, run.exitCode);

@@ -134,21 +134,23 @@ inline std::optional<KeyContents> ReadClassesKey(const std::wstring& path) { ret
 
 // Runs a program of this prefix and answers its exit code; -1 when it did not start, -2 when
 // it was still running at the deadline (it is then ended). With `shareOutput` its standard
-// handles are this program's, so that its output joins ours.
-inline int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, bool shareOutput = false) {
+// handles are this program's, so that its output joins ours; with `output` (an inheritable
+// handle) its standard output and error go there instead.
+inline int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, bool shareOutput = false,
+                      HANDLE output = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (shareOutput) {
+  const bool inherit = shareOutput || output;
+  if (inherit) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdOutput = output ? output : GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = output ? output : GetStdHandle(STD_ERROR_HANDLE);
     std::fflush(stdout);
   }
   PROCESS_INFORMATION process{};
   std::wstring line = commandLine;
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, shareOutput, 0, nullptr, nullptr, &startup,
-                      &process))
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherit, 0, nullptr, nullptr, &startup, &process))
     return -1;
   int result = -2;
   if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
