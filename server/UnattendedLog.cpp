@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -74,11 +75,7 @@ class LogFile : public framework::UnattendedOutput {
     if (!path_) return;
     const DWORD error = AppendInTurn(row);
     if (error == ERROR_SUCCESS) return;
-    AcquireSRWLockExclusive(&lock_);
-    const bool first = !told_;
-    told_ = true;
-    ReleaseSRWLockExclusive(&lock_);
-    if (first)
+    if (!told_.exchange(true))
       Tell(L"Log file \"" + *path_ + L"\" cannot be written (system error " + std::to_wstring(error) +
            L"); measuring goes on, and each later row tries again");
   }
@@ -114,8 +111,7 @@ class LogFile : public framework::UnattendedOutput {
   const std::optional<std::wstring> path_;
   const std::function<void(const std::wstring&)> say_;
   const unique_handle turn_{CreateMutexW(nullptr, FALSE, L"Local\\Apparata.LogRow")};
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  bool told_ = false;
+  std::atomic<bool> told_{false};  // the failure to write has been said
 };
 
 // For the life of the process: controls made later still report to it.
