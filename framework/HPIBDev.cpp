@@ -1,11 +1,15 @@
 #include "framework/HPIBDev.h"
 
+#include <optional>
+#include <utility>
+
 #include "core/Convert.h"
 #include "core/Latin1.h"
 #include "framework/ReadingLog.h"
 #include "framework/RetryDelay.h"
 #include "framework/Unattended.h"
 #include "hpib/HPIBDrv.h"
+#include "toolkit/Platform.h"
 
 namespace framework {
 
@@ -166,22 +170,32 @@ void THPIBDevice::MeasureAndGoOn() {
   TimerTimer();
   FFailures = 0;
   if (CurrentUnattended().output) LogRow(ReadingRow, Get_Text());
-  if (!FireEvent(kOnData)) return;
-  AfterReading();
-  if (Closed()) return;
-  if (InternalTriggerItem.Checked()) TriggerItem.Click();
+  if (FireEvent(kOnData)) StepAndGoOn();
+}
+
+void THPIBDevice::StepAndGoOn() {
+  try {
+    std::optional<toolkit::ErrorBoxDetour> detour;
+    if (CurrentUnattended().errors == ErrorHandling::Log) detour.emplace([this](const std::wstring& message) { Report(message); });
+    AfterReading();
+  } catch (const std::exception& e) {
+    if (!ErrorLogged(MessageOf(e), &THPIBDevice::StepAndGoOn)) InternalTriggerItem.SetChecked(false);
+    return;
+  }
+  if (!Closed()) TriggerAgain();
 }
 
 void THPIBDevice::RetryTick() {
   RetryTimer.SetEnabled(false);
-  CycleStep(&THPIBDevice::TriggerAgain);
+  // Unchecked meanwhile: free-running has ended, and nothing of it is tried again.
+  if (InternalTriggerItem.Checked()) CycleStep(std::exchange(FRetry, &THPIBDevice::TriggerAgain));
 }
 
 void THPIBDevice::TriggerAgain() {
   if (InternalTriggerItem.Checked()) TriggerItem.Click();
 }
 
-void THPIBDevice::CycleStep(void (THPIBDevice::*step)()) {
+void THPIBDevice::CycleStep(Step step) {
   try {
     (this->*step)();
   } catch (const std::exception& e) {
@@ -189,19 +203,26 @@ void THPIBDevice::CycleStep(void (THPIBDevice::*step)()) {
   }
 }
 
-bool THPIBDevice::ErrorLogged(const std::wstring& message) {
-  const Unattended& unattended = CurrentUnattended();
-  if (unattended.output) LogRow(ErrorRow, message);
-  if (unattended.errors != ErrorHandling::Log) return false;
-  unattended.output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
+bool THPIBDevice::ErrorLogged(const std::wstring& message, Step retry) {
+  Report(message);
+  if (CurrentUnattended().errors != ErrorHandling::Log) return false;
   // The check mark stays when a trigger fails: free-running goes on, less often while the
   // errors last, so that a lost instrument neither holds the bus all night nor starves the rest.
   if (!Closed() && InternalTriggerItem.Checked()) {
     ++FFailures;
+    FRetry = retry;
     RetryTimer.SetInterval(RetryDelayMs(Timer.Interval(), FFailures));
     RetryTimer.SetEnabled(true);
   }
   return true;
+}
+
+void THPIBDevice::Report(const std::wstring& message) {
+  UnattendedOutput* output = CurrentUnattended().output;
+  if (!output) return;
+  LogRow(ErrorRow, message);
+  if (CurrentUnattended().errors == ErrorHandling::Log)
+    output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
 }
 
 void THPIBDevice::LogRow(Row row, const std::wstring& text) {

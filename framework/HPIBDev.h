@@ -92,7 +92,10 @@ class THPIBDevice : public toolkit::Form {
   // has nothing to read.
   virtual void TimerTimer() {}
   // What a reading leads to after OnData and before the next trigger (the HP 4191A's sweep
-  // step). It may show an error box, during which the host may let the control go.
+  // step). Its failure shows no box: it ends free-running, or under Errors = Log the step is
+  // tried again later as any error of the cycle. An error box of a panel's own rule that it
+  // runs goes to the log under Errors = Log; otherwise it shows, and the host may let the
+  // control go meanwhile.
   virtual void AfterReading() {}
   virtual void ActiveFormDestroy();
   virtual void ActiveFormShow();
@@ -106,17 +109,23 @@ class THPIBDevice : public toolkit::Form {
   std::shared_ptr<EventSink> FEvents;
 
  private:
+  using Step = void (THPIBDevice::*)();
   // The timer's tick, the same for every instrument: the timer stops, the instrument reads and
-  // shows, the reading goes to the log, OnData fires, and free-running triggers the next reading.
+  // shows, the reading goes to the log, OnData fires, the step after the reading runs, and
+  // free-running triggers the next reading.
   void MeasurementTick();
-  // Free-running tries again after an error (Errors = Log).
+  // Free-running tries again after an error (Errors = Log), from the step that failed.
   void RetryTick();
   // Runs a step of the control's own cycle. Its error goes to the log when there is one; then
   // under Errors = Log free-running tries again later, else the error goes on to the box.
-  void CycleStep(void (THPIBDevice::*step)());
-  // What unattended work makes of an error; false when it goes on to the box.
-  bool ErrorLogged(const std::wstring& message);
+  void CycleStep(Step step);
+  // What unattended work makes of an error; false when it goes on to the box. Under Errors =
+  // Log a free-running control tries `retry` again later.
+  bool ErrorLogged(const std::wstring& message, Step retry = &THPIBDevice::TriggerAgain);
+  // An error to the log and the debug output, when there are.
+  void Report(const std::wstring& message);
   void MeasureAndGoOn();
+  void StepAndGoOn();
   void TriggerAgain();
   // Appends a row to the reading log, when there is one (only with unattended output set).
   using Row = std::string (*)(const std::string& time, const std::wstring& progId, std::int32_t port,
@@ -127,6 +136,7 @@ class THPIBDevice : public toolkit::Form {
 
   std::wstring FProgId;
   unsigned FFailures = 0;  // errors of the cycle since its last reading
+  Step FRetry = &THPIBDevice::TriggerAgain;  // where the pending retry starts
 };
 
 }  // namespace framework

@@ -5,6 +5,7 @@
 
 #include "core/Convert.h"
 #include "core/Exceptions.h"
+#include "framework/Unattended.h"
 #include "instruments/HP4191Protocol.h"
 #include "instruments/Numbers.h"
 #include "instruments/Panels.h"
@@ -232,27 +233,34 @@ void THP4191Device::TimerTimer() {
 }
 
 void THP4191Device::AfterReading() {
+  const std::wstring frequency = ScanFrame.Edit.Text();
   try {
-    const double from = NumberOf(ScanFrame.MinEdit);
-    const double to = NumberOf(ScanFrame.MaxEdit);
-    const double frequency = NumberOf(ScanFrame.Edit);
-    const double step = NumberOf(StepEdit);
-    // Limits are inclusive: a step landing exactly on one is taken.
-    if (ScanFrame.UpSpeedButton.Down()) {
-      if (to >= frequency + step)
-        Set_Text(hp4191::FrequencyCommand(hp4191::FormatFrequency(frequency + step)));
-      else if (AutoStop)
-        InternalTriggerItem.SetChecked(false);
-    }
-    if (ScanFrame.DownSpeedButton.Down()) {
-      if (from > frequency - step) {
-        if (AutoStop) InternalTriggerItem.SetChecked(false);
-      } else {
-        Set_Text(hp4191::FrequencyCommand(hp4191::FormatFrequency(frequency - step)));
-      }
-    }
+    SweepStep();
   } catch (const std::exception&) {
-    InternalTriggerItem.SetChecked(false);
+    // Tried again from where the instrument is, the panel showing that frequency meanwhile.
+    if (framework::CurrentUnattended().errors == framework::ErrorHandling::Log) ScanFrame.Edit.SetText(frequency);
+    throw;
+  }
+}
+
+void THP4191Device::SweepStep() {
+  const double from = NumberOf(ScanFrame.MinEdit);
+  const double to = NumberOf(ScanFrame.MaxEdit);
+  const double frequency = NumberOf(ScanFrame.Edit);
+  const double step = NumberOf(StepEdit);
+  // Limits are inclusive: a step landing exactly on one is taken.
+  if (ScanFrame.UpSpeedButton.Down()) {
+    if (to >= frequency + step)
+      Set_Text(hp4191::FrequencyCommand(hp4191::FormatFrequency(frequency + step)));
+    else if (AutoStop)
+      InternalTriggerItem.SetChecked(false);
+  }
+  if (ScanFrame.DownSpeedButton.Down()) {
+    if (from > frequency - step) {
+      if (AutoStop) InternalTriggerItem.SetChecked(false);
+    } else {
+      Set_Text(hp4191::FrequencyCommand(hp4191::FormatFrequency(frequency - step)));
+    }
   }
 }
 

@@ -52,8 +52,7 @@ class THP4191Device : public framework::THPIBDevice {
   void ClearItemClick() override;
   // Reads and shows the reply.
   void TimerTimer() override;
-  // The sweep step: sends the next frequency of a sweep; any failure ends free-running and is
-  // not reported.
+  // The sweep step: sends the next frequency of a sweep, read from the panel as it stands.
   void AfterReading() override;
   void ActiveFormCreate();
   void ALedTimer();
@@ -68,6 +67,7 @@ class THP4191Device : public framework::THPIBDevice {
  private:
   // The index of the first selected mode item; the count of them when none is.
   int SelectedMode() const;
+  void SweepStep();
 
   bool ExtendedOutput = false;
   bool AutoStop = false;

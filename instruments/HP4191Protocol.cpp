@@ -139,10 +139,11 @@ std::optional<int> SchemeIndex(const std::wstring& upper) {
 }
 
 std::optional<std::wstring> FrequencyText(const std::wstring& upper) {
-  if (upper.find(L"FR") == std::wstring::npos) return std::nullopt;
-  const std::size_t end = upper.find(L"EN");
-  if (end == std::wstring::npos || end < 3) return std::wstring();
-  return upper.substr(2, end - 2);
+  const std::size_t fr = upper.find(L"FR");
+  if (fr == std::wstring::npos) return std::nullopt;
+  const std::size_t start = fr + 2, end = upper.find(L"EN", start);
+  if (end == std::wstring::npos) return std::wstring();
+  return upper.substr(start, end - start);
 }
 
 std::wstring FormatFrequency(double value) {

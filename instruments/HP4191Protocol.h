@@ -64,9 +64,9 @@ int ModeIndex(const std::wstring& upper);
 std::optional<int> AngleIndex(const std::wstring& upper);
 std::optional<int> SchemeIndex(const std::wstring& upper);
 
-// The frequency text of an upper-cased command that holds "FR": the characters from position 3
-// up to the first "EN", empty when that "EN" begins before position 4 or there is none.
-// Nothing when the command holds no "FR".
+// The frequency text of an upper-cased command that holds "FR": the characters after the first
+// "FR" up to the first "EN" after it, empty when there is no such "EN". A mode and a frequency
+// in one command (A1FR5EN) give the frequency. Nothing when the command holds no "FR".
 std::optional<std::wstring> FrequencyText(const std::wstring& upper);
 
 // A frequency as the instrument reads it: fixed point with "." and exactly four decimals, at

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <utility>
 
 #include "core/Exceptions.h"
 #include "core/Latin1.h"
@@ -10,6 +11,7 @@
 namespace toolkit {
 namespace {
 Platform* g_platform = nullptr;
+thread_local ErrorBoxDetour* t_detour = nullptr;
 }
 
 Platform& CurrentPlatform() {
@@ -30,13 +32,24 @@ Platform* SetCurrentPlatform(Platform* platform) {
 void DispatchUserEvent(Component& source, const std::function<void()>& handler) {
   // The box is a call out too: the host may let the control go while it is up.
   FormHold hold(source);
+  std::wstring message;
   try {
     handler();
+    return;
   } catch (const core::Exception& e) {
-    CurrentPlatform().ShowError(&source, e.Message());
+    message = e.Message();
   } catch (const std::exception& e) {
-    CurrentPlatform().ShowError(&source, core::FromLatin1(e.what()));
+    message = core::FromLatin1(e.what());
   }
+  if (t_detour)
+    t_detour->report_(message);
+  else
+    CurrentPlatform().ShowError(&source, message);
 }
+
+ErrorBoxDetour::ErrorBoxDetour(std::function<void(const std::wstring&)> report)
+    : report_(std::move(report)), outer_(std::exchange(t_detour, this)) {}
+
+ErrorBoxDetour::~ErrorBoxDetour() { t_detour = outer_; }
 
 }  // namespace toolkit

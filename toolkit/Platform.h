@@ -48,4 +48,20 @@ Platform* SetCurrentPlatform(Platform* platform);
 // platform's error box; then the application goes on.
 void DispatchUserEvent(Component& source, const std::function<void()>& handler);
 
+// While one lives on a thread, the errors that DispatchUserEvent would show in a box on that
+// thread go to `report` instead: a control's own unattended work has nobody to close a box.
+// Scopes nest; the innermost reports.
+class ErrorBoxDetour {
+ public:
+  explicit ErrorBoxDetour(std::function<void(const std::wstring&)> report);
+  ~ErrorBoxDetour();
+  ErrorBoxDetour(const ErrorBoxDetour&) = delete;
+  ErrorBoxDetour& operator=(const ErrorBoxDetour&) = delete;
+
+ private:
+  friend void DispatchUserEvent(Component&, const std::function<void()>&);
+  const std::function<void(const std::wstring&)> report_;
+  ErrorBoxDetour* const outer_;
+};
+
 }  // namespace toolkit

@@ -31,6 +31,8 @@ constexpr int kWindowMs = 10000;  // over which a meter's pace is counted
 const char kLossyBench[] = "[7]\ninstrument = B7-40/5\ndc_volts = 1\ntimeout_probability = 0.3\nseed = 11\n";
 // The multimeter answers; the LCR meter is switched off.
 const char kHalfBench[] = "[7]\ninstrument = B7-40/5\ndc_volts = 1\n[3]\ninstrument = E7-12\nabsent = yes\n";
+// The analyzer losing about a third of its replies, the same ones in every run.
+const char kLossyAnalyzerBench[] = "[17]\ninstrument = HP 4191A\ntimeout_probability = 0.3\nseed = 5\n";
 // Where the two children of TwoProcesses meet: the first to come waits, the second starts both.
 const wchar_t kFirst[] = L"Local\\ApparataUnattendedFirst", kGo[] = L"Local\\ApparataUnattendedGo";
 
@@ -177,6 +179,39 @@ TEST_F(Unattended, UnderTheSettingAMenuClickThatFailsStillShowsItsBox) {
   EXPECT_EQ(0, RunChild("MenuClick", 60000));
 }
 
+// The analyzer sweeping up from 995 MHz to its limit of 1000 with AutoStop while replies are
+// lost: under Errors = Log the errors are rows among the readings and the sweep reaches the
+// limit; under Log alone the first lost reply is one error row, its box, and the end.
+TEST_F(Unattended, ASweepLosingRepliesReachesItsLimitUnderErrorsLogAndEndsAtTheFirstUnderLogAlone) {
+  for (const bool errorsLog : {true, false}) {
+    {
+      const Settings settings = Fresh(kLossyAnalyzerBench, errorsLog ? std::map<std::wstring, std::wstring>{
+                                                                           {L"Errors", L"Log"}, {L"Log", kLog}}
+                                                                     : std::map<std::wstring, std::wstring>{{L"Log", kLog}});
+      ASSERT_EQ(0, RunChild(errorsLog ? "Sweep:1" : "Sweep:0", 100000));
+    }
+    const std::vector<Record> rows = LogRows(kLog);
+    ASSERT_FALSE(rows.empty());
+    const std::size_t errors = Times(rows, "Apparata.HP4191X", "error").size();
+    std::vector<std::string> frequencies;
+    for (const Record& row : rows)
+      if (row[3] == "reading" && (frequencies.empty() || frequencies.back() != row[9])) frequencies.push_back(row[9]);
+    if (errorsLog) {
+      EXPECT_GT(errors, 0u);
+      EXPECT_EQ(frequencies, (std::vector<std::string>{"995", "996.0000", "997.0000", "998.0000", "999.0000",
+                                                       "1000.0000"}));
+      EXPECT_EQ("reading", rows.back()[3]);
+    } else {
+      EXPECT_EQ(1u, errors);
+      EXPECT_EQ("error", rows.back()[3]);
+      EXPECT_EQ("Critical HPIB driver error:\nHPIB timeout!", rows.back()[5]);
+    }
+    std::printf("Errors %s: %zu readings, %zu error rows, frequencies %s to %s\n", errorsLog ? "Log" : "unset",
+                Times(rows, "Apparata.HP4191X", "reading").size(), errors, frequencies.front().c_str(),
+                frequencies.back().c_str());
+  }
+}
+
 // Ten controls each, started together, so that the two processes append in the same moments:
 // every row whole, one header, whoever made the file.
 TEST_F(Unattended, TwoProcessesAppendWholeRowsToOneLog) {
@@ -271,6 +306,30 @@ TEST_F(Child, BoxEndsFreeRunning) {
   EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}, dialogs_.texts);
   EXPECT_EQ(before, meter.Readings()) << "free-running went on after the box";
   std::printf("box after %ld readings, none in the 2 s after it\n", before);
+}
+
+// The analyzer sweeping up to its limit with AutoStop; Sweep:1 under Errors = Log, where it
+// must get there, Sweep:0 where the first lost reply's box ends it.
+TEST_F(Child, Sweep) {
+  Panel analyzer(L"Apparata.HP4191X", 17);
+  ASSERT_TRUE(analyzer.made);
+  for (const wchar_t* text : {L"AUTOSTOP ON", L"SCANUP", L"FR995EN"})
+    ASSERT_HR(S_OK, analyzer.device->put_Text(unique_bstr(SysAllocString(text)).get()));
+  ASSERT_HR(S_OK, analyzer.RunFree(-1));
+  const auto running = [&] {
+    VARIANT_BOOL on = VARIANT_FALSE;
+    return SUCCEEDED(analyzer.device->get_InternalTrigger(&on)) && on;
+  };
+  if (g_count) {
+    EXPECT_TRUE(PumpUntil([&] { return !running(); }, 90000)) << "the sweep never reached its limit";
+    EXPECT_EQ(std::vector<std::wstring>{}, dialogs_.texts);
+  } else {
+    ASSERT_TRUE(PumpUntil([&] { return !dialogs_.texts.empty(); }, 30000)) << "no box";
+    const long before = analyzer.Readings();
+    PumpFor(2000);
+    EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}, dialogs_.texts);
+    EXPECT_EQ(before, analyzer.Readings()) << "free-running went on after the box";
+  }
 }
 
 void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }

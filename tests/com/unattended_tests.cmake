@@ -12,6 +12,7 @@ foreach(case_and_bound
         AnAbsentInstrumentBacksOffAndTheOneThereKeepsItsPace:150
         WithoutTheSettingALostReplyShowsItsBoxAndEndsFreeRunning:90
         UnderTheSettingAMenuClickThatFailsStillShowsItsBox:90
+        ASweepLosingRepliesReachesItsLimitUnderErrorsLogAndEndsAtTheFirstUnderLogAlone:200
         TwoProcessesAppendWholeRowsToOneLog:150
         ALogThatCannotBeWrittenIsSaidOnceAndMeasuringGoesOn:90)
   string(REPLACE ":" ";" case_and_bound ${case_and_bound})

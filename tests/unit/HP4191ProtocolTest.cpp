@@ -124,10 +124,11 @@ TEST(HP4191ProtocolTest, ModeAngleAndSchemeCommandsAreRead) {
   EXPECT_EQ(FrequencyCommand(L"2.0000"), L"FR2.0000EN");
 }
 
-TEST(HP4191ProtocolTest, FrequencyTextRunsFromPosition3ToTheFirstEN) {
+TEST(HP4191ProtocolTest, FrequencyTextRunsFromAfterTheFirstFRToTheFirstENAfterIt) {
   const std::pair<const wchar_t*, std::optional<std::wstring>> cases[] = {
       {L"FR12.5EN", L"12.5"},  {L"FR2.0000EN", L"2.0000"}, {L"FR1EN", L"1"},     {L"FREN", L""},
-      {L"FR5", L""},           {L"FR", L""},               {L"XFR5EN", L"R5"},   {L"A1ENFR5EN", L""},
+      {L"FR5", L""},           {L"FR", L""},               {L"XFR5EN", L"5"},    {L"A1ENFR5EN", L"5"},
+      {L"A1FR5EN", L"5"},      {L"FR5ENFR6EN", L"5"},      {L"FRENEN", L""},     {L"FR5E", L""},
       {L"FR1ENEN", L"1"},      {L"A1EN", std::nullopt},    {L"F R1EN", std::nullopt}};
   for (const auto& [text, frequency] : cases) EXPECT_EQ(FrequencyText(text), frequency) << text;
 }

@@ -10,6 +10,7 @@ namespace {
 
 using instruments::THP4191Device;
 using testing_support::Calls;
+using testing_support::RecordingOutput;
 using Commands = std::vector<std::string>;
 
 struct CountingSink : framework::EventSink {
@@ -23,17 +24,23 @@ class HP4191Test : public testing_support::DriverModeTest {
  protected:
   void SetUp() override {
     DriverModeTest::SetUp();
-    device = toolkit::CreateForm<THP4191Device>();
-    device->InitializeForm();
-    device->SetEventSink(sink);
-    device->Set_Port(17);
-    hpib::HPIBOpenCard(hpib::HPIBSelectCode);
-    TakeCalls();
+    MakeDevice();
     driver.reply = kReply;
   }
   void TearDown() override {
     device.reset();
+    framework::SetUnattended({});
     DriverModeTest::TearDown();
+  }
+  void MakeDevice() {
+    device = toolkit::CreateForm<THP4191Device>();
+    device->InitializeForm();
+    sink->fired.clear();
+    device->SetEventSink(sink);
+    device->SetProgId(L"Apparata.HP4191X");
+    device->Set_Port(17);
+    hpib::HPIBOpenCard(hpib::HPIBSelectCode);
+    TakeCalls();
   }
   // The text commands sent since the last look, as the analyzer received them.
   Commands Sent() {
@@ -209,6 +216,66 @@ TEST_F(HP4191Test, ADownSweepTakesItsLowerLimitAndThenStops) {
   EXPECT_TRUE(device->Get_InternalTrigger()) << "without AutoStop the limit only stops the frequency";
   device->Set_Text(L"SCANOFF");
   EXPECT_FALSE(device->ScanFrame.DownSpeedButton.Down());
+}
+
+// A sweep step whose frequency command fails, under each choice of the settings: unseen, and
+// free-running ends, as always; with Log alone an error row besides; under Errors = Log an
+// error row, and the step is tried again from the frequency the instrument is at.
+TEST_F(HP4191Test, AFailedSweepStepEndsFreeRunningOrUnderErrorsLogIsTriedAgain) {
+  RecordingOutput output;
+  using Kinds = std::vector<std::string>;
+  const struct {
+    const char* settings;
+    framework::Unattended unattended;
+    bool running;
+    const wchar_t* frequency;
+    Commands later;
+  } cases[] = {
+      {"neither", {}, false, L"2.0000", {}},
+      {"Log", {framework::ErrorHandling::Box, &output}, false, L"2.0000", {}},
+      {"Errors = Log", {framework::ErrorHandling::Log, &output}, true, L"1.000000", {"FR2.0000EN", "FR3.0000EN"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.settings);
+    MakeDevice();
+    output.kinds.clear();
+    framework::SetUnattended(c.unattended);
+    Sweep(L"1", L"3", L"1.000000", L"1");
+    device->Set_Text(L"SCANUP");
+    device->Set_InternalTrigger(true);
+    Sent();
+    driver.results["Write"] = {hpib::Result::Timeout};
+    Tick();
+    EXPECT_EQ(Sent(), (Commands{"FR2.0000EN"}));
+    EXPECT_EQ(output.kinds, c.unattended.output ? (Kinds{"reading", "error"}) : Kinds{});
+    EXPECT_EQ(device->Get_InternalTrigger(), c.running);
+    EXPECT_EQ(device->ScanFrame.Edit.Text(), c.frequency);
+    platform.Advance(2000);
+    EXPECT_EQ(Sent(), c.later) << "the retry sends the step again, then the next step follows its reading";
+    EXPECT_EQ(sink->fired.size(), c.running ? 2u : 1u);
+    EXPECT_TRUE(platform.errors.empty());
+  }
+}
+
+// From equal to To: the sweep panel's rule would show its box at every step. In the control's
+// own cycle under Errors = Log the box is an error row and the sweep goes on; a change made
+// from outside the cycle, as a person types, still shows it.
+TEST_F(HP4191Test, UnderErrorsLogThePanelsBoxInATickIsAnErrorRowAndOutsideItStillShows) {
+  RecordingOutput output;
+  framework::SetUnattended({framework::ErrorHandling::Log, &output});
+  Sweep(L"3", L"3", L"1", L"1");
+  platform.errors.clear();
+  device->Set_Text(L"SCANUP");
+  device->Set_InternalTrigger(true);
+  Sent();
+  Tick();
+  EXPECT_EQ(Sent(), (Commands{"FR2.0000EN"}));
+  EXPECT_TRUE(platform.errors.empty());
+  EXPECT_EQ(output.kinds, (std::vector<std::string>{"reading", "error"}));
+  EXPECT_EQ(output.debug, (std::vector<std::wstring>{L"Apparata.HP4191X at Port 17: Floating point division by zero"}));
+  EXPECT_TRUE(device->Timer.Enabled()) << "triggered again";
+  device->ScanFrame.Edit.SetText(L"2.5");
+  EXPECT_EQ(platform.errors, (std::vector<std::wstring>{L"Floating point division by zero"}));
 }
 
 TEST_F(HP4191Test, AStepThatIsNoNumberEndsFreeRunningAfterTheReadingEvenWithoutASweep) {

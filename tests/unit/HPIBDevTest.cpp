@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "LayerFixtures.h"
-#include "framework/Unattended.h"
 
 namespace {
 
@@ -186,19 +185,7 @@ TEST_F(HPIBDevTest, OneTriggerBringsOneTickAndOneOnData) {
   EXPECT_EQ(sink->fired.size(), 1u);
 }
 
-// The log and the debug output of the Errors and Log settings, as the server makes them.
-struct RecordingOutput : framework::UnattendedOutput {
-  std::string Now() override { return "t"; }
-  void Append(const std::string& row) override {
-    std::size_t kind = 0;
-    for (int column = 0; column < 3; ++column) kind = row.find(',', kind) + 1;
-    kinds.push_back(row.substr(kind, row.find(',', kind) - kind));
-  }
-  void Debug(const std::wstring& text) override { debug.push_back(text); }
-  bool Logging() const override { return true; }
-  std::vector<std::string> kinds;
-  std::vector<std::wstring> debug;
-};
+using testing_support::RecordingOutput;
 
 TEST_F(HPIBDevTest, UnderErrorsLogAFailingReTriggerShowsNoBoxAndTriesAgainLessOftenUntilItWorks) {
   RecordingOutput output;
@@ -227,6 +214,34 @@ TEST_F(HPIBDevTest, UnderErrorsLogAFailingReTriggerShowsNoBoxAndTriesAgainLessOf
   EXPECT_EQ(output.kinds, (std::vector<std::string>{"reading", "error", "error", "error", "reading"}));
   ASSERT_EQ(3u, output.debug.size());
   EXPECT_EQ(L"Apparata.Base at Port 7: Critical HPIB driver error:\nHPIB timeout!", output.debug[0]);
+}
+
+// A retry that is pending when the user or the host ends free-running, or takes a reading of
+// its own, triggers nothing.
+TEST_F(HPIBDevTest, APendingRetryEndsWithActiveOffInternalTriggerOffOrAHostsTrigger) {
+  RecordingOutput output;
+  framework::SetUnattended({framework::ErrorHandling::Log, &output});
+  device->Set_Port(7);
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"Active off", [&] { device->Set_Active(false); }},
+      {"InternalTrigger off", [&] { device->Set_InternalTrigger(false); }},
+      {"a host's Trigger", [&] { device->Trigger(); }},
+  };
+  for (const auto& [name, end] : cases) {
+    device->Set_Active(true);
+    driver.results["Trigger"] = {hpib::Result::Success, hpib::Result::Timeout};
+    device->Set_InternalTrigger(true);
+    platform.Advance(1500);  // the reading, its re-trigger failing, the retry due in 1000 ms
+    ASSERT_EQ(output.kinds.back(), "error") << name;
+    end();
+    TakeCalls();
+    platform.Advance(900);
+    const Calls calls = TakeCalls();
+    EXPECT_EQ(0, std::count(calls.begin(), calls.end(), "Trigger(707)")) << name;
+    device->Set_InternalTrigger(false);
+    platform.Advance(2000);
+  }
+  framework::SetUnattended({});
 }
 
 TEST_F(HPIBDevTest, TriggerWhileATickIsPendingKeepsTheTicksTime) {

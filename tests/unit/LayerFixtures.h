@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RecordingBus.h"
+#include "framework/Unattended.h"
 #include "hpib/DebugBus.h"
 #include "hpib/HPIBDrv.h"
 #include "terminal/DebugTerminal.h"
@@ -16,6 +17,21 @@
 namespace testing_support {
 
 using Calls = std::vector<std::string>;
+
+// The log and the debug output of the Errors and Log settings, as the server makes them: the
+// kind of each row.
+struct RecordingOutput : framework::UnattendedOutput {
+  std::string Now() override { return "t"; }
+  void Append(const std::string& row) override {
+    std::size_t kind = 0;
+    for (int column = 0; column < 3; ++column) kind = row.find(',', kind) + 1;
+    kinds.push_back(row.substr(kind, row.find(',', kind) - kind));
+  }
+  void Debug(const std::wstring& text) override { debug.push_back(text); }
+  bool Logging() const override { return true; }
+  std::vector<std::string> kinds;
+  std::vector<std::wstring> debug;
+};
 
 class DriverModeTest : public ::testing::Test {
  protected:
