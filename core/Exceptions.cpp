@@ -1,5 +1,9 @@
 #include "core/Exceptions.h"
 
+#include <new>
+
+#include "core/Latin1.h"
+
 namespace core {
 
 Exception::Exception(std::wstring message) : message_(std::move(message)) {
@@ -13,5 +17,11 @@ EIntOverflow::EIntOverflow() : Exception(L"Integer overflow") {}
 
 EOleSysError::EOleSysError(std::wstring message, std::int32_t errorCode)
     : Exception(std::move(message)), errorCode_(errorCode) {}
+
+std::wstring MessageOf(const std::exception& e) {
+  if (const auto* own = dynamic_cast<const Exception*>(&e)) return own->Message();
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return L"Out of memory";
+  return FromLatin1(e.what());
+}
 
 }  // namespace core

@@ -47,4 +47,8 @@ class EOleSysError : public Exception {
   std::int32_t errorCode_;
 };
 
+// The text a host or a user is shown for any exception: this family's own message, "Out of
+// memory", or a foreign exception's what() read as Latin-1.
+std::wstring MessageOf(const std::exception& e);
+
 }  // namespace core

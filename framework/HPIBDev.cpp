@@ -16,15 +16,7 @@ namespace framework {
 using hpib::HPIBCheck;
 using hpib::HPIBSelectCode;
 
-namespace {
-
-// The text an error box would show.
-std::wstring MessageOf(const std::exception& e) {
-  const auto* own = dynamic_cast<const core::Exception*>(&e);
-  return own ? own->Message() : core::FromLatin1(e.what());
-}
-
-}  // namespace
+using core::MessageOf;
 
 std::string RawCommand(const std::wstring& text) {
   return core::ToLatin1(text.substr(0, THPIBDevice::kCommandLength));
@@ -118,11 +110,17 @@ void THPIBDevice::Set_Active(bool value) {
   ActiveItem.SetChecked(value);
   for (toolkit::MenuItem* item : {&LocalControlItem, &ClearItem, &TriggerItem, &InternalTriggerItem})
     item->SetEnabled(value);
+  EnableControls(*this, value);
   if (!value) {
     InternalTriggerItem.SetChecked(false);
     Timer.SetEnabled(false);
     RetryTimer.SetEnabled(false);
   }
+}
+
+void THPIBDevice::EnableControls(toolkit::Component& owner, bool value) {
+  for (toolkit::Component* component : owner.Components())
+    if (auto* control = dynamic_cast<toolkit::Control*>(component)) control->SetEnabled(value);
 }
 
 void THPIBDevice::Set_InternalTrigger(bool value) {

@@ -43,6 +43,7 @@ class THPIBDevice : public toolkit::Form {
   virtual std::wstring Get_Text();
   virtual void Set_Text(const std::wstring& value);
   bool Get_Active() const { return ActiveItem.Checked(); }
+  // The menu's switches and every control of the panel follow Active.
   virtual void Set_Active(bool value);
   std::int32_t Get_Port() const { return FPort; }
   virtual void Set_Port(std::int32_t value) { FPort = value; }
@@ -100,6 +101,8 @@ class THPIBDevice : public toolkit::Form {
   virtual void ActiveFormDestroy();
   virtual void ActiveFormShow();
 
+  // Enables or disables every control that `owner` owns.
+  static void EnableControls(toolkit::Component& owner, bool value);
   // Raises the event when a sink is connected. False when the host let the control go during
   // the event: the calling step must stop there, touching nothing more than its own locals.
   bool FireEvent(int dispid);

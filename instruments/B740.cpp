@@ -65,11 +65,6 @@ void TB740Device::Set_Text(const std::wstring& value) {
   SendHostText(value);
 }
 
-void TB740Device::Set_Active(bool value) {
-  THPIBDevice::Set_Active(value);
-  EnableControls(*this, value);
-}
-
 void TB740Device::ClearItemClick() {
   THPIBDevice::ClearItemClick();
   SpeedButtons[0]->SetDown(true);

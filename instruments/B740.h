@@ -24,7 +24,6 @@ class TB740Device : public framework::THPIBDevice {
   std::wstring Get_Text() override;
   // Mirrors a function or range command on the panel, then sends the text as written.
   void Set_Text(const std::wstring& value) override;
-  void Set_Active(bool value) override;
 
  protected:
   void ClearItemClick() override;

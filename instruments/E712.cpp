@@ -61,11 +61,6 @@ void TE712Device::Set_Text(const std::wstring& value) {
   SendHostText(value);
 }
 
-void TE712Device::Set_Active(bool value) {
-  THPIBDevice::Set_Active(value);
-  EnableControls(*this, value);
-}
-
 void TE712Device::ClearItemClick() {
   THPIBDevice::ClearItemClick();
   ShowRangePosition(RangeTrackBar, e712::kInitialRangePosition);

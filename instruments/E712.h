@@ -31,7 +31,6 @@ class TE712Device : public framework::THPIBDevice {
   // Mirrors a mode or range byte on the panel, then sends the text as written.
   void Set_Text(const std::wstring& value) override;
   // The panel follows; the mode items stay enabled.
-  void Set_Active(bool value) override;
 
  protected:
   void ClearItemClick() override;

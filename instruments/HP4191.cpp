@@ -180,7 +180,6 @@ void THP4191Device::Set_Text(const std::wstring& value) {
 
 void THP4191Device::Set_Active(bool value) {
   THPIBDevice::Set_Active(value);
-  EnableControls(*this, value);
   EnableControls(ScanFrame, value);
   UpdateMenus();
 }

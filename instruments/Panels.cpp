@@ -52,9 +52,4 @@ bool TakeRangeMove(toolkit::TrackBar& trackBar) {
   return true;
 }
 
-void EnableControls(toolkit::Component& owner, bool value) {
-  for (toolkit::Component* component : owner.Components())
-    if (auto* control = dynamic_cast<toolkit::Control*>(component)) control->SetEnabled(value);
-}
-
 }  // namespace instruments

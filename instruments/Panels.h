@@ -28,7 +28,4 @@ void ShowRangePosition(toolkit::TrackBar& trackBar, int position);
 // In the change handler: whether the position is new (it becomes the Tag), and so to be sent.
 bool TakeRangeMove(toolkit::TrackBar& trackBar);
 
-// Enables or disables every control that `owner` made.
-void EnableControls(toolkit::Component& owner, bool value);
-
 }  // namespace instruments

@@ -3,11 +3,9 @@
 #include <oleauto.h>
 
 #include <exception>
-#include <new>
 #include <string>
 
 #include "core/Exceptions.h"
-#include "core/Latin1.h"
 #include "core/win32/ComResource.h"
 
 namespace server {
@@ -28,12 +26,8 @@ Failure Classify() {
   } catch (const core::EOleSysError& e) {
     if (e.ErrorCode() < 0) failure.code = e.ErrorCode();
     failure.message = e.Message();
-  } catch (const core::Exception& e) {
-    failure.message = e.Message();
-  } catch (const std::bad_alloc&) {
-    failure.message = L"Out of memory";
   } catch (const std::exception& e) {
-    failure.message = core::FromLatin1(e.what());
+    failure.message = core::MessageOf(e);
   } catch (...) {
     failure.message = L"Unexpected failure";
   }

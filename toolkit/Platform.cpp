@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "core/Exceptions.h"
-#include "core/Latin1.h"
 #include "toolkit/Form.h"
 
 namespace toolkit {
@@ -36,10 +35,8 @@ void DispatchUserEvent(Component& source, const std::function<void()>& handler) 
   try {
     handler();
     return;
-  } catch (const core::Exception& e) {
-    message = e.Message();
   } catch (const std::exception& e) {
-    message = core::FromLatin1(e.what());
+    message = core::MessageOf(e);
   }
   if (t_detour)
     t_detour->report_(message);
