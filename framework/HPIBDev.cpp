@@ -65,7 +65,7 @@ bool THPIBDevice::IsOffline() {
 }
 
 std::int32_t THPIBDevice::DeviceAddress() const {
-  return core::CheckedAdd(core::CheckedMul(HPIBSelectCode, 100), FPort);
+  return hpib::InstrumentAddress(FPort);
 }
 
 std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }

@@ -1,9 +1,13 @@
 #include "hpib/BusAddress.h"
 
+#include "core/Convert.h"
 #include "hpib/Bus.h"
-#include "hpib/HPIBDrv.h"
 
 namespace hpib {
+
+std::int32_t InstrumentAddress(std::int32_t primary) {
+  return core::CheckedAdd(core::CheckedMul(HPIBSelectCode, 100), primary);
+}
 
 std::optional<BusTarget> BusTargetOf(std::uint16_t address) {
   constexpr unsigned kLastPrimary = 30;

@@ -1,13 +1,20 @@
 #pragma once
-// What a bus address of the driver layer means to a back end that addresses instruments one by
-// one (VISA, the simulated bench): the select code alone is the board's interface, select code
-// x 100 + primary address (0 to 30) one instrument on it.
+// What a bus address of the driver layer means, to the controls that make it and to a back end
+// that addresses instruments one by one (VISA, the simulated bench): the select code alone is
+// the board's interface, select code x 100 + primary address (0 to 30) one instrument on it.
 #include <cstdint>
 #include <optional>
 
 #include "hpib/Result.h"
 
 namespace hpib {
+
+// The select code of the interface card; nothing changes it.
+constexpr std::uint16_t HPIBSelectCode = 7;
+
+// The address of the instrument at `primary` on the card: select code x 100 + primary.
+// core::EIntOverflow when it does not fit 32 bits.
+std::int32_t InstrumentAddress(std::int32_t primary);
 
 struct BusTarget {
   bool isInterface = false;

@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "core/Convert.h"
-#include "hpib/DebugBus.h"
 #include "hpib/HPIBMessages.h"
 
 namespace hpib {
@@ -23,9 +22,25 @@ LayerState& State() {
   return state;
 }
 
-// The back end until the layer is loaded and after it is unloaded: it does nothing.
+// The back end until the layer is loaded and after it is unloaded: every operation succeeds
+// and does nothing, and a read brings no byte.
+class UnloadedBus final : public Bus {
+ public:
+  Result Open(std::int32_t) override { return Result::Success; }
+  Result Close() override { return Result::Success; }
+  Result Reset(std::int32_t) override { return Result::Success; }
+  Result Timeout(std::int32_t, double) override { return Result::Success; }
+  Result Clear(std::int32_t) override { return Result::Success; }
+  Result Local(std::int32_t) override { return Result::Success; }
+  Result Trigger(std::int32_t) override { return Result::Success; }
+  Result Write(std::int32_t, std::string_view, bool) override { return Result::Success; }
+  Reply Read(std::int32_t) override { return Received({}); }
+  // The caller's buffer and length stay as they were.
+  bool IsDebugMode() const override { return true; }
+};
+
 Bus& Unloaded() {
-  static DebugBus unloaded(nullptr, L'.');
+  static UnloadedBus unloaded;
   return unloaded;
 }
 

@@ -19,6 +19,7 @@
 
 #include "core/Exceptions.h"
 #include "hpib/Bus.h"
+#include "hpib/BusAddress.h"
 
 namespace hpib {
 
@@ -27,9 +28,6 @@ class EHardwareError : public core::Exception {
  public:
   using Exception::Exception;
 };
-
-// The select code of the interface card; nothing changes it.
-constexpr std::uint16_t HPIBSelectCode = 7;
 
 // Starts the layer on `bus`, once per load of the library.
 void HPIBLoad(std::unique_ptr<Bus> bus);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hpib/HPIBDrv.h"
+#include "hpib/BusAddress.h"
 #include "hpib/VisaStatus.h"
 
 namespace hpib {

@@ -1,6 +1,6 @@
 #include "hpib/sim/SimBus.h"
 
-#include "hpib/HPIBDrv.h"
+#include "hpib/BusAddress.h"
 #include "hpib/TraceBytes.h"
 #include "hpib/sim/SimTrace.h"
 
