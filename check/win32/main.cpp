@@ -43,19 +43,21 @@ int Check(const check::Arguments& arguments, Output& out) {
     return kOneSilent;
   }
 
+  const bool named = !arguments.addresses.empty();
   std::vector<unsigned> asked = arguments.addresses, notFound;
-  if (asked.empty())
+  if (!named)
     for (unsigned primary = 1; primary <= 30; ++primary) asked.push_back(primary);
   bool allAnswered = true;
   for (unsigned primary : asked) {
     const auto& found = backEnd.found;
-    if (found && std::find(found->begin(), found->end(), primary) == found->end()) {
+    const bool listed = !found || std::find(found->begin(), found->end(), primary) != found->end();
+    // Some instruments do not answer VISA's search: one the user names is asked all the same.
+    if (!listed && !named) {
       notFound.push_back(primary);
-      allAnswered = false;
       continue;
     }
     const check::Finding finding = check::Probe(primary);
-    out.Line(check::FindingLine(finding));
+    out.Line(check::FindingLine(finding) + (listed ? "" : "; " + backEnd.notFound));
     allAnswered = allAnswered && !hpib::Failed(finding.result);
   }
   if (!notFound.empty()) out.Line("Nothing at " + check::AddressList(notFound) + ": " + backEnd.notFound);

@@ -22,8 +22,10 @@ std::wstring g_check;
 
 const char* const kArchitecture = sizeof(void*) == 8 ? "64-bit" : "32-bit";
 
-// Each instrument's reply shape at its usual address, one of no known shape, one that never replies.
-const wchar_t kListeners[] = L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01";
+// Each instrument's reply shape at its usual address, one of no known shape, one that never
+// replies, and a meter at 13 that the resource search does not find.
+const wchar_t kListeners[] =
+    L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|!13:U +00012E-3|17: NZN+6.2826E+03,NDN-8.9954E+01";
 
 std::string ReadWhole(const std::wstring& path) {
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
@@ -86,7 +88,7 @@ const char kVisaSurvey[] =
     "  GPIB boards: GPIB0::INTFC\n";
 
 TEST(CheckOverVisa, EveryAddressNamedAnswers) {
-  const CheckRun run = RunOverVisa(L"VISA", L"17 3 7 5");
+  const CheckRun run = RunOverVisa(L"VISA", L"17 3 13 7 5");
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
                      kVisaSurvey +
@@ -96,6 +98,7 @@ TEST(CheckOverVisa, EveryAddressNamedAnswers) {
                      "3: E7-12 LCR meter? reply \"2.0723E+1 D\" (dissipation factor)\n"
                      "5: no known shape, reply \"HELLO \\\"5\\\"\"\n"
                      "7: B7-40/5 multimeter? reply \"U +12340E-3\" (DC volts)\n"
+                     "13: B7-40/5 multimeter? reply \"U +00012E-3\" (DC volts); not found by the VISA search\n"
                      "17: HP 4191A analyzer? reply \" NZN+6.2826E+03,NDN-8.9954E+01\" (|Z| and phase in degrees)\n"),
             run.output);
 }
@@ -135,8 +138,11 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
                                 "viAssertTrigger GPIB0::9::INSTR VI_TRIG_PROT_DEFAULT"}) +
                      "<time> viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation "
                      "completed.\n"
-                     "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n"
-                     "Nothing at 12: not found by the VISA search\n" +
+                     "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n" +
+                     Succeeded({"viOpen GPIB0::12::INSTR", "viSetAttribute GPIB0::12::INSTR VI_ATTR_TMO_VALUE=1000"}) +
+                     "<time> viAssertTrigger GPIB0::12::INSTR VI_TRIG_PROT_DEFAULT -> 0xBFFF005F Unknown status.\n"
+                     "12: nothing answers the trigger: Invalid HPIB select code or device address! (result 2); not "
+                     "found by the VISA search\n" +
                      Succeeded({"viClose RM"})),
             run.output);
   EXPECT_EQ(run.output, Masked(ReadWhole(report))) << "the report is the output";
