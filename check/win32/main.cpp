@@ -8,6 +8,7 @@
 #include "check/Probe.h"
 #include "check/win32/BackEnd.h"
 #include "check/win32/Output.h"
+#include "check/win32/SystemError.h"
 #include "core/Latin1.h"
 #include "core/win32/Utf8.h"
 #include "hpib/HPIBDrv.h"
@@ -84,8 +85,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   Output out(core::win32::FromUtf8(arguments.report));
   if (!out.Ready()) {
-    Output::Error("apparata_check: the report " + arguments.report + " cannot be written (error " +
-                  std::to_string(GetLastError()) + ")");
+    const DWORD error = out.ReportError();
+    Output::Error("apparata_check: the report " + arguments.report +
+                  (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
+                       ? " exists already and is left as it is: name a new file"
+                       : " cannot be made: " + check::win32::SystemErrorText(error)));
     return kBadArguments;
   }
   return Check(arguments, out);

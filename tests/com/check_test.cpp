@@ -216,6 +216,19 @@ TEST(CheckOverBench, AnAbsentInstrumentAndALostReplyFailTheRun) {
 TEST(CheckArguments, AnythingButAddressesAndTheOptionsIsRefused) {
   for (const wchar_t* wrong : {L"0", L"31", L"7x", L"--report", L"--verbose"})
     EXPECT_EQ(2, RunCheck(wrong).exitCode) << server_test::Narrow(wrong);
+  const CheckRun option = RunCheck(L"--report --trace 7");
+  EXPECT_EQ(2, option.exitCode);
+  EXPECT_EQ("apparata_check: --report needs a file name, not the option --trace\n",
+            option.output.substr(0, option.output.find('\n') + 1));
+}
+
+TEST(CheckArguments, AReportNeverWritesOverAFile) {
+  const BenchFile bench(kThreeInstruments);
+  const CheckRun run = RunCheck(L"7 --report \"" + BenchFile::Path() + L"\"");
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ(Expected("apparata_check: the report <bench> exists already and is left as it is: name a new file\n"),
+            run.output);
+  EXPECT_EQ(kThreeInstruments, ReadWhole(BenchFile::Path()));
 }
 
 }  // namespace
