@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "check/VisaSurvey.h"
+#include "check/win32/SettingLines.h"
 #include "core/win32/Utf8.h"
 #include "hpib/BusSetting.h"
 #include "hpib/DriverPath.h"
@@ -40,14 +41,6 @@ std::string NoDriverReason() {
   return "Debug mode: Bus is not set, and the 16-bit driver " + path + " cannot be used: " + why;
 }
 
-// The setting as the library reads it, and where from: the user's value, else the machine's.
-std::string SettingLine(const wchar_t* name, const hpib::win32::UserValue& value) {
-  if (!value.present) return "Setting " + ToUtf8(name) + ": not set for this user nor for the machine";
-  const std::string shown =
-      value.text ? "\"" + ToUtf8(*value.text) + "\"" : "a value of registry type " + std::to_string(value.type);
-  return "Setting " + ToUtf8(name) + " (" + ToUtf8(value.root) + "\\Software\\Apparata): " + shown;
-}
-
 std::string InstrumentLine(const hpib::sim::InstrumentSetup& setup) {
   static const char* const kNames[] = {"B7-40/5", "E7-12", "HP4191A"};
   std::string line = "  " + std::to_string(setup.primary) + ": " + kNames[static_cast<int>(setup.kind)];
@@ -66,6 +59,8 @@ BackEnd ChooseBackEnd(Output& out, const hpib::win32::TraceLines& trace) {
   const hpib::win32::UserValue traceSetting = hpib::win32::UserSetting(L"Trace");
   if (traceSetting.present)
     out.Line(SettingLine(L"Trace", traceSetting) + (trace ? ", not written: this run traces here" : ""));
+  for (const std::string& line : {ErrorsLine(), LogLine()})
+    if (!line.empty()) out.Line(line);
   BusSetting setting = hpib::ParseBusSetting(bus.text);
   if (bus.present && !bus.text) setting.kind = BusSetting::Kind::Invalid;
 

@@ -8,9 +8,11 @@ namespace check::win32 {
 
 Output::Output(const std::wstring& reportPath) : reportPath_(reportPath) {
   if (reportPath.empty()) return;
-  const HANDLE file = CreateFileW(reportPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  // CREATE_NEW: whether the file exists and its making are one step, with no moment between.
+  const HANDLE file = CreateFileW(reportPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) report_ = core::win32::unique_handle(file);
+  else reportError_ = GetLastError();
 }
 
 namespace {

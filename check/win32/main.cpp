@@ -8,6 +8,7 @@
 #include "check/Probe.h"
 #include "check/win32/BackEnd.h"
 #include "check/win32/Output.h"
+#include "check/win32/SystemError.h"
 #include "core/Latin1.h"
 #include "core/win32/Utf8.h"
 #include "hpib/HPIBDrv.h"
@@ -43,19 +44,21 @@ int Check(const check::Arguments& arguments, Output& out) {
     return kOneSilent;
   }
 
+  const bool named = !arguments.addresses.empty();
   std::vector<unsigned> asked = arguments.addresses, notFound;
-  if (asked.empty())
+  if (!named)
     for (unsigned primary = 1; primary <= 30; ++primary) asked.push_back(primary);
   bool allAnswered = true;
   for (unsigned primary : asked) {
     const auto& found = backEnd.found;
-    if (found && std::find(found->begin(), found->end(), primary) == found->end()) {
+    const bool listed = !found || std::find(found->begin(), found->end(), primary) != found->end();
+    // Some instruments do not answer VISA's search: one the user names is asked all the same.
+    if (!listed && !named) {
       notFound.push_back(primary);
-      allAnswered = false;
       continue;
     }
     const check::Finding finding = check::Probe(primary);
-    out.Line(check::FindingLine(finding));
+    out.Line(check::FindingLine(finding) + (listed ? "" : "; " + backEnd.notFound));
     allAnswered = allAnswered && !hpib::Failed(finding.result);
   }
   if (!notFound.empty()) out.Line("Nothing at " + check::AddressList(notFound) + ": " + backEnd.notFound);
@@ -82,8 +85,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   Output out(core::win32::FromUtf8(arguments.report));
   if (!out.Ready()) {
-    Output::Error("apparata_check: the report " + arguments.report + " cannot be written (error " +
-                  std::to_string(GetLastError()) + ")");
+    const DWORD error = out.ReportError();
+    Output::Error("apparata_check: the report " + arguments.report +
+                  (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
+                       ? " exists already and is left as it is: name a new file"
+                       : " cannot be made: " + check::win32::SystemErrorText(error)));
     return kBadArguments;
   }
   return Check(arguments, out);

@@ -252,9 +252,23 @@ std::optional<int> Primary(std::string_view header) {
   return primary;
 }
 
+// An editor's UTF-16 (Windows' "Unicode") starts with its byte-order mark; without one, the
+// high bytes of its ASCII characters are NULs, which no text of ours holds.
+std::optional<BenchError> Utf16(std::string_view text) {
+  const char* const save = "; save it as UTF-8 or ANSI";
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")
+    return BenchError{0, std::string("the file is UTF-16 (its byte-order mark says so)") + save};
+  if (text.find('\0') != std::string_view::npos)
+    return BenchError{0, std::string("the file holds NUL bytes, as UTF-16 does") + save};
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<Bench, BenchError> ParseBench(std::string_view text) {
+  if (auto error = Utf16(text)) return *error;
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) text.remove_prefix(kUtf8Mark.size());
   Bench bench;
   Section section;
   auto unnamed = [&]() -> std::optional<BenchError> {
@@ -302,7 +316,7 @@ std::string WriteBench(const Bench& bench) {
 Bench BuiltInBench() { return std::get<Bench>(ParseBench(kBuiltInBenchText)); }
 
 std::string BenchErrorText(const std::string& file, const BenchError& error) {
-  return file + ", line " + std::to_string(error.line) + ": " + error.text;
+  return file + (error.line == 0 ? "" : ", line " + std::to_string(error.line)) + ": " + error.text;
 }
 
 }  // namespace hpib::sim

@@ -1,7 +1,8 @@
 #pragma once
 // The bench file: plain text, one section per instrument under its primary address on select
 // code 7, "key = value" lines, comments from "#" or ";" at a line's start, blank lines
-// anywhere; keys and words in any case, numbers with the suffixes of SiNumber.h.
+// anywhere; keys and words in any case, numbers with the suffixes of SiNumber.h. UTF-8 with a
+// byte-order mark, as editors save it, reads as without; UTF-16 is refused.
 //
 //   [17]                     the instrument at 717
 //   instrument = HP4191A     first in its section: B7-40/5, E7-12 or HP4191A
@@ -25,7 +26,7 @@
 namespace hpib::sim {
 
 struct BenchError {
-  std::size_t line;  // 1-based
+  std::size_t line;  // 1-based; 0: the file as a whole
   std::string text;  // what is wrong, as 'unknown key "foo"'
 };
 
@@ -40,7 +41,8 @@ std::string WriteBench(const Bench& bench);
 // winding's resistance, the HP 4191A at 17 on a series circuit resonant at 100 MHz.
 Bench BuiltInBench();
 
-// "<file>, line <n>: <text>", the reason shown when a bench file is refused.
+// "<file>, line <n>: <text>" ("<file>: <text>" for the whole file), the reason shown when a
+// bench file is refused.
 std::string BenchErrorText(const std::string& file, const BenchError& error);
 
 }  // namespace hpib::sim

@@ -22,8 +22,10 @@ std::wstring g_check;
 
 const char* const kArchitecture = sizeof(void*) == 8 ? "64-bit" : "32-bit";
 
-// Each instrument's reply shape at its usual address, one of no known shape, one that never replies.
-const wchar_t kListeners[] = L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|17: NZN+6.2826E+03,NDN-8.9954E+01";
+// Each instrument's reply shape at its usual address, one of no known shape, one that never
+// replies, and a meter at 13 that the resource search does not find.
+const wchar_t kListeners[] =
+    L"3:2.0723E+1 D|5:HELLO \"5\"|7:U +12340E-3|9|!13:U +00012E-3|17: NZN+6.2826E+03,NDN-8.9954E+01";
 
 std::string ReadWhole(const std::wstring& path) {
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
@@ -62,12 +64,17 @@ CheckRun RunOverVisa(const wchar_t* bus, const std::wstring& arguments) {
   return RunCheck(arguments);
 }
 
-// `expected` with <arch>, <visa> (the library's path) and <bench> (the bench file's) filled in.
+// A log that is not there, in a folder that takes one; the setting names it through %TEMP%.
+const std::wstring kNewLog = TempFile(L"apparata-check-night.csv");
+
+// `expected` with <arch>, <visa> (the library's path), <bench> (the bench file's) and <temp>
+// (the temporary folder) filled in.
 std::string Expected(std::string expected) {
   const std::pair<const char*, std::string> fields[] = {
       {"<arch>", kArchitecture},
       {"<visa>", server_test::Narrow(SystemFolder() + L"\\" + kVisaName)},
-      {"<bench>", server_test::Narrow(BenchFile::Path())}};
+      {"<bench>", server_test::Narrow(BenchFile::Path())},
+      {"<temp>", server_test::Narrow(TempFile(L""))}};
   for (const auto& [field, value] : fields)
     for (std::size_t at; (at = expected.find(field)) != std::string::npos;)
       expected.replace(at, std::strlen(field), value);
@@ -86,7 +93,7 @@ const char kVisaSurvey[] =
     "  GPIB boards: GPIB0::INTFC\n";
 
 TEST(CheckOverVisa, EveryAddressNamedAnswers) {
-  const CheckRun run = RunOverVisa(L"VISA", L"17 3 7 5");
+  const CheckRun run = RunOverVisa(L"VISA", L"17 3 13 7 5");
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"VISA\"\n" +
                      kVisaSurvey +
@@ -96,6 +103,7 @@ TEST(CheckOverVisa, EveryAddressNamedAnswers) {
                      "3: E7-12 LCR meter? reply \"2.0723E+1 D\" (dissipation factor)\n"
                      "5: no known shape, reply \"HELLO \\\"5\\\"\"\n"
                      "7: B7-40/5 multimeter? reply \"U +12340E-3\" (DC volts)\n"
+                     "13: B7-40/5 multimeter? reply \"U +00012E-3\" (DC volts); not found by the VISA search\n"
                      "17: HP 4191A analyzer? reply \" NZN+6.2826E+03,NDN-8.9954E+01\" (|Z| and phase in degrees)\n"),
             run.output);
 }
@@ -135,8 +143,11 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
                                 "viAssertTrigger GPIB0::9::INSTR VI_TRIG_PROT_DEFAULT"}) +
                      "<time> viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation "
                      "completed.\n"
-                     "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n"
-                     "Nothing at 12: not found by the VISA search\n" +
+                     "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n" +
+                     Succeeded({"viOpen GPIB0::12::INSTR", "viSetAttribute GPIB0::12::INSTR VI_ATTR_TMO_VALUE=1000"}) +
+                     "<time> viAssertTrigger GPIB0::12::INSTR VI_TRIG_PROT_DEFAULT -> 0xBFFF005F Unknown status.\n"
+                     "12: nothing answers the trigger: Invalid HPIB select code or device address! (result 2); not "
+                     "found by the VISA search\n" +
                      Succeeded({"viClose RM"})),
             run.output);
   EXPECT_EQ(run.output, Masked(ReadWhole(report))) << "the report is the output";
@@ -170,12 +181,20 @@ const char kThreeInstruments[] =
 
 TEST(CheckOverBench, TheBenchsInstrumentsAnswerAndNothingElseIsThere) {
   const BenchFile bench(kThreeInstruments);
-  const Settings settings(Values{{L"Bus", L"SIM:" + BenchFile::Path()}, {L"Trace", L"C:\\lab\\trace.txt"}});
+  const Settings settings(Values{{L"Bus", L"SIM:" + BenchFile::Path()},
+                                 {L"Trace", L"C:\\lab\\trace.txt"},
+                                 {L"Errors", L"log"}});
+  const std::wstring log = L"%TEMP%\\apparata-check-night.csv";
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Apparata", L"Log", REG_EXPAND_SZ, log.c_str(),
+                  static_cast<DWORD>((log.size() + 1) * sizeof(wchar_t)));
   const CheckRun run = RunCheck(L"");
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ(Expected(std::string(kHead) +
                      "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"SIM:<bench>\"\n"
                      "Setting Trace (HKEY_CURRENT_USER\\Software\\Apparata): \"C:\\lab\\trace.txt\"\n"
+                     "Setting Errors (HKEY_CURRENT_USER\\Software\\Apparata): \"log\", read as Log\n"
+                     "Setting Log (HKEY_CURRENT_USER\\Software\\Apparata): \"%TEMP%\\apparata-check-night.csv\", "
+                     "expanded \"<temp>apparata-check-night.csv\": no such file yet; its folder takes a new one\n"
                      "Back end: the simulated bench, of the file <bench>\n"
                      "  7: B7-40/5\n"
                      "  3: E7-12\n"
@@ -185,22 +204,31 @@ TEST(CheckOverBench, TheBenchsInstrumentsAnswerAndNothingElseIsThere) {
                      "17: HP 4191A analyzer? reply \" NZN+6.2826E+03,NDN-8.9954E+01\" (|Z| and phase in degrees)\n"
                      "Nothing at 1, 2, 4-6, 8-16, 18-30: no instrument of the bench there\n"),
             run.output);
+  WIN32_FIND_DATAW left;
+  EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileW((kNewLog + L"*").c_str(), &left)) << "the log's check leaves no file";
 }
 
 TEST(CheckOverBench, AnAbsentInstrumentAndALostReplyFailTheRun) {
+  // With a log that can be written (the bench file itself) and one whose folder is missing.
   struct Case {
     const char* fault;
     const char* finding;
+    std::wstring log;
+    const char* logLine;
   } cases[] = {
-      {"absent = yes", "7: nothing answers the trigger: Invalid HPIB select code or device address! (result 2)"},
-      {"timeout_from_read = 1", "7: takes the trigger, but no reply to the read: HPIB timeout! (result 4)"},
+      {"absent = yes", "7: nothing answers the trigger: Invalid HPIB select code or device address! (result 2)",
+       BenchFile::Path(), "\"<bench>\": the file can be written"},
+      {"timeout_from_read = 1", "7: takes the trigger, but no reply to the read: HPIB timeout! (result 4)",
+       TempFile(L"missing\\night.csv"),
+       "\"<temp>missing\\night.csv\": no such file, and none can be made there: Path not found. (error 3)"},
   };
   for (const Case& c : cases) {
     const BenchFile bench(std::string("[7]\ninstrument = B7-40/5\n") + c.fault + "\n");
-    const Settings settings(Values{{L"Bus", L"SIM:" + BenchFile::Path()}});
+    const Settings settings(Values{{L"Bus", L"SIM:" + BenchFile::Path()}, {L"Log", c.log}});
     const CheckRun run = RunCheck(L"7");
     EXPECT_EQ(1, run.exitCode) << c.fault;
     EXPECT_EQ(Expected(std::string(kHead) + "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"SIM:<bench>\"\n" +
+                       "Setting Log (HKEY_CURRENT_USER\\Software\\Apparata): " + c.logLine + "\n" +
                        "Back end: the simulated bench, of the file <bench>\n"
                        "  7: B7-40/5, " + c.fault + "\n" + c.finding + "\n"),
               run.output);
@@ -210,6 +238,19 @@ TEST(CheckOverBench, AnAbsentInstrumentAndALostReplyFailTheRun) {
 TEST(CheckArguments, AnythingButAddressesAndTheOptionsIsRefused) {
   for (const wchar_t* wrong : {L"0", L"31", L"7x", L"--report", L"--verbose"})
     EXPECT_EQ(2, RunCheck(wrong).exitCode) << server_test::Narrow(wrong);
+  const CheckRun option = RunCheck(L"--report --trace 7");
+  EXPECT_EQ(2, option.exitCode);
+  EXPECT_EQ("apparata_check: --report needs a file name, not the option --trace\n",
+            option.output.substr(0, option.output.find('\n') + 1));
+}
+
+TEST(CheckArguments, AReportNeverWritesOverAFile) {
+  const BenchFile bench(kThreeInstruments);
+  const CheckRun run = RunCheck(L"7 --report \"" + BenchFile::Path() + L"\"");
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ(Expected("apparata_check: the report <bench> exists already and is left as it is: name a new file\n"),
+            run.output);
+  EXPECT_EQ(kThreeInstruments, ReadWhole(BenchFile::Path()));
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 
 #include "core/win32/ComResource.h"
 #include "core/win32/Utf8.h"
+#include "server_test_support.h"
+#include "visa_support.h"
 
 namespace {
 
@@ -290,6 +292,18 @@ TEST(ScriptHostEvents, QuitInAHandlerEndsTheMainCodesSleep) {
       "Host.Echo \"not reached\"\r\n");
   const Outcome outcome = ExpectRun({script, L"Meter=Apparata.B740X", L"--timeout", L"20"}, {6, "reading\r\n", ""});
   EXPECT_LT(outcome.milliseconds, 8000u);
+}
+
+// A control's error box holds the script's thread in the box's own loop: the timeout still ends
+// the run, and says what the box says.
+TEST(ScriptHostEvents, TimeoutEndsTheRunWithAnErrorBoxUp) {
+  const visa_support::BenchFile bench("[7]\ninstrument = B7-40/5\ntimeout_from_read = 1\n");
+  const server_test::Settings settings({{L"Bus", L"SIM:" + visa_support::BenchFile::Path()}});
+  const std::wstring script = WriteScript("Meter.Port = 7\r\nMeter.Trigger\r\nHost.Sleep 60000\r\n");
+  const Outcome outcome = ExpectRun(
+      {script, L"Meter=Apparata.B740X", L"--timeout", L"2"},
+      {2, "", "apparata_scripthost: timed out after 2 s with a box up: Critical HPIB driver error: HPIB timeout!\r\n"});
+  EXPECT_LT(outcome.milliseconds, 30000u);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ endif()
 
 add_executable(script_host_test ${CMAKE_CURRENT_LIST_DIR}/script_host_test.cpp)
 target_include_directories(script_host_test PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(script_host_test PRIVATE GTest::gtest)
+target_link_libraries(script_host_test PRIVATE GTest::gtest ole32 oleaut32 uuid user32 advapi32)
 
 set(apparata_regsvr32 ${CMAKE_COMMAND} -D APPARATA_LIBRARY=$<TARGET_FILE:Apparata>
     -D APPARATA_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR})

@@ -197,7 +197,7 @@ std::deque<std::string> FakeVisa::Search(const std::string& expression) const {
   if (std::sscanf(expression.c_str(), "GPIB%u::?*INSTR%n", &board, &end) == 1 && end == int(expression.size()) &&
       boards.count(board))
     for (unsigned primary = 1; primary <= 30; ++primary)
-      if (!listeners || listeners->count(primary))
+      if ((!listeners || listeners->count(primary)) && !unlisted.count(primary))
         found.push_back("GPIB" + std::to_string(board) + "::" + std::to_string(primary) + "::INSTR");
   return found;
 }

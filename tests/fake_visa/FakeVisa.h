@@ -42,6 +42,8 @@ class FakeVisa {
   // By primary address, each listener's reply, or none for one that never answers a read; none
   // scripted: every address answers.
   std::optional<std::map<unsigned, std::optional<std::string>>> listeners;
+  // Listeners that the resource search leaves out, as instruments that do not answer it.
+  std::set<unsigned> unlisted;
 
 #define VISA_FUNCTION(name, parameters, arguments) ViStatus name parameters;
 #include "hpib/VisaFunctions.inc"
@@ -62,7 +64,7 @@ class FakeVisa {
   std::optional<std::optional<std::string>> ListenerAt(ViSession session) const;
   ViStatus Io(const char* function, ViSession session, const std::string& arguments);
   // What the search finds: "GPIB?*INTFC" the present boards, "GPIB<b>::?*INSTR" the listeners of
-  // board b, anything else nothing.
+  // board b but the unlisted ones, anything else nothing.
   std::deque<std::string> Search(const std::string& expression) const;
 
   std::map<ViSession, std::string> names_;   // open sessions: "RM" or a resource

@@ -2,7 +2,8 @@
 // the tests' own two, FakeVisaTakeCalls and FakeVisaFail, through which a test in the process
 // reads the record and scripts failures. A program that cannot reach them, as the bus check,
 // gets its listeners from the environment: FAKE_VISA_LISTENERS="3:2.0723E+1 D|7:U +12340E-3|9",
-// each a primary address and its reply, or an address alone for a listener that never replies.
+// each a primary address and its reply, or an address alone for a listener that never replies;
+// "!" before an address leaves that listener out of the resource search ("!13:U +12340E-3").
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -14,23 +15,26 @@ using namespace hpib::visa;
 
 namespace {
 
-std::map<unsigned, std::optional<std::string>> Listeners(const std::string& script) {
-  std::map<unsigned, std::optional<std::string>> listeners;
-  for (std::size_t start = 0; start < script.size();) {
-    const std::size_t end = std::min(script.find('|', start), script.size());
-    const std::string entry = script.substr(start, end - start);
-    const std::size_t colon = entry.find(':');
-    listeners[std::stoul(entry.substr(0, colon))] =
-        colon == std::string::npos ? std::nullopt : std::optional<std::string>(entry.substr(colon + 1));
-    start = end + 1;
-  }
-  return listeners;
-}
-
 // The process's one library, its listeners as the environment scripts them.
 struct ScriptedFake : FakeVisa {
   ScriptedFake() {
-    if (const char* script = std::getenv("FAKE_VISA_LISTENERS")) listeners = Listeners(script);
+    if (const char* script = std::getenv("FAKE_VISA_LISTENERS")) Script(script);
+  }
+
+  void Script(const std::string& script) {
+    listeners.emplace();
+    for (std::size_t start = 0; start < script.size();) {
+      const std::size_t end = std::min(script.find('|', start), script.size());
+      std::string entry = script.substr(start, end - start);
+      start = end + 1;
+      const bool left = !entry.empty() && entry[0] == '!';
+      if (left) entry.erase(0, 1);
+      const std::size_t colon = entry.find(':');
+      const unsigned primary = static_cast<unsigned>(std::stoul(entry.substr(0, colon)));
+      (*listeners)[primary] =
+          colon == std::string::npos ? std::nullopt : std::optional<std::string>(entry.substr(colon + 1));
+      if (left) unlisted.insert(primary);
+    }
   }
 };
 

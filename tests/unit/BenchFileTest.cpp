@@ -6,6 +6,7 @@
 
 namespace {
 
+using namespace std::string_view_literals;
 using hpib::sim::Bench;
 using hpib::sim::BenchError;
 using hpib::sim::ParseBench;
@@ -44,10 +45,12 @@ TEST(BenchFileTest, AGoodFileBecomesItsBench) {
   EXPECT_DOUBLE_EQ(meter.faults.timeoutProbability, 0.25);
   const auto written = ParseBench(hpib::sim::WriteBench(bench));
   EXPECT_TRUE(std::holds_alternative<Bench>(written) && std::get<Bench>(written) == bench) << hpib::sim::WriteBench(bench);
+  const auto marked = ParseBench("\xEF\xBB\xBF" + hpib::sim::WriteBench(bench));
+  EXPECT_TRUE(std::holds_alternative<Bench>(marked) && std::get<Bench>(marked) == bench) << "after a UTF-8 byte-order mark";
 }
 
 const struct {
-  const char* text;
+  std::string_view text;
   BenchError error;
 } kBadFiles[] = {
     {"[7]\ninstrument = B7-40/5\nfoo = 1\n", {3, "unknown key \"foo\""}},
@@ -67,6 +70,10 @@ const struct {
     {"[7]\ninstrument = HP4191A\ntimeout_from_read = 0\n", {3, "\"timeout_from_read\" needs a whole number from 1 up, not \"0\""}},
     {"[7]\ninstrument = HP4191A\ncircuit = star\n", {3, "\"circuit\" needs series or parallel, not \"star\""}},
     {"[7]\ninstrument = HP4191A\nabsent\n", {3, "\"absent\" is neither \"[address]\", \"key = value\" nor a comment"}},
+    {"\xEF\xBB\xBF[7]\ninstrument = B7-40/5\nfoo = 1\n", {3, "unknown key \"foo\""}},
+    {"\xFF\xFE[\0" "7\0]\0"sv, {0, "the file is UTF-16 (its byte-order mark says so); save it as UTF-8 or ANSI"}},
+    {"\xFE\xFF\0[\0" "7\0]"sv, {0, "the file is UTF-16 (its byte-order mark says so); save it as UTF-8 or ANSI"}},
+    {"[\0" "7\0]\0"sv, {0, "the file holds NUL bytes, as UTF-16 does; save it as UTF-8 or ANSI"}},
 };
 
 TEST(BenchFileTest, ABadFileIsRefusedWholeWithItsLineAndWhatIsWrong) {
@@ -77,6 +84,7 @@ TEST(BenchFileTest, ABadFileIsRefusedWholeWithItsLineAndWhatIsWrong) {
     EXPECT_EQ(std::get<BenchError>(parsed).text, bad.error.text) << bad.text;
   }
   EXPECT_EQ(hpib::sim::BenchErrorText("bench.ini", {3, "unknown key \"foo\""}), "bench.ini, line 3: unknown key \"foo\"");
+  EXPECT_EQ(hpib::sim::BenchErrorText("bench.ini", {0, "the file is UTF-16"}), "bench.ini: the file is UTF-16");
 }
 
 }  // namespace

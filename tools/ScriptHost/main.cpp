@@ -5,7 +5,8 @@
 //
 // Each Name=ProgID creates that control and names it in the script, where Sub Name_OnData()
 // handles its OnData event. The item Host offers Echo text, Quit code and Sleep ms. The run
-// ends with Host.Quit's code, 1 after a script error, or 2 when the timeout passes first.
+// ends with Host.Quit's code, 1 after a script error, or 2 when the timeout passes first, also
+// while a control's error box is up.
 #include <windows.h>
 #include <activscp.h>
 #include <ocidl.h>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "core/win32/ComResource.h"
+#include "tools/ScriptHost/BoxWatch.h"
 #include "tools/ScriptHost/EventRelay.h"
 #include "tools/ScriptHost/HostObject.h"
 #include "tools/ScriptHost/ScriptRun.h"
@@ -149,6 +151,7 @@ int Run(const Options& options) {
   }
 
   scripthost::ScriptRun run(options.timeoutMs);
+  const scripthost::BoxWatch watch(options.timeoutMs);
   const com_ptr<IDispatch> host = scripthost::HostObject::Create(run);
   std::vector<NamedItem> items{{kHostItem, com_ptr<IUnknown>(host.get()), nullptr}};
   for (const Control& control : options.controls) {
