@@ -11,7 +11,7 @@
 namespace check {
 
 Finding Probe(unsigned primary) {
-  const std::int32_t address = hpib::HPIBSelectCode * 100 + static_cast<std::int32_t>(primary);
+  const std::int32_t address = hpib::InstrumentAddress(static_cast<std::int32_t>(primary));
   Finding finding;
   finding.primary = primary;
   finding.result = hpib::HPIBTrigger(address);
