@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "hpib/VisaApi.h"
-#include "hpib/VisaTrace.h"
+#include "hpib/visa/VisaApi.h"
+#include "hpib/visa/VisaTrace.h"
 
 namespace check {
 

@@ -11,7 +11,7 @@
 #include "hpib/win32/BenchLoad.h"
 #include "hpib/win32/BusChoice.h"
 #include "hpib/win32/UserSettings.h"
-#include "hpib/win32/VisaLibrary.h"
+#include "hpib/visa/win32/VisaLibrary.h"
 
 namespace check::win32 {
 

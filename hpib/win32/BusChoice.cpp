@@ -4,7 +4,7 @@
 #include "hpib/win32/BenchLoad.h"
 #include "hpib/win32/ThunkDriver.h"
 #include "hpib/win32/UserSettings.h"
-#include "hpib/win32/VisaLibrary.h"
+#include "hpib/visa/win32/VisaLibrary.h"
 
 namespace hpib::win32 {
 

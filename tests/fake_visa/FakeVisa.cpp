@@ -34,7 +34,7 @@ std::string AttributeName(ViAttr attribute) {
 namespace entries {
 #define VISA_FUNCTION(name, parameters, arguments) \
   ViStatus APPARATA_VISA_CALL name parameters { return FakeVisa::Current().name arguments; }
-#include "hpib/VisaFunctions.inc"
+#include "hpib/visa/VisaFunctions.inc"
 #undef VISA_FUNCTION
 }  // namespace entries
 
@@ -47,7 +47,7 @@ FakeVisa& FakeVisa::Current() { return *g_current; }
 Functions FakeVisa::Table() {
   Functions table{};
 #define VISA_FUNCTION(name, parameters, arguments) table.name = entries::name;
-#include "hpib/VisaFunctions.inc"
+#include "hpib/visa/VisaFunctions.inc"
 #undef VISA_FUNCTION
   return table;
 }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "hpib/DebugBus.h"
-#include "hpib/VisaApi.h"
+#include "hpib/visa/VisaApi.h"
 
 namespace testing_support {
 
@@ -46,7 +46,7 @@ class FakeVisa {
   std::set<unsigned> unlisted;
 
 #define VISA_FUNCTION(name, parameters, arguments) ViStatus name parameters;
-#include "hpib/VisaFunctions.inc"
+#include "hpib/visa/VisaFunctions.inc"
 #undef VISA_FUNCTION
 
  private:

@@ -49,7 +49,7 @@ extern "C" {
 
 #define VISA_FUNCTION(name, parameters, arguments) \
   __declspec(dllexport) ViStatus APPARATA_VISA_CALL name parameters { return Library().name arguments; }
-#include "hpib/VisaFunctions.inc"
+#include "hpib/visa/VisaFunctions.inc"
 #undef VISA_FUNCTION
 
 // The calls recorded since the last time, one per line; valid until the next call of this.

@@ -1,6 +1,6 @@
 // The VISA back end under the driver layer: the exact VISA calls of each operation, one call per
 // message, sessions kept until the card closes, statuses as the layer's errors, and the trace.
-#include "hpib/VisaBus.h"
+#include "hpib/visa/VisaBus.h"
 
 #include <gtest/gtest.h>
 

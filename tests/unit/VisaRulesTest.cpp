@@ -5,9 +5,9 @@
 #include "ResultCodes.h"
 #include "hpib/BusSetting.h"
 #include "hpib/TraceBytes.h"
-#include "hpib/VisaNames.h"
-#include "hpib/VisaStatus.h"
-#include "hpib/VisaTrace.h"
+#include "hpib/visa/VisaNames.h"
+#include "hpib/visa/VisaStatus.h"
+#include "hpib/visa/VisaTrace.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "hpib/win32/VisaLibrary.h"
+#include "hpib/visa/win32/VisaLibrary.h"
 
 #include <windows.h>
 
 #include "core/Latin1.h"
 #include "core/win32/Handles.h"
-#include "hpib/VisaBus.h"
+#include "hpib/visa/VisaBus.h"
 
 namespace hpib::win32 {
 namespace {
@@ -41,7 +41,7 @@ VisaFunctionsLoad LoadVisaFunctions() {
   const char* missing = nullptr;
   HMODULE m = library.get();
 #define VISA_FUNCTION(name, parameters, arguments) Find(m, #name, f.name, missing);
-#include "hpib/VisaFunctions.inc"
+#include "hpib/visa/VisaFunctions.inc"
 #undef VISA_FUNCTION
   if (missing) {
     load.failure = L"VISA library " + load.path + L" has no " + core::FromLatin1(missing);

@@ -1,9 +1,9 @@
-#include "hpib/VisaBus.h"
+#include "hpib/visa/VisaBus.h"
 
 #include <algorithm>
 
 #include "hpib/BusAddress.h"
-#include "hpib/VisaStatus.h"
+#include "hpib/visa/VisaStatus.h"
 
 namespace hpib {
 

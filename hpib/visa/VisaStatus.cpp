@@ -1,4 +1,4 @@
-#include "hpib/VisaStatus.h"
+#include "hpib/visa/VisaStatus.h"
 
 namespace hpib {
 namespace {

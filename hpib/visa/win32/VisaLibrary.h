@@ -5,7 +5,7 @@
 #include <string>
 
 #include "hpib/Bus.h"
-#include "hpib/VisaApi.h"
+#include "hpib/visa/VisaApi.h"
 #include "hpib/win32/TraceFile.h"
 
 namespace hpib::win32 {

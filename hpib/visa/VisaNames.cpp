@@ -1,4 +1,4 @@
-#include "hpib/VisaNames.h"
+#include "hpib/visa/VisaNames.h"
 
 
 namespace hpib {

@@ -1,7 +1,7 @@
 #pragma once
 // VISA completion and error codes as the results of the bus seam.
 #include "hpib/Result.h"
-#include "hpib/VisaApi.h"
+#include "hpib/visa/VisaApi.h"
 
 namespace hpib {
 

@@ -63,7 +63,7 @@ constexpr ViStatus VI_ERROR_INTF_NUM_NCONFIG = Status(0xBFFF00A5);
 // The entries the library calls, by their names in the library.
 struct Functions {
 #define VISA_FUNCTION(name, parameters, arguments) ViStatus(APPARATA_VISA_CALL* name) parameters;
-#include "hpib/VisaFunctions.inc"
+#include "hpib/visa/VisaFunctions.inc"
 #undef VISA_FUNCTION
 };
 

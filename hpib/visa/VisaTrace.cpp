@@ -1,4 +1,4 @@
-#include "hpib/VisaTrace.h"
+#include "hpib/visa/VisaTrace.h"
 
 #include <cstdio>
 

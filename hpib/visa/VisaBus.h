@@ -11,10 +11,10 @@
 #include <string>
 
 #include "hpib/Bus.h"
-#include "hpib/VisaApi.h"
-#include "hpib/VisaNames.h"
+#include "hpib/visa/VisaApi.h"
+#include "hpib/visa/VisaNames.h"
 #include "hpib/TraceBytes.h"
-#include "hpib/VisaTrace.h"
+#include "hpib/visa/VisaTrace.h"
 
 namespace hpib {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "hpib/VisaApi.h"
+#include "hpib/visa/VisaApi.h"
 
 namespace hpib {
 
