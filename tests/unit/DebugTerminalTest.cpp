@@ -33,20 +33,6 @@ TEST_F(DebugTerminalTest, TheTerminalHasItsCaptionAndPlace) {
   EXPECT_TRUE(Lines().empty());
 }
 
-TEST_F(DebugTerminalTest, EveryOperationLogsItsLineAndSucceeds) {
-  EXPECT_EQ(HPIBOpenCard(7), 0);
-  EXPECT_EQ(HPIBReset(7), 0);
-  EXPECT_EQ(HPIBTimeout(7, 3.0), 0);
-  EXPECT_EQ(HPIBClear(703), 0);
-  EXPECT_EQ(HPIBLocal(7), 0);
-  EXPECT_EQ(HPIBTrigger(717), 0);
-  EXPECT_EQ(HPIBOutputBytes(703, "\x2A", 1), 0);
-  EXPECT_EQ(HPIBClose(), 0);
-  EXPECT_EQ(Lines(), (LineList{L"Card #7 opened", L"Reset address 7", L"Set timeout 3 for card 7",
-                            L"Cleared address 703", L"Set local address 7", L"Trigger address 717",
-                            L"Write bytes to 703", L"Library closed"}));
-}
-
 TEST_F(DebugTerminalTest, DebugBranchesMakeNoRangeTests) {
   EXPECT_EQ(HPIBTrigger(70000), 0);
   EXPECT_EQ(HPIBTimeout(7, 100), 0);

@@ -27,18 +27,6 @@ class HPIBDrvTest : public ::testing::Test {
   testing_support::RecordingEntryPoints::Log driver;
 };
 
-TEST_F(HPIBDrvTest, SingleCallOperationsCallTheirEntryPointWithTheAddressAndOne) {
-  EXPECT_EQ(HPIBOpenCard(7), 0);
-  EXPECT_EQ(HPIBReset(7), 0);
-  EXPECT_EQ(HPIBTimeout(7, 3.0), 0);
-  EXPECT_EQ(HPIBClear(703), 0);
-  EXPECT_EQ(HPIBLocal(7), 0);
-  EXPECT_EQ(HPIBTrigger(717), 0);
-  EXPECT_EQ(HPIBClose(), 0);
-  EXPECT_EQ(TakeCalls(), (Calls{"OpenHPIB(7,1)", "ResetHPIB(7,1)", "TimeoutHPIB(3000,7)", "ClearHPIB(703,1)",
-                                "LocalHPIB(7,1)", "TriggerHPIB(717,1)", "CloseHPIB(1,1)"}));
-}
-
 TEST_F(HPIBDrvTest, OperationsReturnTheDriversCodeUnchanged) {
   driver.results["TriggerHPIB"] = {13};
   driver.results["ClearHPIB"] = {65535};
