@@ -13,7 +13,11 @@ foreach(case_and_bound
         WithoutTheSettingALostReplyShowsItsBoxAndEndsFreeRunning:90
         UnderTheSettingAMenuClickThatFailsStillShowsItsBox:90
         TwoProcessesAppendWholeRowsToOneLog:150
-        ALogThatCannotBeWrittenIsSaidOnceAndMeasuringGoesOn:90)
+        ALogThatCannotBeWrittenIsSaidWhenItBeginsAndMeasuringGoesOn:90
+        InDebugModeTheLogSaysWhyFirstAndMarksEveryReadingSimulated:90
+        RowsHeldWhileTheLogIsHeldElsewhereAreWrittenInOrderOnceItIsFree:120
+        OnlyALogIsAppendedToAnotherProgramsFileStaysAsItIs:120
+        OddSettingValuesAreReadOrSaidInTheLog:150)
   string(REPLACE ":" ";" case_and_bound ${case_and_bound})
   list(GET case_and_bound 0 case)
   list(GET case_and_bound 1 bound)
