@@ -15,9 +15,18 @@ bool EqualsNoCase(const std::wstring& text, const std::wstring& word) {
 
 }  // namespace
 
+std::optional<std::wstring> SettingText(const std::optional<std::wstring>& value) {
+  if (!value) return std::nullopt;
+  const wchar_t kBlanks[] = L" \t";
+  const std::size_t first = value->find_first_not_of(kBlanks);
+  if (first == std::wstring::npos) return std::nullopt;
+  return value->substr(first, value->find_last_not_of(kBlanks) - first + 1);
+}
+
 ErrorsSetting ParseErrorsSetting(const std::optional<std::wstring>& value) {
-  if (!value || value->empty() || EqualsNoCase(*value, L"BOX")) return {ErrorHandling::Box, {}};
-  if (EqualsNoCase(*value, L"LOG")) return {ErrorHandling::Log, {}};
+  const std::optional<std::wstring> text = SettingText(value);
+  if (!text || EqualsNoCase(*text, L"BOX")) return {ErrorHandling::Box, {}};
+  if (EqualsNoCase(*text, L"LOG")) return {ErrorHandling::Log, {}};
   return {ErrorHandling::Box, L"Errors setting \"" + *value + L"\" not understood; Box or Log expected"};
 }
 

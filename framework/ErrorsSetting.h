@@ -15,8 +15,13 @@ struct ErrorsSetting {
   std::wstring problem;  // empty, or why the value was not understood
 };
 
-// "Box" or "Log" in any letter case, nothing around them. An empty value counts as no value, as
-// for the Bus setting. Anything else keeps the box, which never hides an error, and says why.
+// "Box" or "Log" in any letter case, blanks around them ignored. An empty value counts as no
+// value, as for the Bus setting. Anything else keeps the box, which never hides an error, and
+// says why, with the value as given.
 ErrorsSetting ParseErrorsSetting(const std::optional<std::wstring>& value);
+
+// A text setting as the library reads it (Errors, Log): the spaces and tabs around it, which a
+// hand-typed value or a pasted path brings along, left out; no value when nothing else is left.
+std::optional<std::wstring> SettingText(const std::optional<std::wstring>& value);
 
 }  // namespace framework

@@ -167,7 +167,7 @@ void THPIBDevice::MeasurementTick() {
 void THPIBDevice::MeasureAndGoOn() {
   TimerTimer();
   FFailures = 0;
-  if (CurrentUnattended().output) LogRow(ReadingRow, Get_Text());
+  if (CurrentUnattended().output) LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, Get_Text());
   if (FireEvent(kOnData)) StepAndGoOn();
 }
 

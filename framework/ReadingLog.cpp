@@ -71,13 +71,13 @@ void AppendField(std::string& row, std::string_view field) {
 
 using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
 
-std::string Row(const std::string& time, const std::wstring& progId, std::int32_t port, const char* kind,
+std::string Row(const std::string& time, const std::wstring& progId, const std::string& port, const char* kind,
                 const Pairs& pairs) {
   std::string row;
   AppendField(row, time);
   row += ',';
   AppendField(row, ToUtf8(progId));
-  row += ',' + std::to_string(port) + ',' + kind;
+  row += ',' + port + ',' + kind;
   for (int i = 0; i < kLogPairs; ++i) {
     const bool given = static_cast<std::size_t>(i) < pairs.size();
     row += ',';
@@ -86,6 +86,28 @@ std::string Row(const std::string& time, const std::wstring& progId, std::int32_
     if (given) AppendField(row, ToUtf8(pairs[i].second));
   }
   return row + "\r\n";
+}
+
+Pairs LinePairs(const std::wstring& text) {
+  Pairs pairs;
+  const std::wstring_view kLineBreak = L"\r\n";
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(kLineBreak, start);
+    const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    if (pairs.size() == static_cast<std::size_t>(kLogPairs)) {
+      pairs.back().second += std::wstring(kLineBreak) + line;
+    } else {
+      const std::size_t equals = line.find(L'=');
+      if (equals == std::wstring::npos)
+        pairs.emplace_back(std::wstring(), line);
+      else
+        pairs.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+    }
+    if (end == std::wstring::npos) break;
+    start = end + kLineBreak.size();
+  }
+  return pairs;
 }
 
 }  // namespace
@@ -109,30 +131,29 @@ std::string LogHeader() {
 
 std::string ReadingRow(const std::string& time, const std::wstring& progId, std::int32_t port,
                        const std::wstring& text) {
-  Pairs pairs;
-  const std::wstring_view kLineBreak = L"\r\n";
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(kLineBreak, start);
-    const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-    if (pairs.size() == static_cast<std::size_t>(kLogPairs)) {
-      pairs.back().second += std::wstring(kLineBreak) + line;
-    } else {
-      const std::size_t equals = line.find(L'=');
-      if (equals == std::wstring::npos)
-        pairs.emplace_back(std::wstring(), line);
-      else
-        pairs.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-    }
-    if (end == std::wstring::npos) break;
-    start = end + kLineBreak.size();
-  }
-  return Row(time, progId, port, "reading", pairs);
+  return Row(time, progId, std::to_string(port), "reading", LinePairs(text));
+}
+
+std::string SimulatedRow(const std::string& time, const std::wstring& progId, std::int32_t port,
+                         const std::wstring& text) {
+  return Row(time, progId, std::to_string(port), "simulated", LinePairs(text));
 }
 
 std::string ErrorRow(const std::string& time, const std::wstring& progId, std::int32_t port,
                      const std::wstring& message) {
-  return Row(time, progId, port, "error", {{std::wstring(), message}});
+  return Row(time, progId, std::to_string(port), "error", {{std::wstring(), message}});
 }
+
+std::string NoticeRow(const std::string& time, const std::wstring& text) {
+  return Row(time, std::wstring(), std::string(), "notice", {{std::wstring(), text}});
+}
+
+LogStart KindOfStart(std::string_view firstBytes) {
+  if (firstBytes.empty()) return LogStart::Empty;
+  const std::string start = std::string(kByteOrderMark) + LogHeader();
+  return firstBytes.substr(0, start.size()) == start ? LogStart::Log : LogStart::Foreign;
+}
+
+std::string RowTime(std::string_view row) { return std::string(row.substr(0, row.find(','))); }
 
 }  // namespace framework

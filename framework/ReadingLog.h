@@ -35,8 +35,26 @@ std::string LogHeader();
 std::string ReadingRow(const std::string& time, const std::wstring& progId, std::int32_t port,
                        const std::wstring& text);
 
+// A reading of debug mode's made-up instruments, as ReadingRow but of the kind "simulated": no
+// value that no instrument measured passes for one in a night's data.
+std::string SimulatedRow(const std::string& time, const std::wstring& progId, std::int32_t port,
+                         const std::wstring& text);
+
 // One error: its message, line feeds and all, in the first value.
 std::string ErrorRow(const std::string& time, const std::wstring& progId, std::int32_t port,
                      const std::wstring& message);
+
+// The library's own word on the log (debug mode, a setting not understood, an outage of the file):
+// the kind "notice", no control and no port, the text in the first value.
+std::string NoticeRow(const std::string& time, const std::wstring& text);
+
+// What an existing file is to the log, by its first bytes (as many as the byte-order mark and the
+// header have): empty, a log that rows may be appended to, or another program's file that must
+// stay as it is.
+enum class LogStart { Empty, Log, Foreign };
+LogStart KindOfStart(std::string_view firstBytes);
+
+// The time column of a row made above.
+std::string RowTime(std::string_view row);
 
 }  // namespace framework

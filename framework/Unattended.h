@@ -15,8 +15,9 @@ class UnattendedOutput {
   virtual ~UnattendedOutput() = default;
   // The local time now, as the log writes it.
   virtual std::string Now() = 0;
-  // Appends one whole row to the log file, when there is one. A file that cannot be written is
-  // said once, and the next row tries again.
+  // Appends one whole row to the log file, when there is one. A row that the file will not take
+  // is held, and written in its turn once the file takes rows again; each outage is said when it
+  // begins and when it ends.
   virtual void Append(const std::string& row) = 0;
   // The system's debug output, which a debugger or a monitor of it shows.
   virtual void Debug(const std::wstring& text) = 0;
@@ -26,6 +27,7 @@ class UnattendedOutput {
 struct Unattended {
   ErrorHandling errors = ErrorHandling::Box;
   UnattendedOutput* output = nullptr;  // null: neither setting is used
+  bool simulated = false;  // debug mode: readings are made up, and their rows say so
 };
 
 // Set once, before the process's first control is made; `output` lives as long as the process.

@@ -1,6 +1,7 @@
 #include "server/BusStart.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "hpib/DebugBus.h"
@@ -18,6 +19,7 @@ bool g_busChosen = false;
 bool g_debugMode = false;
 bool g_unattendedStarted = false;
 std::wstring g_reason;  // the terminal's first line: why the user's setting is not followed
+const wchar_t kNoBusReason[] = L"Debug mode: no Bus setting, and the 16-bit driver HPIB_THK.DLL cannot be used";
 
 }  // namespace
 
@@ -35,9 +37,12 @@ void StartBus(HINSTANCE module) {
   if (g_debugMode) ShowTerminal(g_reason);
   if (!g_unattendedStarted) {
     // In debug mode its notices go to the terminal, as every other line of the library does.
-    StartUnattended([](const std::wstring& line) {
-      if (g_debugMode) TerminalLog().Log(line);
-    });
+    // Without a Bus setting the terminal has no first line; the log still says why.
+    StartUnattended(
+        [](const std::wstring& line) {
+          if (g_debugMode) TerminalLog().Log(line);
+        },
+        g_debugMode ? std::optional<std::wstring>(g_reason.empty() ? kNoBusReason : g_reason) : std::nullopt);
     g_unattendedStarted = true;
   }
 }

@@ -18,6 +18,7 @@
 #include <numeric>
 
 #include "Apparata_h.h"
+#include "visa_support.h"
 
 namespace {
 
@@ -135,6 +136,7 @@ TEST_F(Unattended, LostRepliesGoToTheLogAndFreeRunningGoesOnWithoutABox) {
   const std::vector<Record> rows = LogRows(kLog);
   const std::size_t errors = Times(rows, "Apparata.B740X", "error").size();
   EXPECT_EQ(50u, Times(rows, "Apparata.B740X", "reading").size()) << "one row per OnData";
+  EXPECT_EQ(0u, Times(rows, "", "notice").size() + Times(rows, "Apparata.B740X", "simulated").size()) << "the bench is no debug mode";
   EXPECT_EQ(TraceLines(L" Read -> 4 HPIB timeout!"), errors) << "one error row per lost reply in the trace";
   EXPECT_GT(errors, 0u);
   EXPECT_EQ("reading", rows.empty() ? "" : rows.back()[3]) << "readings after the last error";
@@ -229,13 +231,151 @@ TEST_F(Unattended, TwoProcessesAppendWholeRowsToOneLog) {
   std::printf("%zu rows in the log\n", rows.size());
 }
 
-TEST_F(Unattended, ALogThatCannotBeWrittenIsSaidOnceAndMeasuringGoesOn) {
+// The folder is missing all run long: the outage is said when it begins, and at the end, with
+// nowhere to set the held rows aside, that they are lost.
+TEST_F(Unattended, ALogThatCannotBeWrittenIsSaidWhenItBeginsAndMeasuringGoesOn) {
   const std::wstring unwritable = Beside(L"no-such-folder\\log.csv");
   {
     const Settings settings = Fresh("", {{L"Bus", L"SIM"}, {L"Log", unwritable}, {L"Trace", kTrace}});
     ASSERT_EQ(0, RunChild("FreeRunning:10", 60000));
   }
-  EXPECT_EQ(1u, TraceLines(L"Log file \"" + unwritable + L"\" cannot be written"));
+  EXPECT_EQ(1u, TraceLines(L"Log file \"" + unwritable + L"\" cannot be written (system error 3); its rows from "));
+  EXPECT_EQ(1u, TraceLines(L"Log file \"" + unwritable + L"\" still cannot be written, nor \"" +
+                           Beside(L"no-such-folder\\log.held-")));
+  EXPECT_EQ(2u, TraceLines(L"Log file "));
+}
+
+// Debug mode (VISA named, none installed): every reading is marked, after the reason.
+TEST_F(Unattended, InDebugModeTheLogSaysWhyFirstAndMarksEveryReadingSimulated) {
+  {
+    const Settings settings = Fresh("", {{L"Bus", L"VISA"}, {L"Log", kLog}, {L"Trace", kTrace}});
+    ASSERT_EQ(0, RunChild("FreeRunning:5", 60000));
+  }
+  const std::wstring reason = L"Debug mode: VISA library " + visa_support::SystemFolder() + L"\\" +
+                              visa_support::kVisaName + L" cannot be loaded (error 126)";
+  const std::vector<Record> rows = LogRows(kLog);
+  ASSERT_EQ(6u, rows.size());
+  EXPECT_EQ((Record{rows[0][0], "", "", "notice", "", Narrow(reason), "", "", "", "", "", "", "", "", "", ""}), rows[0]);
+  EXPECT_EQ(5u, Times(rows, "Apparata.B740X", "simulated").size());
+  EXPECT_EQ(1u, TraceLines(L" " + reason));
+}
+
+// Another process holds the log (FILE_SHARE_READ only, as a spreadsheet that opened it) twice
+// while the meter runs free: every reading has its row, in order, and each outage is said twice.
+TEST_F(Unattended, RowsHeldWhileTheLogIsHeldElsewhereAreWrittenInOrderOnceItIsFree) {
+  const Settings settings = Fresh("", {{L"Bus", L"SIM"}, {L"Log", kLog}, {L"Trace", kTrace}});
+  std::future<int> child = std::async(std::launch::async, RunChild, "FreeRunning:40", 90000);
+  // Counted as they stand, a row perhaps half written: lines, and notices among them.
+  const auto written = [](const char* part) {
+    const std::string text = FileText(kLog);
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+  };
+  for (std::size_t outage = 1; outage <= 2; ++outage) {
+    EXPECT_TRUE(PumpUntil([&] { return written(",notice,") == outage - 1 && written("\r\n") >= 3 * outage + 1; }, 20000))
+        << "outage " << outage;
+    unique_handle held;
+    PumpUntil([&] {  // between two of the child's rows
+      const HANDLE file = CreateFileW(kLog.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+      held.reset(file == INVALID_HANDLE_VALUE ? nullptr : file);
+      return bool(held);
+    }, 5000);
+    ASSERT_TRUE(held) << "outage " << outage;
+    PumpFor(2000);
+  }
+  ASSERT_EQ(0, child.get());
+  const std::vector<Record> rows = LogRows(kLog);
+  EXPECT_EQ(40u, Times(rows, "Apparata.B740X", "reading").size());
+  const std::vector<long long> times = Times(rows, "Apparata.B740X", "reading");
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  std::size_t notices = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i][3] != "notice") continue;
+    ++notices;
+    const std::size_t held = std::strtoul(rows[i][5].c_str() + rows[i][5].find("and the ") + 8, nullptr, 10);
+    // The held rows, then the row whose try found the file free again, then the notice.
+    ASSERT_TRUE(held > 0 && held < i) << rows[i][5];
+    const std::string since = rows[i - held - 1][0];
+    EXPECT_EQ("Log file \"" + Narrow(kLog) + "\" can be written again; it could not from " + since +
+                  " (system error 32), and the " + std::to_string(held) + " rows held meanwhile are written before this one",
+              rows[i][5]);
+    EXPECT_EQ(1u, TraceLines(L"Log file \"" + kLog + L"\" cannot be written (system error 32); its rows from " +
+                             Widen(since) + L" on are held until it can be written again"));
+    EXPECT_EQ(1u, TraceLines(Widen(rows[i][5])));
+  }
+  EXPECT_EQ(2u, notices);
+}
+
+// What the library makes of a file at the log's path that it did not write.
+TEST_F(Unattended, OnlyALogIsAppendedToAnotherProgramsFileStaysAsItIs) {
+  const std::string start = "\xEF\xBB\xBFtime,control,port,kind,label1,value1,label2,value2,label3,value3,label4,"
+                            "value4,label5,value5,label6,value6\r\n";
+  const std::string oldRow = "2026-01-01T00:00:00.000+00:00,,,notice,,old,,,,,,,,,,";
+  const std::wstring side = Beside(L"log.apparata.csv");
+  const struct {
+    std::string before;
+    bool aside;             // the rows go to the side file, the log stays as it was
+    std::string logStart;   // else how the log begins after the run
+    std::size_t rows;
+  } cases[] = {
+      {"a,b\r\n1,2", true, "", 4},
+      {"\xEF\xBB\xBFtime,control", true, "", 4},
+      {"", false, start, 3},
+      {start + oldRow, false, start + oldRow + "\r\n", 4},
+  };
+  for (const auto& c : cases) {
+    const Settings settings = Fresh("", {{L"Bus", L"SIM"}, {L"Log", kLog}});
+    DeleteFileW(side.c_str());
+    std::ofstream(std::filesystem::path(kLog), std::ios::binary) << c.before;
+    ASSERT_EQ(0, RunChild("FreeRunning:3", 60000));
+    const std::vector<Record> rows = LogRows(c.aside ? side : kLog);
+    const std::string log = FileText(kLog);
+    EXPECT_EQ(c.aside ? c.before : c.logStart, log.substr(0, c.aside ? std::string::npos : c.logStart.size()));
+    ASSERT_EQ(c.rows, rows.size()) << c.before;
+    if (c.aside) {
+      EXPECT_EQ("Log file \"" + Narrow(kLog) + "\" is not a log of Apparata and stays as it is; the rows go to \"" +
+                    Narrow(side) + "\"",
+                rows[0][5]);
+    }
+    EXPECT_EQ(3u, Times(rows, "Apparata.B740X", "reading").size()) << c.before;
+  }
+  DeleteFileW(side.c_str());
+}
+
+// Errors values as people type them, and values of another registry type; Log as a REG_EXPAND_SZ.
+TEST_F(Unattended, OddSettingValuesAreReadOrSaidInTheLog) {
+  SetEnvironmentVariableW(L"APPARATA_TEST_FOLDER", FolderOf(OwnPath()).c_str());
+  const DWORD one = 1;
+  const struct {
+    DWORD type;
+    std::wstring errors;
+    const char* scenario;
+    std::string notice;  // empty: none
+  } cases[] = {
+      {REG_SZ, L" LOG ", "FreeRunning:3", ""},
+      {REG_SZ, L"log\t", "FreeRunning:3", ""},
+      {REG_SZ, L"Lag", "BoxEndsFreeRunning", "Errors setting \"Lag\" not understood; Box or Log expected"},
+      {REG_DWORD, L"", "BoxEndsFreeRunning",
+       "Errors setting of registry type 4 not understood; a text, Box or Log, expected"},
+  };
+  for (const auto& c : cases) {
+    const Settings settings = Fresh(kLossyBench, {});
+    const std::wstring log = L"%APPARATA_TEST_FOLDER%\\unattended-log.csv";
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Apparata", L"Log", REG_EXPAND_SZ, log.c_str(),
+                    static_cast<DWORD>((log.size() + 1) * sizeof(wchar_t)));
+    const void* value = c.type == REG_DWORD ? static_cast<const void*>(&one) : c.errors.c_str();
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Apparata", L"Errors", c.type, value,
+                    c.type == REG_DWORD ? sizeof one : static_cast<DWORD>((c.errors.size() + 1) * sizeof(wchar_t)));
+    ASSERT_EQ(0, RunChild(c.scenario, 60000)) << c.scenario;
+    const std::vector<Record> rows = LogRows(kLog);
+    const std::vector<long long> notices = Times(rows, "", "notice");
+    ASSERT_EQ(c.notice.empty() ? 0u : 1u, notices.size()) << c.notice;
+    if (!c.notice.empty()) {
+      EXPECT_EQ(c.notice, rows[0][5]);
+    }
+  }
+  SetEnvironmentVariableW(L"APPARATA_TEST_FOLDER", nullptr);
 }
 
 // ---- The children: one scenario each, in a process that reads the settings afresh -------------

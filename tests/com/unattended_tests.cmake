@@ -14,7 +14,11 @@ foreach(case_and_bound
         UnderTheSettingAMenuClickThatFailsStillShowsItsBox:90
         ASweepLosingRepliesReachesItsLimitUnderErrorsLogAndEndsAtTheFirstUnderLogAlone:200
         TwoProcessesAppendWholeRowsToOneLog:150
-        ALogThatCannotBeWrittenIsSaidOnceAndMeasuringGoesOn:90)
+        ALogThatCannotBeWrittenIsSaidWhenItBeginsAndMeasuringGoesOn:90
+        InDebugModeTheLogSaysWhyFirstAndMarksEveryReadingSimulated:90
+        RowsHeldWhileTheLogIsHeldElsewhereAreWrittenInOrderOnceItIsFree:120
+        OnlyALogIsAppendedToAnotherProgramsFileStaysAsItIs:120
+        OddSettingValuesAreReadOrSaidInTheLog:150)
   string(REPLACE ":" ";" case_and_bound ${case_and_bound})
   list(GET case_and_bound 0 case)
   list(GET case_and_bound 1 bound)

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "framework/ErrorsSetting.h"
+#include "framework/HeldRows.h"
 #include "framework/ReadingLog.h"
 #include "framework/RetryDelay.h"
 
@@ -59,6 +60,49 @@ TEST(ReadingLogTest, AnErrorIsItsMessageInTheFirstValue) {
     EXPECT_EQ(kT + ",Apparata.E712X,7,error,," + field + ",,,,,,,,,,\r\n", ErrorRow(kT, L"Apparata.E712X", 7, message));
 }
 
+TEST(ReadingLogTest, SimulatedReadingsAndNoticesSayTheirKind) {
+  const std::pair<std::string, const char*> cases[] = {
+      {SimulatedRow(kT, L"Apparata.B740X", 7, L"U=+1.000\r\nx"), "Apparata.B740X,7,simulated,U,+1.000,,x,,,,,,,,"},
+      {NoticeRow(kT, L"Debug mode: VISA library visa32.dll not found"),
+       ",,notice,,Debug mode: VISA library visa32.dll not found,,,,,,,,,,"},
+      {NoticeRow(kT, L"Log file \"a,b.csv\""), ",,notice,,\"Log file \"\"a,b.csv\"\"\",,,,,,,,,,"},
+  };
+  for (const auto& [row, after] : cases) {
+    EXPECT_EQ(kT + "," + after + "\r\n", row);
+    EXPECT_EQ(kT, RowTime(row));
+  }
+}
+
+TEST(ReadingLogTest, OnlyAFileThatBeginsAsALogIsAppendedTo) {
+  const std::string log = std::string(kByteOrderMark) + LogHeader();
+  const std::pair<std::string, LogStart> cases[] = {
+      {"", LogStart::Empty},
+      {log, LogStart::Log},
+      {log + "2026", LogStart::Log},
+      {log.substr(0, log.size() - 1), LogStart::Foreign},
+      {log.substr(3), LogStart::Foreign},
+      {"a,b\r\n1,2\r\n", LogStart::Foreign},
+      {std::string("\0\0\0\0", 4), LogStart::Foreign},
+  };
+  for (const auto& [first, kind] : cases) EXPECT_EQ(kind, KindOfStart(first)) << first;
+}
+
+TEST(HeldRowsTest, RowsLeaveInOrderWholeOrTheRestOfOneCutShort) {
+  HeldRows held(10);
+  for (const char* row : {"aaaa", "bbb", "cc"}) held.Add(row);
+  EXPECT_FALSE(held.Full());
+  EXPECT_EQ("aaaabbb", held.Next(8));
+  EXPECT_EQ("aaaa", held.Next(2)) << "the first row whole, however small the room";
+  held.Written(5);
+  EXPECT_EQ(2u, held.Count());
+  EXPECT_EQ("bbcc", held.Next(100));
+  held.Add("dddddddd");
+  EXPECT_TRUE(held.Full()) << "12 bytes over a bound of 10";
+  EXPECT_EQ("bbccdddddddd", held.TakeAll());
+  EXPECT_TRUE(held.Empty());
+  EXPECT_FALSE(held.Full());
+}
+
 TEST(ReadingLogTest, EveryRowHasSixteenFieldsWhateverTheText) {
   for (const wchar_t* text : {L"", L"a=1\r\nb=2\r\nc=3\r\nd=4\r\ne=5\r\nf=6\r\ng=7\r\nh=8", L",=,\r\n\"=\"\r\n\r\n,"}) {
     int commas = 0;  // outside quotes, where a CSV reader splits the row
@@ -86,7 +130,11 @@ TEST(ErrorsSettingTest, BoxOrLogInAnyCaseAnythingElseKeepsTheBoxAndSaysWhy) {
   const std::tuple<std::optional<std::wstring>, H, const wchar_t*> cases[] = {
       {std::nullopt, H::Box, L""}, {L"", H::Box, L""}, {L"Box", H::Box, L""}, {L"bOX", H::Box, L""},
       {L"Log", H::Log, L""},      {L"log", H::Log, L""}, {L"LOG", H::Log, L""},
-      {L" Log", H::Box, L"Errors setting \" Log\" not understood; Box or Log expected"},
+      {L" Log", H::Log, L""},     {L" LOG ", H::Log, L""}, {L"log\t", H::Log, L""}, {L"\t box ", H::Box, L""},
+      {L" \t ", H::Box, L""},
+      {L"Lag", H::Box, L"Errors setting \"Lag\" not understood; Box or Log expected"},
+      {L" L og ", H::Box, L"Errors setting \" L og \" not understood; Box or Log expected"},
+      {L"Log\n", H::Box, L"Errors setting \"Log\n\" not understood; Box or Log expected"},
       {L"Logs", H::Box, L"Errors setting \"Logs\" not understood; Box or Log expected"},
       {L"L\u00F6g", H::Box, L"Errors setting \"L\u00F6g\" not understood; Box or Log expected"},
   };
@@ -95,6 +143,14 @@ TEST(ErrorsSettingTest, BoxOrLogInAnyCaseAnythingElseKeepsTheBoxAndSaysWhy) {
     EXPECT_EQ(handling, setting.handling) << value.value_or(L"<none>");
     EXPECT_EQ(problem, setting.problem);
   }
+}
+
+TEST(ErrorsSettingTest, ATextSettingLosesTheBlanksAroundIt) {
+  const std::pair<std::optional<std::wstring>, std::optional<std::wstring>> cases[] = {
+      {std::nullopt, std::nullopt},  {L"", std::nullopt},        {L" \t", std::nullopt},
+      {L"a", L"a"},                  {L"\t C:\\a b.csv  ", L"C:\\a b.csv"}, {L" x \r", L"x \r"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(text, SettingText(value)) << value.value_or(L"<none>");
 }
 
 }  // namespace
