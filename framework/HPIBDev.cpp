@@ -13,8 +13,10 @@
 
 namespace framework {
 
-using hpib::HPIBCheck;
+using hpib::HPIBRaiseFailure;
 using hpib::HPIBSelectCode;
+// A control's failed operation closes the card before another thread's can come in.
+constexpr hpib::OnFailure kCloseCard = hpib::OnFailure::CloseCard;
 
 using core::MessageOf;
 
@@ -78,7 +80,7 @@ std::wstring THPIBDevice::ReadReply() {
   if (IsOffline()) return L"";
   std::string buffer(kReplyLength, ' ');
   std::uint16_t length = kReplyLength - 1;
-  HPIBCheck(hpib::HPIBEnter(DeviceAddress(), buffer.data(), length));
+  HPIBRaiseFailure(hpib::HPIBEnter(DeviceAddress(), buffer.data(), length, kCloseCard));
   // Fixed columns: the instruments parse by position, so nothing is trimmed.
   return core::FromLatin1(buffer);
 }
@@ -102,8 +104,8 @@ void THPIBDevice::SendHostText(const std::wstring& text) {
 
 void THPIBDevice::Output(const std::string& bytes, bool end) {
   const auto count = static_cast<std::uint16_t>(bytes.size());
-  HPIBCheck(end ? hpib::HPIBOutput(DeviceAddress(), bytes.data(), count)
-                : hpib::HPIBOutputBytes(DeviceAddress(), bytes.data(), count));
+  HPIBRaiseFailure(end ? hpib::HPIBOutput(DeviceAddress(), bytes.data(), count, kCloseCard)
+                       : hpib::HPIBOutputBytes(DeviceAddress(), bytes.data(), count, kCloseCard));
 }
 
 void THPIBDevice::Set_Active(bool value) {
@@ -144,17 +146,17 @@ void THPIBDevice::ActiveItemClick() { Set_Active(!ActiveItem.Checked()); }
 
 void THPIBDevice::LocalControlItemClick() {
   if (IsOffline()) return;
-  HPIBCheck(hpib::HPIBLocal(CommandAddress()));
+  HPIBRaiseFailure(hpib::HPIBLocal(CommandAddress(), kCloseCard));
 }
 
 void THPIBDevice::ClearItemClick() {
   if (IsOffline()) return;
-  HPIBCheck(hpib::HPIBClear(CommandAddress()));
+  HPIBRaiseFailure(hpib::HPIBClear(CommandAddress(), kCloseCard));
 }
 
 void THPIBDevice::TriggerItemClick() {
   if (IsOffline()) return;
-  HPIBCheck(hpib::HPIBTrigger(CommandAddress()));
+  HPIBRaiseFailure(hpib::HPIBTrigger(CommandAddress(), kCloseCard));
   RetryTimer.SetEnabled(false);
   Timer.SetEnabled(true);
 }

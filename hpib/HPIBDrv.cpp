@@ -44,12 +44,22 @@ Bus& Unloaded() {
   return unloaded;
 }
 
-// One operation on the back end, whole under the layer's lock.
+// Under the layer's lock.
+Result CloseCard(Bus& bus) {
+  State().cardOpen = false;
+  return bus.Close();
+}
+
+// One operation on the back end, whole under the layer's lock, and with it the card's close
+// after a failure when the caller asks for it.
 template <class Operation>
-auto Whole(Operation operation) {
+Result Whole(Operation operation, OnFailure onFailure = OnFailure::Answer) {
   const std::lock_guard<std::mutex> lock(g_layerMutex);
-  Bus* bus = State().bus.get();
-  return operation(bus ? *bus : Unloaded());
+  Bus* loaded = State().bus.get();
+  Bus& bus = loaded ? *loaded : Unloaded();
+  const Result result = operation(bus);
+  if (Failed(result) && onFailure == OnFailure::CloseCard) CloseCard(bus);
+  return result;
 }
 
 std::string_view Message(const char* bytes, std::uint16_t count) {
@@ -85,26 +95,24 @@ Result HPIBOpenOnDemand(std::int32_t selectCode, double seconds) {
     bus.Open(selectCode);
     Result result = bus.Reset(selectCode);
     if (!Failed(result)) result = bus.Timeout(selectCode, seconds);
-    if (Failed(result)) {
-      state.cardOpen = false;
-      bus.Close();
-    }
+    if (Failed(result)) CloseCard(bus);
     return result;
   });
 }
 
-Result HPIBClose() {
-  return Whole([](Bus& bus) {
-    State().cardOpen = false;
-    return bus.Close();
-  });
+Result HPIBClose() { return Whole(CloseCard); }
+
+Result HPIBClear(std::int32_t address, OnFailure onFailure) {
+  return Whole([&](Bus& bus) { return bus.Clear(address); }, onFailure);
 }
 
-Result HPIBClear(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Clear(address); }); }
+Result HPIBLocal(std::int32_t address, OnFailure onFailure) {
+  return Whole([&](Bus& bus) { return bus.Local(address); }, onFailure);
+}
 
-Result HPIBLocal(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Local(address); }); }
-
-Result HPIBTrigger(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Trigger(address); }); }
+Result HPIBTrigger(std::int32_t address, OnFailure onFailure) {
+  return Whole([&](Bus& bus) { return bus.Trigger(address); }, onFailure);
+}
 
 Result HPIBReset(std::int32_t address) { return Whole([&](Bus& bus) { return bus.Reset(address); }); }
 
@@ -112,7 +120,7 @@ Result HPIBTimeout(std::int32_t address, double seconds) {
   return Whole([&](Bus& bus) { return bus.Timeout(address, seconds); });
 }
 
-Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
+Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length, OnFailure onFailure) {
   return Whole([&](Bus& bus) {
     const Reply reply = bus.Read(address);
     if (Failed(reply.result)) return reply.result;
@@ -124,15 +132,15 @@ Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length) {
       std::copy_n(reply.bytes.data(), std::min<std::size_t>(reply.bytes.size(), HPIBMaxMessage), buffer);
     }
     return Result::Success;
-  });
+  }, onFailure);
 }
 
-Result HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count) {
-  return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), true); });
+Result HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count, OnFailure onFailure) {
+  return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), true); }, onFailure);
 }
 
-Result HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count) {
-  return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), false); });
+Result HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count, OnFailure onFailure) {
+  return Whole([&](Bus& bus) { return bus.Write(address, Message(bytes, count), false); }, onFailure);
 }
 
 void HPIBCheck(Result result) {
@@ -143,6 +151,10 @@ void HPIBCheck(Result result) {
 
 void HPIBRaise(Result result) {
   throw EHardwareError(core::FormatStr(MessageText(kCriticalErrorMessage), ResultText(result)));
+}
+
+void HPIBRaiseFailure(Result result) {
+  if (Failed(result)) HPIBRaise(result);
 }
 
 bool HPIBIsOpen() {

@@ -1,7 +1,8 @@
 #pragma once
 // The driver layer: the only code that touches the HP-IB bus. One back end, one interface card
 // and one card-open flag serve every control of the process. Each operation returns the back
-// end's Result, which callers pass to HPIBCheck.
+// end's Result, which callers pass to HPIBCheck; or, asked to, closes the card itself on a
+// failure, under the operation's own lock, for the caller to raise with HPIBRaise.
 //
 // The back end is chosen once per load of the library: the 16-bit driver, VISA, or, without a
 // driver, debug mode, which logs a line to the bus log (the debug terminal) for each operation
@@ -35,6 +36,11 @@ void HPIBLoad(std::unique_ptr<Bus> bus);
 // not closed.
 void HPIBUnload();
 
+// What an operation does when it fails: only answer the result, or also close the card before
+// the lock is let go, so that no other thread's operation comes between the failure and the
+// close (the controls' way: HPIBCheck's close, made whole with the operation).
+enum class OnFailure { Answer, CloseCard };
+
 Result HPIBOpenCard(std::int32_t selectCode);
 // Opens the card unless it is open, as one operation that no other thread's can come into:
 // open (its result is not examined: the reset that follows tells whether the card answers),
@@ -43,25 +49,29 @@ Result HPIBOpenCard(std::int32_t selectCode);
 // HPIBRaise outside the lock. Success when the card was open already.
 Result HPIBOpenOnDemand(std::int32_t selectCode, double seconds);
 Result HPIBClose();
-Result HPIBClear(std::int32_t address);
-Result HPIBLocal(std::int32_t address);
-Result HPIBTrigger(std::int32_t address);
+Result HPIBClear(std::int32_t address, OnFailure onFailure = OnFailure::Answer);
+Result HPIBLocal(std::int32_t address, OnFailure onFailure = OnFailure::Answer);
+Result HPIBTrigger(std::int32_t address, OnFailure onFailure = OnFailure::Answer);
 Result HPIBReset(std::int32_t address);
 Result HPIBTimeout(std::int32_t address, double seconds);
 // Reads one reply into `buffer` (room for HPIBMaxMessage bytes). With a driver, the first
 // HPIBMaxMessage bytes of the reply, and `length` := the count the instrument sent, which may
 // exceed HPIBMaxMessage. In debug mode, as a C string into a buffer of `length`: at most
 // `length` - 1 bytes, and `length` unchanged.
-Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length);
+Result HPIBEnter(std::int32_t address, char* buffer, std::uint16_t& length, OnFailure onFailure = OnFailure::Answer);
 // Sends `count` bytes as a string message, respectively as raw bytes; at most HPIBMaxMessage
 // of them go out.
-Result HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count);
-Result HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count);
+Result HPIBOutput(std::int32_t address, const char* bytes, std::uint16_t count,
+                  OnFailure onFailure = OnFailure::Answer);
+Result HPIBOutputBytes(std::int32_t address, const char* bytes, std::uint16_t count,
+                       OnFailure onFailure = OnFailure::Answer);
 
 // Closes the card and raises EHardwareError for any result but Success.
 void HPIBCheck(Result result);
 // Raises EHardwareError for `result`, the card closed already.
 [[noreturn]] void HPIBRaise(Result result);
+// HPIBRaise for any result but Success.
+void HPIBRaiseFailure(Result result);
 bool HPIBIsOpen();
 
 }  // namespace hpib
