@@ -216,6 +216,27 @@ TEST_F(HPIBDrvTest, CheckPassesZeroAndClosesTheCardOnAnythingElse) {
   }
 }
 
+// The controls' way: the close comes with the failed operation, under its lock, and no other
+// operation between; a missing CloseHPIB still takes the place of the result.
+TEST_F(HPIBDrvTest, AnOperationAskedToCloseTheCardOnFailureDoesSoInTheSameStep) {
+  HPIBOpenCard(7);
+  driver.results["TriggerHPIB"] = {0, 4};
+  for (const std::uint16_t code : {0, 4}) {
+    TakeCalls();
+    EXPECT_EQ(HPIBTrigger(707, OnFailure::CloseCard), code);
+    EXPECT_EQ(HPIBIsOpen(), code == 0);
+    EXPECT_EQ(TakeCalls(), code ? (Calls{"TriggerHPIB(707,1)", "CloseHPIB(1,1)"}) : (Calls{"TriggerHPIB(707,1)"}));
+  }
+  driver.missing = {"CloseHPIB"};
+  driver.results["ClearHPIB"] = {4};
+  try {
+    HPIBClear(707, OnFailure::CloseCard);
+    ADD_FAILURE() << "no exception";
+  } catch (const core::Exception& e) {
+    EXPECT_EQ(e.Message(), L"Unable to obtain function <CloseHPIB>!");
+  }
+}
+
 TEST_F(HPIBDrvTest, CheckRaisesTheCloseFailureWhenCloseIsMissing) {
   driver.missing = {"CloseHPIB"};
   try {
