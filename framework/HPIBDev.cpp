@@ -1,12 +1,10 @@
 #include "framework/HPIBDev.h"
 
 #include <optional>
-#include <utility>
 
 #include "core/Convert.h"
 #include "core/Latin1.h"
 #include "framework/ReadingLog.h"
-#include "framework/RetryDelay.h"
 #include "framework/Unattended.h"
 #include "hpib/HPIBDrv.h"
 #include "toolkit/Platform.h"
@@ -115,8 +113,7 @@ void THPIBDevice::Set_Active(bool value) {
   EnableControls(*this, value);
   if (!value) {
     InternalTriggerItem.SetChecked(false);
-    Timer.SetEnabled(false);
-    RetryTimer.SetEnabled(false);
+    StopCycle();
   }
 }
 
@@ -128,7 +125,7 @@ void THPIBDevice::EnableControls(toolkit::Component& owner, bool value) {
 void THPIBDevice::Set_InternalTrigger(bool value) {
   if (!ActiveItem.Checked()) return;
   InternalTriggerItem.SetChecked(value);
-  if (!value) return;
+  if (!value) return EndRetry();
   try {
     Trigger();
   } catch (const std::exception& e) {
@@ -157,8 +154,7 @@ void THPIBDevice::ClearItemClick() {
 void THPIBDevice::TriggerItemClick() {
   if (IsOffline()) return;
   HPIBRaiseFailure(hpib::HPIBTrigger(CommandAddress(), kCloseCard));
-  RetryTimer.SetEnabled(false);
-  Timer.SetEnabled(true);
+  AwaitReading();
 }
 
 void THPIBDevice::MeasurementTick() {
@@ -185,10 +181,33 @@ void THPIBDevice::StepAndGoOn() {
   if (!Closed()) TriggerAgain();
 }
 
-void THPIBDevice::RetryTick() {
+void THPIBDevice::AwaitReading() {
+  EndRetry();
+  Timer.SetEnabled(true);
+}
+
+void THPIBDevice::AwaitRetry(Step retry) {
+  ++FFailures;
+  FRetry = retry;
+  RetryTimer.SetInterval(RetryDelayMs(Timer.Interval(), FFailures));
+  RetryTimer.SetEnabled(true);
+}
+
+void THPIBDevice::EndRetry() {
+  FRetry = nullptr;
   RetryTimer.SetEnabled(false);
-  // Unchecked meanwhile: free-running has ended, and nothing of it is tried again.
-  if (InternalTriggerItem.Checked()) CycleStep(std::exchange(FRetry, &THPIBDevice::TriggerAgain));
+}
+
+void THPIBDevice::StopCycle() {
+  EndRetry();
+  Timer.SetEnabled(false);
+}
+
+void THPIBDevice::RetryTick() {
+  const Step retry = FRetry;
+  EndRetry();
+  // Unchecked meanwhile (a sweep's end unchecks it alone): nothing of free-running is tried again.
+  if (retry && InternalTriggerItem.Checked()) CycleStep(retry);
 }
 
 void THPIBDevice::TriggerAgain() {
@@ -208,12 +227,7 @@ bool THPIBDevice::ErrorLogged(const std::wstring& message, Step retry) {
   if (CurrentUnattended().errors != ErrorHandling::Log) return false;
   // The check mark stays when a trigger fails: free-running goes on, less often while the
   // errors last, so that a lost instrument neither holds the bus all night nor starves the rest.
-  if (!Closed() && InternalTriggerItem.Checked()) {
-    ++FFailures;
-    FRetry = retry;
-    RetryTimer.SetInterval(RetryDelayMs(Timer.Interval(), FFailures));
-    RetryTimer.SetEnabled(true);
-  }
+  if (!Closed() && InternalTriggerItem.Checked()) AwaitRetry(retry);
   return true;
 }
 

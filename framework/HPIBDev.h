@@ -117,7 +117,15 @@ class THPIBDevice : public toolkit::Form {
   // shows, the reading goes to the log, OnData fires, the step after the reading runs, and
   // free-running triggers the next reading.
   void MeasurementTick();
-  // Free-running tries again after an error (Errors = Log), from the step that failed.
+  // The cycle's pending steps, each on its timer: the reading after a trigger on Timer (the
+  // reading interval), and under Errors = Log the retry of a failed step on RetryTimer (the
+  // back-off). A trigger ends a pending retry and awaits the reading; Active off, InternalTrigger
+  // off and a trigger each end a pending retry with one call.
+  void AwaitReading();
+  void AwaitRetry(Step retry);
+  void EndRetry();
+  void StopCycle();
+  // The retry is due: free-running, if still on, tries the failed step again.
   void RetryTick();
   // Runs a step of the control's own cycle. Its error goes to the log when there is one; then
   // under Errors = Log free-running tries again later, else the error goes on to the box.
@@ -139,7 +147,7 @@ class THPIBDevice : public toolkit::Form {
 
   std::wstring FProgId;
   unsigned FFailures = 0;  // errors of the cycle since its last reading
-  Step FRetry = &THPIBDevice::TriggerAgain;  // where the pending retry starts
+  Step FRetry = nullptr;   // where the pending retry starts; null: none is pending
 };
 
 }  // namespace framework

@@ -1,8 +1,9 @@
 #pragma once
-// What the user chose for the work that no person starts (the timer's tick, the re-trigger of
-// free-running), for every control of the process: whether its errors show a box or go to the
-// log (the setting Errors), and whether readings and errors are written to a file (Log). Both
-// are read once, with the first control; nothing changes for a user who sets neither.
+// The unattended mode's policy for the work that no person starts (the timer's tick, the
+// re-trigger of free-running), for every control of the process: whether its errors show a box
+// or go to the log (the setting Errors), whether readings and errors are written to a file
+// (Log), and how long free-running waits after errors in a row. The settings are read once, with
+// the first control; nothing changes for a user who sets neither.
 #include <string>
 
 #include "framework/ErrorsSetting.h"
@@ -33,5 +34,12 @@ struct Unattended {
 // Set once, before the process's first control is made; `output` lives as long as the process.
 void SetUnattended(const Unattended& unattended);
 const Unattended& CurrentUnattended();
+
+// How long free-running waits before the next try after errors under Errors = Log, so that a bus
+// or an instrument that fails for the night is asked once a minute at most, not several times a
+// second, and the log stays small: the measurement interval for no failure and for the first;
+// then twice as long for each further failure in a row, up to a minute; never shorter than the
+// interval itself.
+unsigned RetryDelayMs(unsigned intervalMs, unsigned failuresInARow);
 
 }  // namespace framework

@@ -13,7 +13,6 @@
 #include "framework/ReadingLog.h"
 #include "framework/Unattended.h"
 #include "hpib/win32/TraceFile.h"
-#include "hpib/win32/UserSettings.h"
 #include "server/LogFiles.h"
 
 namespace server {
@@ -56,8 +55,8 @@ std::wstring Wide(const std::string& text) { return core::win32::FromUtf8(text);
 
 class LogFile : public framework::UnattendedOutput {
  public:
-  LogFile(std::optional<std::wstring> path, std::function<void(const std::wstring&)> say)
-      : path_(std::move(path)), say_(std::move(say)), target_(path_.value_or(std::wstring())) {}
+  LogFile(std::optional<std::wstring> path, hpib::win32::TraceLines trace, std::function<void(const std::wstring&)> say)
+      : path_(std::move(path)), trace_(std::move(trace)), say_(std::move(say)), target_(path_.value_or(std::wstring())) {}
 
   // The host is done with the library: a last try, and rows the file still refuses go to a file
   // of their own. Never waits for a thread that may have been ended holding the lock.
@@ -124,8 +123,7 @@ class LogFile : public framework::UnattendedOutput {
     Note(text);
   }
   void Note(const std::wstring& text) {
-    if (const std::optional<std::wstring> trace = hpib::win32::UserSetting(L"Trace").text)
-      hpib::win32::TraceFile(*trace)(core::win32::ToUtf8(text));
+    if (trace_) trace_(core::win32::ToUtf8(text));
     Debug(text);
   }
 
@@ -219,6 +217,7 @@ class LogFile : public framework::UnattendedOutput {
   };
 
   const std::optional<std::wstring> path_;
+  const hpib::win32::TraceLines trace_;
   const std::function<void(const std::wstring&)> say_;
   const unique_handle turn_{CreateMutexW(nullptr, FALSE, L"Local\\Apparata.LogRow")};
   std::mutex heldLock_;  // for what follows; never held across a wait on another thread
@@ -231,34 +230,17 @@ class LogFile : public framework::UnattendedOutput {
 // For the life of the process: controls made later still report to it.
 std::unique_ptr<LogFile> g_output;
 
-std::wstring WrongType(const wchar_t* name, const hpib::win32::UserValue& value, const wchar_t* expected) {
-  return name + std::wstring(L" setting of registry type ") + std::to_wstring(value.type) + L" not understood; " +
-         expected + L" expected";
-}
-
-// A REG_EXPAND_SZ path may name the folder by a variable (%PUBLIC%\lab\log.csv).
-std::optional<std::wstring> Expanded(const hpib::win32::UserValue& value) {
-  if (!value.text || value.type != REG_EXPAND_SZ) return value.text;
-  std::wstring text(ExpandEnvironmentStringsW(value.text->c_str(), nullptr, 0), L'\0');
-  if (text.empty()) return value.text;
-  text.resize(ExpandEnvironmentStringsW(value.text->c_str(), text.data(), static_cast<DWORD>(text.size())));
-  while (!text.empty() && text.back() == L'\0') text.pop_back();
-  return text;
-}
-
 }  // namespace
 
-void StartUnattended(const std::function<void(const std::wstring&)>& say, const std::optional<std::wstring>& debugMode) {
-  const hpib::win32::UserValue errorsValue = hpib::win32::UserSetting(L"Errors"), logValue = hpib::win32::UserSetting(L"Log");
-  framework::ErrorsSetting errors = framework::ParseErrorsSetting(errorsValue.text);
-  if (errorsValue.present && !errorsValue.text) errors.problem = WrongType(L"Errors", errorsValue, L"a text, Box or Log,");
-  const std::wstring logProblem =
-      logValue.present && !logValue.text ? WrongType(L"Log", logValue, L"a text, the log file's path,") : std::wstring();
-  std::optional<std::wstring> path = framework::SettingText(Expanded(logValue));
-  if (errors.handling == framework::ErrorHandling::Box && !path && errors.problem.empty() && logProblem.empty()) return;
-  g_output = std::make_unique<LogFile>(std::move(path), say);
+void StartUnattended(const UnattendedSettings& settings, hpib::win32::TraceLines trace,
+                     const std::function<void(const std::wstring&)>& say, const std::optional<std::wstring>& debugMode) {
+  const framework::ErrorsSetting& errors = settings.errors;
+  if (errors.handling == framework::ErrorHandling::Box && !settings.logPath && errors.problem.empty() &&
+      settings.logProblem.empty())
+    return;
+  g_output = std::make_unique<LogFile>(settings.logPath, std::move(trace), say);
   if (debugMode) g_output->Notice(*debugMode, false);
-  for (const std::wstring& problem : {errors.problem, logProblem})
+  for (const std::wstring& problem : {errors.problem, settings.logProblem})
     if (!problem.empty()) g_output->Notice(problem, true);
   framework::SetUnattended({errors.handling, g_output.get(), debugMode.has_value()});
 }

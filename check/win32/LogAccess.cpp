@@ -43,14 +43,4 @@ std::string LogAccess(const std::wstring& path) {
   return "no such file yet; its folder takes a new one";
 }
 
-std::wstring Expanded(const std::wstring& value) {
-  const DWORD size = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
-  if (size == 0) return value;
-  std::wstring expanded(size, L'\0');
-  const DWORD written = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), size);
-  if (written == 0 || written > size) return value;
-  expanded.resize(written - 1);
-  return expanded;
-}
-
 }  // namespace check::win32

@@ -9,7 +9,4 @@ namespace check::win32 {
 // system's words; UTF-8.
 std::string LogAccess(const std::wstring& path);
 
-// A REG_EXPAND_SZ value with its environment variables filled in, as the library reads it.
-std::wstring Expanded(const std::wstring& value);
-
 }  // namespace check::win32

@@ -7,7 +7,6 @@
 #include "core/win32/ComResource.h"
 #include "core/win32/Utf8.h"
 #include "hpib/sim/BenchFile.h"
-#include "hpib/sim/SimBus.h"
 
 namespace hpib::win32 {
 namespace {
@@ -36,12 +35,6 @@ std::variant<sim::Bench, std::wstring> ReadBench(const std::wstring& benchFile) 
   if (const sim::BenchError* error = std::get_if<sim::BenchError>(&parsed))
     return L"bench file " + core::win32::FromUtf8(sim::BenchErrorText(core::win32::ToUtf8(benchFile), *error));
   return std::move(std::get<sim::Bench>(parsed));
-}
-
-BenchLoad LoadBench(const std::wstring& benchFile, TraceLines trace) {
-  auto bench = ReadBench(benchFile);
-  if (const std::wstring* failure = std::get_if<std::wstring>(&bench)) return {nullptr, *failure};
-  return {std::make_unique<sim::SimBus>(std::move(std::get<sim::Bench>(bench)), std::move(trace)), {}};
 }
 
 }  // namespace hpib::win32

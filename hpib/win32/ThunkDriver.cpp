@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/win32/Handles.h"
+#include "core/win32/Utf8.h"
 #include "hpib/DriverPath.h"
 
 namespace hpib::win32 {
@@ -86,6 +87,13 @@ class ThunkDriver : public EntryPoints {
 #endif
 
 }  // namespace
+
+std::string ThunkDriverFile(HMODULE self) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
+  const std::string own = length > 0 && length < MAX_PATH ? core::win32::ToUtf8(std::wstring(path, length)) : std::string();
+  return DriverPathBeside(own, kDriverName);
+}
 
 std::unique_ptr<EntryPoints> LoadThunkDriver(HMODULE self) {
 #if defined(__i386__)

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "hpib/EntryPointBus.h"
 
@@ -13,5 +14,8 @@ namespace hpib::win32 {
 // the system has no flat thunk, the 64-bit build, a path too long for the 16-bit loader, or a
 // 16-bit load that answers 32 or less.
 std::unique_ptr<EntryPoints> LoadThunkDriver(HMODULE self);
+
+// Where the driver is looked for beside `self`, UTF-8, as said to a person.
+std::string ThunkDriverFile(HMODULE self);
 
 }  // namespace hpib::win32

@@ -346,6 +346,7 @@ TEST_F(Unattended, OnlyALogIsAppendedToAnotherProgramsFileStaysAsItIs) {
 // Errors values as people type them, and values of another registry type; Log as a REG_EXPAND_SZ.
 TEST_F(Unattended, OddSettingValuesAreReadOrSaidInTheLog) {
   SetEnvironmentVariableW(L"APPARATA_TEST_FOLDER", FolderOf(OwnPath()).c_str());
+  SetEnvironmentVariableW(L"APPARATA_TEST_ERRORS", L"Log");
   const DWORD one = 1;
   const struct {
     DWORD type;
@@ -355,6 +356,7 @@ TEST_F(Unattended, OddSettingValuesAreReadOrSaidInTheLog) {
   } cases[] = {
       {REG_SZ, L" LOG ", "FreeRunning:3", ""},
       {REG_SZ, L"log\t", "FreeRunning:3", ""},
+      {REG_EXPAND_SZ, L"%APPARATA_TEST_ERRORS%", "FreeRunning:3", ""},  // every setting's variables filled in
       {REG_SZ, L"Lag", "BoxEndsFreeRunning", "Errors setting \"Lag\" not understood; Box or Log expected"},
       {REG_DWORD, L"", "BoxEndsFreeRunning",
        "Errors setting of registry type 4 not understood; a text, Box or Log, expected"},
@@ -376,6 +378,7 @@ TEST_F(Unattended, OddSettingValuesAreReadOrSaidInTheLog) {
     }
   }
   SetEnvironmentVariableW(L"APPARATA_TEST_FOLDER", nullptr);
+  SetEnvironmentVariableW(L"APPARATA_TEST_ERRORS", nullptr);
 }
 
 // ---- The children: one scenario each, in a process that reads the settings afresh -------------

@@ -7,7 +7,7 @@
 #include "framework/ErrorsSetting.h"
 #include "framework/HeldRows.h"
 #include "framework/ReadingLog.h"
-#include "framework/RetryDelay.h"
+#include "framework/Unattended.h"
 
 namespace {
 

@@ -51,9 +51,7 @@ VisaFunctionsLoad LoadVisaFunctions() {
   return load;
 }
 
-VisaLoad LoadVisaBus(unsigned board, TraceLines trace) {
-  VisaFunctionsLoad loaded = LoadVisaFunctions();
-  if (!loaded.library) return {nullptr, loaded.failure};
+VisaLoad VisaBusOn(const VisaFunctionsLoad& loaded, unsigned board, TraceLines trace) {
   VisaTraceSink sink;
   if (trace) sink = [trace = std::move(trace)](const VisaCall& call) { trace(VisaTraceLine(call)); };
   auto bus = std::make_unique<VisaBus>(loaded.functions, board, std::move(sink), loaded.library);

@@ -25,8 +25,8 @@ struct VisaFunctionsLoad {
 // Loads the library and finds every function of the list.
 VisaFunctionsLoad LoadVisaFunctions();
 
-// Loads the library, checks that `board` opens, and hands every VISA call's trace line to
+// The back end on the loaded library once `board` opens; every VISA call's trace line goes to
 // `trace` when there is one.
-VisaLoad LoadVisaBus(unsigned board, TraceLines trace);
+VisaLoad VisaBusOn(const VisaFunctionsLoad& loaded, unsigned board, TraceLines trace);
 
 }  // namespace hpib::win32
