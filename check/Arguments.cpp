@@ -6,17 +6,18 @@
 namespace check {
 
 const char kUsage[] =
-    "Usage: apparata_check [--trace] [--report FILE] [ADDRESS ...]\n"
+    "Usage: apparata_check [--trace] [--report FILE] [ADDRESS ...] | --version\n"
     "  ADDRESS        a primary address from 1 to 30 to check; none: all of them\n"
     "  --trace        print each bus operation\n"
     "  --report FILE  write everything to FILE as well, a new file: one that exists is left alone\n"
+    "  --version      the check's version, and which library hosts of its bitness load\n"
     "Exit code: 0 every address named answered (none named: the back end can be used),\n"
     "1 one did not (or the card did not open), 2 bad arguments or a report file that exists,\n"
     "3 debug mode (no bus).";
 
 namespace {
 
-constexpr const char* kOptions[] = {"--help", "-h", "/?", "--trace", "--report"};
+constexpr const char* kOptions[] = {"--help", "-h", "/?", "--trace", "--report", "--version"};
 
 bool IsOption(const std::string& word) {
   return std::find(std::begin(kOptions), std::end(kOptions), word) != std::end(kOptions);
@@ -39,6 +40,7 @@ std::variant<Arguments, std::string> ParseArguments(const std::vector<std::strin
     unsigned primary = 0;
     if (a == "--help" || a == "-h" || a == "/?") parsed.help = true;
     else if (a == "--trace") parsed.trace = true;
+    else if (a == "--version") parsed.version = true;
     else if (a == "--report" && i + 1 < arguments.size() && IsOption(arguments[i + 1]))
       return "--report needs a file name, not the option " + arguments[i + 1];
     else if (a == "--report" && i + 1 < arguments.size() && !arguments[i + 1].empty()) parsed.report = arguments[++i];

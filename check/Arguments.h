@@ -1,5 +1,6 @@
 #pragma once
-// The bus check's command line: apparata_check [--trace] [--report FILE] [ADDRESS ...].
+// The bus check's command line: apparata_check [--trace] [--report FILE] [ADDRESS ...], or
+// --version, or --help.
 #include <string>
 #include <variant>
 #include <vector>
@@ -11,6 +12,7 @@ struct Arguments {
   bool trace = false;               // print each bus operation as the trace does
   std::string report;               // UTF-8 path of a file to write everything to; empty: none
   bool help = false;
+  bool version = false;  // the check's and the library's versions, nothing probed
 };
 
 extern const char kUsage[];

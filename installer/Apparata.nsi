@@ -5,7 +5,7 @@
 ;
 ; makensis -DVERSION=x.y.z -DDIST=<build/dist> -DFILES=<generated lists> -DMSI_UPGRADE_CODE=<{GUID}>
 ;          -DOUTFILE=<setup.exe>
-; FILES is a folder with examples.nsh and examples-uninstall.nsh: the examples' File and
+; FILES is a folder with folders.nsh and folders-uninstall.nsh: the examples' and the guide's File and
 ; Delete/RMDir lines, written by scripts/package from the distribution folder.
 ; MSI_UPGRADE_CODE is the upgrade code of the Windows Installer package (installer/Apparata.wxs): the
 ; setup refuses to install while a package of that code is installed, and the package refuses to
@@ -102,7 +102,9 @@ Section
     File "${DIST}/x64/apparata_scripthost.exe"
     File "${DIST}/x64/apparata_check.exe"
   ${EndIf}
-  !include "${FILES}/examples.nsh"
+  !include "${FILES}/folders.nsh"
+  CreateDirectory "$SMPROGRAMS\Apparata"
+  CreateShortCut "$SMPROGRAMS\Apparata\Apparata guide.lnk" "$INSTDIR\guide\README.html"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The entry first, so that an installation whose registration fails can still be removed.
@@ -168,7 +170,9 @@ Section Uninstall
   Delete "$INSTDIR\x64\Apparata.ocx"
   Delete "$INSTDIR\x64\apparata_scripthost.exe"
   Delete "$INSTDIR\x64\apparata_check.exe"
-  !include "${FILES}/examples-uninstall.nsh"
+  !include "${FILES}/folders-uninstall.nsh"
+  Delete "$SMPROGRAMS\Apparata\Apparata guide.lnk"
+  RMDir "$SMPROGRAMS\Apparata"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR\x86"
   RMDir "$INSTDIR\x64"

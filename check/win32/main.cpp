@@ -8,6 +8,7 @@
 #include "check/Probe.h"
 #include "check/win32/BackEnd.h"
 #include "check/win32/Output.h"
+#include "check/win32/Registration.h"
 #include "check/win32/SystemError.h"
 #include "core/Latin1.h"
 #include "core/win32/Utf8.h"
@@ -25,6 +26,7 @@ enum ExitCode { kAllAnswered = 0, kOneSilent = 1, kBadArguments = 2, kDebugMode 
 
 int Check(const check::Arguments& arguments, Output& out) {
   out.Line(std::string("Apparata bus check, ") + (sizeof(void*) == 8 ? "64-bit" : "32-bit"));
+  for (const std::string& line : check::win32::LibraryLines()) out.Line(line);
   out.Line("Run it while no host measures: each probe takes a reply that a running host may be waiting for.");
   hpib::win32::TraceLines trace;
   if (arguments.trace) trace = [&out](const std::string& line) { out.Line(hpib::win32::TraceTime() + " " + line); };
@@ -81,6 +83,12 @@ int wmain(int argc, wchar_t** argv) {
   const check::Arguments& arguments = std::get<check::Arguments>(parsed);
   if (arguments.help) {
     Output(std::wstring()).Line(check::kUsage);
+    return kAllAnswered;
+  }
+  if (arguments.version) {
+    Output out{std::wstring()};
+    out.Line(std::string("apparata_check " APPARATA_VERSION ", ") + (sizeof(void*) == 8 ? "64-bit" : "32-bit"));
+    for (const std::string& line : check::win32::LibraryLines()) out.Line(line);
     return kAllAnswered;
   }
   Output out(core::win32::FromUtf8(arguments.report));

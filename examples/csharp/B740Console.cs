@@ -4,7 +4,7 @@
 // Build it for the bitness of the Windows it runs on; a program of "Any CPU" runs as a 64-bit
 // process on 64-bit Windows and then needs the 64-bit library, which the setup registers there
 // beside the 32-bit one:
-//   csc /platform:x64 /r:Apparata.Interop.dll B740Console.cs     (or /platform:x86)
+//   csc /platform:x64 /r:Apparata.Interop.dll B740Console.cs Reading.cs     (or /platform:x86)
 // With Visual Studio: Add Reference > COM > "Device Manager Type Library" instead of
 // Apparata.Interop.dll. The controls must be registered (the setup does it; by hand
 // `regsvr32 /n /i:user Apparata.ocx` for the current user, or plain `regsvr32` as an

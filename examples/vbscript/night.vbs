@@ -12,13 +12,14 @@ Option Explicit
 Const kSeconds = 28800         ' eight hours
 
 Meter.Port = 7
-Meter.Text = "F5E"            ' DC volts
 Lcr.Port = 3
 Analyzer.Port = 17
+' An instrument that is off fails each call that reaches it at once; its control keeps asking,
+' less often, and the others run on.
+On Error Resume Next
+Meter.Text = "F5E"            ' DC volts
 Meter.InternalTrigger = True
 Lcr.InternalTrigger = True
-' An instrument that is off fails the call at once; its control keeps asking, less often.
-On Error Resume Next
 Analyzer.InternalTrigger = True
 On Error GoTo 0
 Host.Sleep kSeconds * 1000

@@ -3,7 +3,7 @@
 // instrument's reply shape), at 5 (a reply of no known shape) and a silent one at 9, and over
 // bench files. Each case makes the user's settings, installs (or not) the fake, runs the program
 // with its output in a file and undoes it all.
-// Usage: check_test <Windows path of apparata_check.exe> [GoogleTest options]
+// Usage: check_test <Windows path of apparata_check.exe> <Windows path of Apparata.ocx> [GoogleTest options]
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -74,7 +74,8 @@ std::string Expected(std::string expected) {
       {"<arch>", kArchitecture},
       {"<visa>", server_test::Narrow(SystemFolder() + L"\\" + kVisaName)},
       {"<bench>", server_test::Narrow(BenchFile::Path())},
-      {"<temp>", server_test::Narrow(TempFile(L""))}};
+      {"<temp>", server_test::Narrow(TempFile(L""))},
+      {"<ocx>", server_test::Narrow(server_test::ServerPath())}};
   for (const auto& [field, value] : fields)
     for (std::size_t at; (at = expected.find(field)) != std::string::npos;)
       expected.replace(at, std::strlen(field), value);
@@ -83,6 +84,7 @@ std::string Expected(std::string expected) {
 
 const char kHead[] =
     "Apparata bus check, <arch>\n"
+    "Library for <arch> hosts: not registered\n"
     "Run it while no host measures: each probe takes a reply that a running host may be waiting for.\n";
 
 const char kVisaSurvey[] =
@@ -253,15 +255,39 @@ TEST(CheckArguments, AReportNeverWritesOverAFile) {
   EXPECT_EQ(kThreeInstruments, ReadWhole(BenchFile::Path()));
 }
 
+// The library registered for the machine and again for the user, as a per-user setup leaves it
+// beside a machine-wide installation: the user's copy wins, and the check says so.
+TEST(CheckVersion, NamesTheLibraryAndAUsersCopyThatShadowsTheMachines) {
+  const HMODULE server = LoadLibraryW(server_test::ServerPath().c_str());
+  ASSERT_TRUE(server);
+  using InstallFn = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
+  EXPECT_HR(S_OK, server_test::Export<server_test::DllFunctionFn>(server, "DllRegisterServer")());
+  EXPECT_HR(S_OK, server_test::Export<InstallFn>(server, "DllInstall")(TRUE, L"user"));
+  FreeLibrary(server);
+  const CheckRun run = RunCheck(L"--version");
+  EXPECT_TRUE(server_test::Unregistered(server_test::ServerPath()));
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(Expected("apparata_check 1.0.0, <arch>\n"
+                     "Library for <arch> hosts: <ocx>, version 1.0.0.0 (registered for this user)\n"
+                     "  it shadows the machine's registration, <ocx>, version 1.0.0.0: remove the user's copy before "
+                     "a machine-wide installation reaches this user\n"),
+            run.output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <Windows path of apparata_check.exe> [GoogleTest options]\n", argv[0]);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <Windows path of apparata_check.exe> <Windows path of Apparata.ocx> [GoogleTest options]\n",
+                 argv[0]);
     return 2;
   }
   g_check = server_test::Widen(argv[1]);
   std::replace(g_check.begin(), g_check.end(), L'/', L'\\');
+  server_test::ServerPath() = server_test::Widen(argv[2]);
+  std::replace(server_test::ServerPath().begin(), server_test::ServerPath().end(), L'/', L'\\');
+  // From no registration, whatever a suite before this one left: the check's first lines say it.
+  if (!server_test::Unregistered(server_test::ServerPath())) return 2;
   return RUN_ALL_TESTS();
 }
