@@ -5,6 +5,9 @@
 #include <string>
 #include <variant>
 
+#include "RecordingEntryPoints.h"
+#include "core/Exceptions.h"
+#include "hpib/HPIBDrv.h"
 #include "hpib/trace/TraceClock.h"
 #include "hpib/trace/TraceLine.h"
 #include "hpib/trace/TraceText.h"
@@ -140,6 +143,26 @@ TEST(TraceLineTest, TheTimeCarriesTheOffsetOfItsInstant) {
   EXPECT_EQ(LocalTimeStamp(east, utc, 120), "2026-12-09T01:10:00.120+01:30");
   EXPECT_EQ(LocalTimeStamp(west, utc, 7), "2026-12-08T18:40:00.007-05:00");
   EXPECT_EQ(LocalTimeStamp(utc, utc, 999), "2026-12-08T23:40:00.999+00:00");
+}
+
+// A back end's exception is written in its operation's line, then goes on to the caller.
+TEST(TraceLineTest, TheLayerWritesABackEndsExceptionInTheOperationsLine) {
+  testing_support::RecordingEntryPoints::Log driver;
+  driver.missing = {"ClearHPIB"};
+  std::vector<std::string> lines;
+  HPIBLoad(std::make_unique<EntryPointBus>(std::make_unique<testing_support::RecordingEntryPoints>(driver)),
+           {[&](const std::string& line) { lines.push_back(line); }, "HPIB_THK.DLL", "1.0.0",
+            {[] { return std::string("2026-12-08T14:03:10.120+01:00"); }, [] { return std::int64_t{0}; }}});
+  EXPECT_THROW(HPIBClear(703), core::Exception);
+  EXPECT_THROW(HPIBTrigger(70000), core::ERangeError);
+  HPIBUnload();
+  const std::vector<std::string> expected{
+      "ApparataBusTrace 1 library \"1.0.0\" backend \"HPIB_THK.DLL\"",
+      "2026-12-08T14:03:10.120+01:00 1 Clear 703 sent \"\" -> exception \"Unable to obtain function <ClearHPIB>!\" "
+      "received \"\" 0.000 ms",
+      "  ClearHPIB missing",
+      "2026-12-08T14:03:10.120+01:00 1 Trigger 70000 sent \"\" -> exception \"Range check error\" received \"\" 0.000 ms"};
+  EXPECT_EQ(lines, expected);
 }
 
 }  // namespace
