@@ -9,12 +9,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "hpib/Result.h"
 
 namespace hpib {
+
+// Receives a back end's own account of the operation under way, one line at a time (a VISA
+// call and its status, an entry point's word, a fault the bench injects): the layer writes
+// these lines under the operation's line of its trace.
+using DetailSink = std::function<void(const std::string& line)>;
 
 // Bytes that one message carries at most, in either direction.
 constexpr std::uint16_t HPIBMaxMessage = 249;
@@ -48,6 +54,9 @@ class Bus {
   virtual Reply Read(std::int32_t address) = 0;
   // Debug mode answers the layer's callers as a C string: see HPIBEnter.
   virtual bool IsDebugMode() const { return false; }
+  // Where the back end's lines go while the layer traces; a back end with nothing to add keeps
+  // none. Called once, at load, before any operation.
+  virtual void SendDetailsTo(DetailSink) {}
 };
 
 // `value` as a driver's 16-bit word; core::ERangeError when it does not fit.

@@ -57,6 +57,7 @@ std::string SimulatedReply(int address, RandomGenerator& random) {
 
 Result DebugBus::Logged(const std::wstring& line) {
   if (log_) log_->Log(line);
+  if (details_) details_(core::ToLatin1(line));
   return Result::Success;
 }
 

@@ -39,6 +39,8 @@ class DebugBus : public Bus {
   Result Write(std::int32_t address, std::string_view bytes, bool end) override;
   Reply Read(std::int32_t address) override;
   bool IsDebugMode() const override { return true; }
+  // The terminal's line of each operation.
+  void SendDetailsTo(DetailSink details) override { details_ = std::move(details); }
 
  private:
   Result Logged(const std::wstring& line);
@@ -46,6 +48,7 @@ class DebugBus : public Bus {
   BusLog* log_;
   wchar_t decimalSeparator_;
   RandomGenerator random_;
+  DetailSink details_;
 };
 
 }  // namespace hpib

@@ -9,8 +9,15 @@ namespace hpib {
 
 std::uint16_t EntryPointBus::Call(const char* name, std::uint16_t first, std::uint16_t second) {
   const std::uint32_t address = driver_->GetProcAddress16(name);
-  if (address == 0) throw core::Exception(core::FormatStr(MessageText(kMissingEntryMessage), core::FromLatin1(name)));
-  return driver_->Call16(address, first, second);
+  if (address == 0) {
+    if (details_) details_(std::string(name) + " missing");
+    throw core::Exception(core::FormatStr(MessageText(kMissingEntryMessage), core::FromLatin1(name)));
+  }
+  const std::uint16_t word = driver_->Call16(address, first, second);
+  if (details_ && name != std::string_view("SetBuf") && name != std::string_view("GetBuf"))
+    details_(std::string(name) + "(" + std::to_string(first) + "," + std::to_string(second) + ") -> " +
+             std::to_string(word));
+  return word;
 }
 
 Result EntryPointBus::Open(std::int32_t selectCode) { return Result{Call("OpenHPIB", BusWord(selectCode), 1)}; }

@@ -50,12 +50,16 @@ class EntryPointBus : public Bus {
   Result Trigger(std::int32_t address) override;
   Result Write(std::int32_t address, std::string_view bytes, bool end) override;
   Reply Read(std::int32_t address) override;
+  // "Name(first,second) -> word" for each entry point but the buffer's bytes (SetBuf, GetBuf),
+  // which SetBufLen and GetBufLen count; "Name missing" for one the library lacks.
+  void SendDetailsTo(DetailSink details) override { details_ = std::move(details); }
 
  private:
   // Raises "Unable to obtain function <name>!" when the library lacks the entry point.
   std::uint16_t Call(const char* name, std::uint16_t first, std::uint16_t second);
 
   std::unique_ptr<EntryPoints> driver_;
+  DetailSink details_;
 };
 
 }  // namespace hpib

@@ -68,8 +68,9 @@ std::string_view Message(const char* bytes, std::uint16_t count) {
 
 }  // namespace
 
-void HPIBLoad(std::unique_ptr<Bus> bus) {
+void HPIBLoad(std::unique_ptr<Bus> bus, BusTrace trace) {
   const std::lock_guard<std::mutex> lock(g_layerMutex);
+  if (trace.sink) bus = std::make_unique<TracingBus>(std::move(bus), std::move(trace));
   State().bus = std::move(bus);
   State().cardOpen = false;
 }

@@ -21,6 +21,7 @@
 #include "core/Exceptions.h"
 #include "hpib/Bus.h"
 #include "hpib/BusAddress.h"
+#include "hpib/trace/TracingBus.h"
 
 namespace hpib {
 
@@ -30,8 +31,11 @@ class EHardwareError : public core::Exception {
   using Exception::Exception;
 };
 
-// Starts the layer on `bus`, once per load of the library.
-void HPIBLoad(std::unique_ptr<Bus> bus);
+// Starts the layer on `bus`, once per load of the library. With a sink in `trace`, every
+// operation that reaches the back end, the card's open and close among them (those of
+// HPIBOpenOnDemand and of a failure's close too), writes its line of the bus trace there as it
+// completes (hpib/trace/TraceLine.h), the trace's header first, now.
+void HPIBLoad(std::unique_ptr<Bus> bus, BusTrace trace = {});
 // Releases the back end; until the next load the operations succeed and do nothing. The card is
 // not closed.
 void HPIBUnload();

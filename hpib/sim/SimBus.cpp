@@ -21,7 +21,10 @@ SimBus::SimBus(Bench bench, std::function<void(const std::string&)> trace) : tra
 
 Result SimBus::Traced(std::optional<std::int32_t> address, const char* operation, const std::string& detail,
                       Result result) {
-  if (trace_) trace_(SimTraceLine(address, operation, detail, result));
+  if (!trace_ && !details_) return result;
+  const std::string line = SimTraceLine(address, operation, detail, result);
+  if (trace_) trace_(line);
+  if (details_) details_(line);
   return result;
 }
 
@@ -85,8 +88,13 @@ Reply SimBus::Read(std::int32_t address) {
   ++station.reads;
   // Drawn at every read, so that one read's chance does not depend on the other fault.
   const bool lost = station.timeouts.Uniform() < station.faults.timeoutProbability;
-  if (lost || (station.faults.timeoutFromRead && station.reads >= *station.faults.timeoutFromRead))
+  const bool off = station.faults.timeoutFromRead && station.reads >= *station.faults.timeoutFromRead;
+  if (lost || off) {
+    if (details_)
+      details_(off ? "fault: no reply from read " + std::to_string(*station.faults.timeoutFromRead) + " on"
+                   : "fault: reply lost, read " + std::to_string(station.reads));
     return NoReply(Traced(address, "Read", "", Result::Timeout));
+  }
   std::string reply = station.instrument->Reply();
   Traced(address, "Read", BytesDetail("received", reply), Result::Success);
   return Received(std::move(reply));

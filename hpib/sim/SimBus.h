@@ -35,6 +35,8 @@ class SimBus : public Bus {
   Result Trigger(std::int32_t address) override;
   Result Write(std::int32_t address, std::string_view bytes, bool end) override;
   Reply Read(std::int32_t address) override;
+  // The operation's line as `trace` has it, and the fault that took a reply away.
+  void SendDetailsTo(DetailSink details) override { details_ = std::move(details); }
 
  private:
   struct Station {
@@ -54,6 +56,7 @@ class SimBus : public Bus {
 
   std::map<unsigned, Station> stations_;  // by primary address; an absent instrument has none
   std::function<void(const std::string&)> trace_;
+  DetailSink details_;
   bool open_ = false;
 };
 

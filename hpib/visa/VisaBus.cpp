@@ -168,7 +168,10 @@ Result VisaBus::Write(std::int32_t address, std::string_view bytes, bool end) {
 
 ViStatus VisaBus::Done(const char* operation, const std::string& resource, const std::string& detail,
                           ViSession object, ViStatus status) {
-  if (trace_) trace_(VisaCall{operation, resource, detail, status, StatusText(object, status)});
+  if (!trace_ && !details_) return status;
+  const VisaCall call{operation, resource, detail, status, StatusText(object, status)};
+  if (trace_) trace_(call);
+  if (details_) details_(VisaTraceLine(call));
   return status;
 }
 

@@ -38,6 +38,8 @@ class VisaBus : public Bus {
   Result Trigger(std::int32_t address) override;
   Result Write(std::int32_t address, std::string_view bytes, bool end) override;
   Reply Read(std::int32_t address) override;
+  // Each VISA call as VisaTraceLine writes it, beside `trace`.
+  void SendDetailsTo(DetailSink details) override { details_ = std::move(details); }
 
   // Bytes one read asks for; the layer takes at most HPIBMaxMessage of them.
   static constexpr visa::ViUInt32 kReadLength = 1024;
@@ -72,6 +74,7 @@ class VisaBus : public Bus {
   visa::Functions vi_;
   unsigned board_;
   VisaTraceSink trace_;
+  DetailSink details_;
   visa::ViSession rm_ = 0;
   Session interface_;
   std::map<unsigned, Session> instruments_;  // by primary address
