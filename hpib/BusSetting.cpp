@@ -13,7 +13,7 @@ bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
 }
 
 BusSetting Setting(BusSetting::Kind kind, unsigned board = 0, std::wstring benchFile = {}) {
-  return {kind, board, std::move(benchFile)};
+  return {kind, board, std::move(benchFile), {}};
 }
 
 }  // namespace
@@ -21,11 +21,13 @@ BusSetting Setting(BusSetting::Kind kind, unsigned board = 0, std::wstring bench
 BusSetting ParseBusSetting(const std::optional<std::wstring>& value) {
   if (!value || value->empty()) return {};
   const std::wstring& text = *value;
-  const std::wstring kVisa = L"VISA", kBoard = L"VISA:GPIB", kSim = L"SIM", kBench = L"SIM:";
+  const std::wstring kVisa = L"VISA", kBoard = L"VISA:GPIB", kSim = L"SIM", kBench = L"SIM:", kReplay = L"REPLAY:";
   if (text.size() == kVisa.size() && StartsWithNoCase(text, kVisa)) return Setting(BusSetting::Kind::Visa, 0);
   if (text.size() == kSim.size() && StartsWithNoCase(text, kSim)) return Setting(BusSetting::Kind::Sim, 0);
   if (text.size() > kBench.size() && StartsWithNoCase(text, kBench))
     return Setting(BusSetting::Kind::Sim, 0, text.substr(kBench.size()));
+  if (text.size() > kReplay.size() && StartsWithNoCase(text, kReplay))
+    return {BusSetting::Kind::Replay, 0, {}, text.substr(kReplay.size())};
   const std::size_t digits = text.size() - kBoard.size();
   if (StartsWithNoCase(text, kBoard) && digits >= 1 && digits <= 2) {
     unsigned board = 0;

@@ -6,6 +6,8 @@
 
 #include "framework/ErrorsSetting.h"
 #include "hpib/HPIBDrv.h"
+#include "hpib/trace/TraceLine.h"
+#include "hpib/trace/TracingBus.h"
 #include "hpib/win32/BusChoice.h"
 #include "hpib/win32/Settings.h"
 #include "server/TerminalHost.h"
@@ -33,6 +35,13 @@ UnattendedSettings Unattended(const hpib::win32::Settings& settings) {
   return parsed;
 }
 
+// The log's notices in the bus trace: lines of their own under the operations, which a replay
+// passes over.
+hpib::win32::TraceLines NoticeLines(hpib::win32::TraceLines trace) {
+  if (!trace) return {};
+  return [trace](const std::string& text) { trace(hpib::TraceDetailLine("notice: " + text)); };
+}
+
 }  // namespace
 
 void StartBus(HINSTANCE module) {
@@ -40,7 +49,9 @@ void StartBus(HINSTANCE module) {
   if (!g_choice) {
     g_settings = hpib::win32::ReadSettings();
     g_choice = hpib::win32::ChooseBus(*g_settings, module, {&TerminalLog(), toolkit::CurrentPlatform().DecimalSeparator()});
-    hpib::HPIBLoad(std::move(g_choice->bus));
+    hpib::BusTrace trace;
+    if ((trace.sink = g_settings->Trace())) trace.backEnd = g_choice->traceName;
+    hpib::HPIBLoad(std::move(g_choice->bus), std::move(trace));
   }
   const bool debugMode = g_choice->DebugMode();
   if (debugMode) ShowTerminal(g_choice->reason);
@@ -48,7 +59,7 @@ void StartBus(HINSTANCE module) {
   // In debug mode its notices go to the terminal, as every other line of the library does.
   // Without a Bus setting the terminal has no first line; the log still says why.
   const std::wstring& reason = g_choice->reason;
-  StartUnattended(Unattended(*g_settings), g_settings->Trace(),
+  StartUnattended(Unattended(*g_settings), NoticeLines(g_settings->Trace()),
                   [debugMode](const std::wstring& line) {
                     if (debugMode) TerminalLog().Log(line);
                   },

@@ -5,6 +5,7 @@
 #include "check/VisaSurvey.h"
 #include "check/win32/SettingLines.h"
 #include "core/win32/Utf8.h"
+#include "hpib/trace/TraceLine.h"
 #include "hpib/win32/BusChoice.h"
 #include "hpib/win32/Settings.h"
 #include "hpib/win32/ThunkDriver.h"
@@ -41,18 +42,20 @@ BackEnd ChooseBackEnd(Output& out, const hpib::win32::TraceLines& trace) {
   const auto visaLoaded = [&](const hpib::win32::VisaFunctionsLoad& library, unsigned board) {
     out.Line("VISA library: " + ToUtf8(library.path));
     hpib::VisaTraceSink sink;
-    if (trace) sink = [&trace](const hpib::VisaCall& call) { trace(hpib::VisaTraceLine(call)); };
+    if (trace) sink = [&trace](const hpib::VisaCall& call) { trace(hpib::TraceDetailLine(hpib::VisaTraceLine(call))); };
     survey = SurveyVisa(library.functions, board, sink);
     for (const std::string& line : survey->lines) out.Line(line);
   };
   const HMODULE self = GetModuleHandleW(nullptr);
-  hpib::win32::BusChoice choice = hpib::win32::ChooseBus(settings, self, {}, trace, visaLoaded);
+  hpib::win32::BusChoice choice = hpib::win32::ChooseBus(settings, self, {}, visaLoaded);
   BackEnd backEnd;
   if (choice.DebugMode()) {
     backEnd.debugReason = choice.reason.empty() ? NoDriverReason(hpib::win32::ThunkDriverFile(self)) : ToUtf8(choice.reason);
     return backEnd;
   }
   backEnd.bus = std::move(choice.bus);
+  backEnd.traceName = choice.traceName;
+  backEnd.replay = choice.kind == BusKind::Replay;
   for (const std::string& line : choice.description) out.Line(line);
   if (choice.kind == BusKind::Thunk)
     out.Line("  every address is asked with a trigger and a read (this program has not met this driver: "

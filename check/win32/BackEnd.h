@@ -20,9 +20,12 @@ struct BackEnd {
   // must be asked.
   std::optional<std::vector<unsigned>> found;
   std::string notFound;  // what an address outside `found` is, "not found by the VISA search"
+  std::string traceName;  // the bus trace's words for the back end
+  bool replay = false;    // a recorded trace, which answers only what it recorded: nothing to probe
 };
 
-// `trace`, when given, receives the bus operations instead of the user's Trace file.
+// `trace`, when given, receives the VISA survey's calls as lines of the bus trace; the bus
+// operations' lines come from the driver layer.
 BackEnd ChooseBackEnd(Output& out, const hpib::win32::TraceLines& trace);
 
 }  // namespace check::win32

@@ -18,7 +18,7 @@ const char* const kBits = sizeof(void*) == 8 ? "64-bit" : "32-bit";
 std::optional<std::wstring> ClassesValue(HKEY root, const std::wstring& key) {
   wchar_t value[MAX_PATH * 2] = {};
   DWORD size = sizeof value - sizeof(wchar_t);
-  if (RegGetValueW(root, (L"Software\\Classes\\" + key).c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
+  if (RegGetValueW(root, (L"Software\\Classes\\" + key).c_str(), nullptr, RRF_RT_REG_SZ,
                    nullptr, value, &size) != ERROR_SUCCESS)
     return std::nullopt;
   return std::wstring(value);

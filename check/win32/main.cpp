@@ -14,6 +14,7 @@
 #include "core/win32/Utf8.h"
 #include "hpib/HPIBDrv.h"
 #include "hpib/HPIBMessages.h"
+#include "hpib/trace/TracingBus.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ int Check(const check::Arguments& arguments, Output& out) {
   for (const std::string& line : check::win32::LibraryLines()) out.Line(line);
   out.Line("Run it while no host measures: each probe takes a reply that a running host may be waiting for.");
   hpib::win32::TraceLines trace;
-  if (arguments.trace) trace = [&out](const std::string& line) { out.Line(hpib::win32::TraceTime() + " " + line); };
+  if (arguments.trace) trace = [&out](const std::string& line) { out.Line(line); };
 
   check::win32::BackEnd backEnd = check::win32::ChooseBackEnd(out, trace);
   if (!backEnd.bus) {
@@ -37,7 +38,11 @@ int Check(const check::Arguments& arguments, Output& out) {
     out.Line("No bus: the simulated answers of debug mode are not instruments.");
     return kDebugMode;
   }
-  hpib::HPIBLoad(std::move(backEnd.bus));
+  if (backEnd.replay) {
+    out.Line("A replay answers only what its trace recorded: nothing is probed.");
+    return kAllAnswered;
+  }
+  hpib::HPIBLoad(std::move(backEnd.bus), {trace, backEnd.traceName});
   const hpib::Result opened = hpib::HPIBOpenOnDemand(hpib::HPIBSelectCode, kProbeSeconds);
   if (hpib::Failed(opened)) {
     out.Line("The card does not open: " + core::ToLatin1(hpib::ResultText(opened)) + " (result " +

@@ -1,5 +1,8 @@
 #include "hpib/replay/TraceReader.h"
 
+#include <set>
+
+#include "hpib/BusAddress.h"
 #include "hpib/trace/TraceLine.h"
 
 namespace hpib {
@@ -48,7 +51,8 @@ std::optional<NumberedRecord> TraceReader::Next() {
   while (!error_) {
     const std::optional<std::string> line = Line();
     if (!line) return std::nullopt;
-    if (IsTraceDetail(*line)) continue;
+    // A trace left set across runs holds each process's header where it began.
+    if (IsTraceDetail(*line) || std::holds_alternative<TraceHeader>(ParseTraceHeader(*line))) continue;
     auto parsed = ParseTraceLine(*line);
     if (auto* why = std::get_if<std::string>(&parsed)) {
       error_ = TraceError{line_, *why};
@@ -64,6 +68,16 @@ std::optional<TraceError> CheckTrace(TraceLineSource lines) {
   while (reader.Next()) {
   }
   return reader.Error();
+}
+
+std::vector<unsigned> TraceAddresses(TraceLineSource lines) {
+  TraceReader reader(std::move(lines));
+  std::set<unsigned> primaries;
+  while (const std::optional<NumberedRecord> next = reader.Next())
+    if (const std::optional<std::int32_t> address = next->record.call.address;
+        address && *address / 100 == HPIBSelectCode && *address % 100 != 0)
+      primaries.insert(static_cast<unsigned>(*address % 100));
+  return {primaries.begin(), primaries.end()};
 }
 
 }  // namespace hpib

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "hpib/trace/TraceRecord.h"
 
@@ -61,5 +62,8 @@ class TraceReader {
 
 // The first thing wrong with a whole trace, read through once; nothing when it can be replayed.
 std::optional<TraceError> CheckTrace(TraceLineSource lines);
+
+// The primary addresses of the instruments a trace's operations went to, rising, each once.
+std::vector<unsigned> TraceAddresses(TraceLineSource lines);
 
 }  // namespace hpib

@@ -2,20 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "core/win32/Handles.h"
 
 namespace hpib::win32 {
-
-std::string TraceTime() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond, t.wMilliseconds);
-  return text;
-}
 
 namespace {
 
@@ -32,7 +21,7 @@ void Append(const std::wstring& path, const std::string& line) {
 }  // namespace
 
 TraceLines TraceFile(const std::wstring& path) {
-  return [path](const std::string& line) { Append(path, TraceTime() + " " + line); };
+  return [path](const std::string& line) { Append(path, line); };
 }
 
 }  // namespace hpib::win32

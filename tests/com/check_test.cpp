@@ -32,10 +32,12 @@ std::string ReadWhole(const std::wstring& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// CR LF as LF, time stamps as "<time>".
+// CR LF as LF, the trace's time stamps as "<time>" and its durations as "<ms>".
 std::string Masked(const std::string& text) {
   const std::string lines = std::regex_replace(text, std::regex("\r\n"), "\n");
-  return std::regex_replace(lines, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )"), "<time> ");
+  const std::string timed =
+      std::regex_replace(lines, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d )"), "<time> ");
+  return std::regex_replace(timed, std::regex(R"( \d+\.\d{3} ms\n)"), " <ms> ms\n");
 }
 
 struct CheckRun {
@@ -110,13 +112,15 @@ TEST(CheckOverVisa, EveryAddressNamedAnswers) {
             run.output);
 }
 
-// Trace lines of calls that succeed.
+// Trace lines of VISA calls that succeed, under the operation they belong to.
 std::string Succeeded(std::initializer_list<const char*> calls) {
   std::string lines;
-  for (const char* call : calls)
-    lines += std::string("<time> ") + call + " -> 0x00000000 Operation completed successfully.\n";
+  for (const char* call : calls) lines += std::string("  ") + call + " -> 0x00000000 Operation completed successfully.\n";
   return lines;
 }
+
+// A trace line of the layer's operation, by the check's one thread.
+std::string Operation(const std::string& text) { return "<time> 1 " + text + " <ms> ms\n"; }
 
 TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
   const std::wstring report = TempFile(L"apparata-check-report.txt");
@@ -136,21 +140,26 @@ TEST(CheckOverVisa, ASilentAddressNamedFailsTheRunAndTheTraceShowsEveryCall) {
                                 "viClose RM"}) +
                      std::string(kVisaSurvey).substr(std::strlen("VISA library: <visa>\n")) +
                      "  instruments on GPIB0: GPIB0::3::INSTR, GPIB0::5::INSTR, GPIB0::7::INSTR, GPIB0::9::INSTR, "
-                     "GPIB0::17::INSTR\n" +
-                     Succeeded({"viOpenDefaultRM RM", "viOpen GPIB0::INTFC", "viClose RM"}) +
-                     "Back end: VISA, board GPIB0 (the board check opens GPIB0::INTFC)\n" +
-                     Succeeded({"viOpenDefaultRM RM", "viOpen GPIB0::INTFC", "viGpibSendIFC GPIB0::INTFC",
-                                "viSetAttribute GPIB0::INTFC VI_ATTR_TMO_VALUE=1000", "viOpen GPIB0::9::INSTR",
-                                "viSetAttribute GPIB0::9::INSTR VI_ATTR_TMO_VALUE=1000",
+                     "GPIB0::17::INSTR\n"
+                     "Back end: VISA, board GPIB0 (the board check opens GPIB0::INTFC)\n"
+                     "ApparataBusTrace 1 library \"1.0.0\" backend \"VISA board GPIB0\"\n" +
+                     Operation("Open 7 sent \"\" -> 0 Success received \"\"") +
+                     Succeeded({"viOpenDefaultRM RM", "viOpen GPIB0::INTFC"}) +
+                     Operation("Reset 7 sent \"\" -> 0 Success received \"\"") + Succeeded({"viGpibSendIFC GPIB0::INTFC"}) +
+                     Operation("Timeout 7 1 s sent \"\" -> 0 Success received \"\"") +
+                     Succeeded({"viSetAttribute GPIB0::INTFC VI_ATTR_TMO_VALUE=1000"}) +
+                     Operation("Trigger 709 sent \"\" -> 0 Success received \"\"") +
+                     Succeeded({"viOpen GPIB0::9::INSTR", "viSetAttribute GPIB0::9::INSTR VI_ATTR_TMO_VALUE=1000",
                                 "viAssertTrigger GPIB0::9::INSTR VI_TRIG_PROT_DEFAULT"}) +
-                     "<time> viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation "
-                     "completed.\n"
+                     Operation("Enter 709 sent \"\" -> 4 HPIB timeout! received \"\"") +
+                     "  viRead GPIB0::9::INSTR received \"\" -> 0xBFFF0015 Timeout expired before operation completed.\n"
                      "9: takes the trigger, but no reply to the read: HPIB timeout! (result 4)\n" +
+                     Operation("Trigger 712 sent \"\" -> 2 Invalid HPIB select code or device address! received \"\"") +
                      Succeeded({"viOpen GPIB0::12::INSTR", "viSetAttribute GPIB0::12::INSTR VI_ATTR_TMO_VALUE=1000"}) +
-                     "<time> viAssertTrigger GPIB0::12::INSTR VI_TRIG_PROT_DEFAULT -> 0xBFFF005F Unknown status.\n"
+                     "  viAssertTrigger GPIB0::12::INSTR VI_TRIG_PROT_DEFAULT -> 0xBFFF005F Unknown status.\n"
                      "12: nothing answers the trigger: Invalid HPIB select code or device address! (result 2); not "
                      "found by the VISA search\n" +
-                     Succeeded({"viClose RM"})),
+                     Operation("Close - sent \"\" -> 0 Success received \"\"") + Succeeded({"viClose RM"})),
             run.output);
   EXPECT_EQ(run.output, Masked(ReadWhole(report))) << "the report is the output";
   DeleteFileW(report.c_str());

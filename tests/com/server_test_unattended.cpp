@@ -215,6 +215,72 @@ TEST_F(Unattended, ASweepLosingRepliesReachesItsLimitUnderErrorsLogAndEndsAtTheF
   }
 }
 
+// Each control's rows without their time, in the order it wrote them: what a replay must repeat.
+std::map<std::string, std::vector<Record>> RowsByControl(const std::vector<Record>& rows) {
+  std::map<std::string, std::vector<Record>> byControl;
+  for (const Record& row : rows) byControl[row[1]].emplace_back(row.begin() + 1, row.end());
+  return byControl;
+}
+
+// Readings recorded with Trace, then played back from that trace with Bus = REPLAY: the same
+// rows for each control, readings and errors alike: the two meters running free at once (their
+// operations interleave differently each run), and the analyzer sweeping while it loses replies.
+TEST_F(Unattended, ATraceRecordedOnTheBenchReplaysToTheSameRows) {
+  const std::wstring replayed = Beside(L"replayed.csv");
+  const struct {
+    const char* bench;
+    std::wstring bus;
+    const wchar_t* errors;
+    const char* scenario;
+  } runs[] = {{kLossyAnalyzerBench, L"SIM:" + kBench, L"Log", "Sweep:1"}, {"", L"SIM", L"Box", "TwoMeters:8"}};
+  for (const auto& run : runs) {
+    {
+      const Settings settings = Fresh(run.bench, {{L"Bus", run.bus}, {L"Errors", run.errors}, {L"Log", kLog}, {L"Trace", kTrace}});
+      ASSERT_EQ(0, RunChild(run.scenario, 100000));
+    }
+    DeleteFileW(replayed.c_str());
+    {
+      const Settings settings({{L"Bus", L"REPLAY:" + kTrace}, {L"Errors", run.errors}, {L"Log", replayed}});
+      ASSERT_EQ(0, RunChild(run.scenario, 100000));
+    }
+    const auto recorded = RowsByControl(LogRows(kLog)), played = RowsByControl(LogRows(replayed));
+    EXPECT_FALSE(recorded.empty());
+    EXPECT_EQ(recorded, played) << run.scenario;
+    std::printf("%s: %zu rows recorded and replayed alike\n", run.scenario, LogRows(replayed).size());
+  }
+  // A host that sends what the trace of the meters does not hold fails at once, the trace's
+  // line named.
+  const Settings settings({{L"Bus", L"REPLAY:" + kTrace}});
+  EXPECT_EQ(0, RunChild("OtherCommand", 60000));
+}
+
+// A trace that cannot be replayed is refused when the first control is made: debug mode, its
+// reason naming the file and the line, as the log's first row says.
+TEST_F(Unattended, AnUnreadableTraceIsRefusedWithItsLineNamed) {
+  const std::wstring trace = Beside(L"hostile.trace");
+  const std::string path = Narrow(trace);
+  const std::string header = "ApparataBusTrace 1 library \"1.0.0\" backend \"simulated bench, built in\"\r\n";
+  const std::pair<std::optional<std::string>, std::string> cases[] = {
+      {std::nullopt, "bus trace " + path + " cannot be opened"},
+      {"", "bus trace " + path + ": empty: not a bus trace"},
+      {"time,control,port,kind\r\n", "bus trace " + path + ", line 1: "},
+      {header + "2026-12-08T14:03:10.120+01:00 1 Open 7 sent \"\" -> 0 Success received \"\" 0.250 ms",
+       "bus trace " + path + ", line 2: cut short: the line has no line end"},
+  };
+  for (const auto& [content, reason] : cases) {
+    DeleteFileW(trace.c_str());
+    if (content) std::ofstream(std::filesystem::path(trace), std::ios::binary) << *content;
+    {
+      const Settings settings = Fresh("", {{L"Bus", L"REPLAY:" + trace}, {L"Log", kLog}});
+      ASSERT_EQ(0, RunChild("FreeRunning:1", 60000));
+    }
+    const std::vector<Record> rows = LogRows(kLog);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ("notice", rows[0][3]);
+    EXPECT_EQ(0u, rows[0][5].rfind("Debug mode: " + reason, 0)) << rows[0][5];
+  }
+}
+
 // Ten controls each, started together, so that the two processes append in the same moments:
 // every row whole, one header, whoever made the file.
 TEST_F(Unattended, TwoProcessesAppendWholeRowsToOneLog) {
@@ -474,6 +540,36 @@ TEST_F(Child, Sweep) {
     EXPECT_EQ(std::vector<std::wstring>{L"Critical HPIB driver error:\nHPIB timeout!"}, dialogs_.texts);
     EXPECT_EQ(before, analyzer.Readings()) << "free-running went on after the box";
   }
+}
+
+// The two meters running free at once, `g_count` readings each.
+TEST_F(Child, TwoMeters) {
+  Panel meter(L"Apparata.B740X", 7), lcr(L"Apparata.E712X", 3);
+  ASSERT_HR(S_OK, meter.RunFree(g_count));
+  ASSERT_HR(S_OK, lcr.RunFree(g_count));
+  EXPECT_TRUE(PumpUntil([&] { return meter.Readings() >= g_count && lcr.Readings() >= g_count; }, 60000));
+  PumpFor(1000);
+  EXPECT_EQ(std::vector<std::wstring>{}, dialogs_.texts);
+}
+
+// Over a replay of a trace that holds only what TwoMeters did, a command the meter never had:
+// the host's call fails with the trace's line that was expected and what came instead.
+TEST_F(Child, OtherCommand) {
+  Panel meter(L"Apparata.B740X", 7);
+  ASSERT_TRUE(meter.made);
+  EXPECT_HR(E_UNEXPECTED, meter.device->put_Text(unique_bstr(SysAllocString(L"F9E")).get()));
+  com_ptr<IErrorInfo> info;
+  ASSERT_HR(S_OK, GetErrorInfo(0, info.put()));
+  unique_bstr description;
+  ASSERT_HR(S_OK, info->GetDescription(description.put()));
+  const std::vector<std::wstring> lines = SplitLines(Widen(FileText(kTrace)));
+  const auto expected = std::find_if(lines.begin(), lines.end(), [](const std::wstring& line) {
+    return line.find(L" Trigger 707 sent ") != std::wstring::npos;
+  });
+  ASSERT_NE(lines.end(), expected);
+  EXPECT_EQ(L"Replay of " + kTrace + L": line " + std::to_wstring(expected - lines.begin() + 1) +
+                L" expected Trigger 707 sent \"\"; came Output 707 sent \"F9E\"",
+            std::wstring(description.get()));
 }
 
 void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }

@@ -18,7 +18,9 @@ foreach(case_and_bound
         InDebugModeTheLogSaysWhyFirstAndMarksEveryReadingSimulated:90
         RowsHeldWhileTheLogIsHeldElsewhereAreWrittenInOrderOnceItIsFree:120
         OnlyALogIsAppendedToAnotherProgramsFileStaysAsItIs:120
-        OddSettingValuesAreReadOrSaidInTheLog:150)
+        OddSettingValuesAreReadOrSaidInTheLog:150
+        ATraceRecordedOnTheBenchReplaysToTheSameRows:300
+        AnUnreadableTraceIsRefusedWithItsLineNamed:150)
   string(REPLACE ":" ";" case_and_bound ${case_and_bound})
   list(GET case_and_bound 0 case)
   list(GET case_and_bound 1 bound)

@@ -26,7 +26,8 @@ TEST(BusSettingTest, VisaWithAnOptionalBoardOrTheBenchIsChosenAnythingElseIsRefu
       {L"VISA:GPIB", Kind::Invalid, 0}, {L"VISA:GPIB-1", Kind::Invalid, 0}, {L"VISA:GPIB1 ", Kind::Invalid, 0},
       {L" VISA", Kind::Invalid, 0},     {L"VISA:", Kind::Invalid, 0},     {L"VISA:TCPIP0", Kind::Invalid, 0},
       {L"HPIB", Kind::Invalid, 0},      {L"VIS", Kind::Invalid, 0},       {L"VISA:GPIB1:", Kind::Invalid, 0},
-      {L"SIM:", Kind::Invalid, 0},      {L"SIMS", Kind::Invalid, 0},
+      {L"SIM:", Kind::Invalid, 0},      {L"SIMS", Kind::Invalid, 0},      {L"REPLAY:", Kind::Invalid, 0},
+      {L"REPLAY", Kind::Invalid, 0},
   };
   for (const Case& c : cases) {
     const BusSetting setting = ParseBusSetting(c.value);
@@ -41,6 +42,9 @@ TEST(BusSettingTest, VisaWithAnOptionalBoardOrTheBenchIsChosenAnythingElseIsRefu
     EXPECT_EQ(Kind::Sim, setting.kind);
     EXPECT_EQ(file, setting.benchFile);
   }
+  const BusSetting replay = ParseBusSetting(std::wstring(L"replay:C:\\Field\\bus trace.txt"));
+  EXPECT_EQ(Kind::Replay, replay.kind);
+  EXPECT_EQ(L"C:\\Field\\bus trace.txt", replay.traceFile);
 }
 
 TEST(VisaNamesTest, TheSelectCodeIsTheInterfaceAndItsHundredsAreInstruments) {
