@@ -6,6 +6,7 @@
 
 #include "core/Exceptions.h"
 #include "core/Latin1.h"
+#include "instruments/Numbers.h"
 
 namespace instruments::hp4191 {
 namespace {
@@ -182,12 +183,17 @@ Reading ParseReply(const std::wstring& reply) {
   auto field = [&s](std::size_t position) {
     return position <= s.size() ? s.substr(position - 1, 11) : std::wstring();
   };
+  auto number = [](wchar_t status, const std::wstring& value) {
+    return status == L'O' ? std::nullopt : ReadNumber(value, L'.');
+  };
   Reading r;
   r.beep = at(2) == L'O' || at(17) == L'O';
   r.labelA = LabelA(at(3));
   r.valueA = field(5);
+  r.numberA = number(at(2), r.valueA);
   r.labelB = LabelB(at(18), at(3));
   r.valueB = field(20);
+  r.numberB = number(at(17), r.valueB);
   return r;
 }
 
