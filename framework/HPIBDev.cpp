@@ -70,7 +70,12 @@ std::int32_t THPIBDevice::DeviceAddress() const {
 
 std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }
 
-std::wstring THPIBDevice::Get_Text() { return ReadReply(); }
+std::wstring THPIBDevice::Get_Text() { return Lines(Shown()); }
+
+Pairs THPIBDevice::Shown() {
+  if (std::optional<Pairs> panel = PanelPairs()) return *std::move(panel);
+  return {{std::wstring(), ReadReply()}};
+}
 
 void THPIBDevice::Set_Text(const std::wstring& value) { SendHostText(value); }
 
@@ -165,9 +170,9 @@ void THPIBDevice::MeasurementTick() {
 }
 
 void THPIBDevice::MeasureAndGoOn() {
-  TimerTimer();
+  ShowReading(TimerTimer());
   FFailures = 0;
-  if (CurrentUnattended().output) LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, Get_Text());
+  if (CurrentUnattended().output) LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, Shown());
   if (FireEvent(kOnData)) StepAndGoOn();
 }
 
@@ -223,9 +228,12 @@ void THPIBDevice::Report(const std::wstring& message) {
     output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
 }
 
-void THPIBDevice::LogRow(Row row, const std::wstring& text) {
+template <class Content>
+void THPIBDevice::LogRow(std::string (*row)(const std::string& time, const std::wstring& progId, std::int32_t port,
+                                            const Content& content),
+                         const Content& content) {
   UnattendedOutput& output = *CurrentUnattended().output;
-  if (output.Logging()) output.Append(row(output.Now(), FProgId, FPort, text));
+  if (output.Logging()) output.Append(row(output.Now(), FProgId, FPort, content));
 }
 
 void THPIBDevice::ActiveFormShow() {
