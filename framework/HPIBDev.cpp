@@ -70,11 +70,9 @@ std::int32_t THPIBDevice::DeviceAddress() const {
 
 std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }
 
-std::wstring THPIBDevice::Get_Text() { return Lines(Shown()); }
-
-Pairs THPIBDevice::Shown() {
-  if (std::optional<Pairs> panel = PanelPairs()) return *std::move(panel);
-  return {{std::wstring(), ReadReply()}};
+std::wstring THPIBDevice::Get_Text() {
+  const std::optional<Pairs> panel = PanelPairs();
+  return panel ? Lines(*panel) : ReadReply();
 }
 
 void THPIBDevice::Set_Text(const std::wstring& value) { SendHostText(value); }
@@ -170,9 +168,12 @@ void THPIBDevice::MeasurementTick() {
 }
 
 void THPIBDevice::MeasureAndGoOn() {
-  ShowReading(TimerTimer());
+  const Reading reading = TimerTimer();
+  ShowReading(reading);
   FFailures = 0;
-  if (CurrentUnattended().output) LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, Shown());
+  // The row is what Text now reads, without another bus read when there is no panel.
+  if (CurrentUnattended().output)
+    LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, PanelPairs().value_or(reading.pairs));
   if (FireEvent(kOnData)) StepAndGoOn();
 }
 
@@ -228,10 +229,8 @@ void THPIBDevice::Report(const std::wstring& message) {
     output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
 }
 
-template <class Content>
-void THPIBDevice::LogRow(std::string (*row)(const std::string& time, const std::wstring& progId, std::int32_t port,
-                                            const Content& content),
-                         const Content& content) {
+template <class Row, class Content>
+void THPIBDevice::LogRow(Row row, const Content& content) {
   UnattendedOutput& output = *CurrentUnattended().output;
   if (output.Logging()) output.Append(row(output.Now(), FProgId, FPort, content));
 }

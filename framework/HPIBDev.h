@@ -42,7 +42,7 @@ class THPIBDevice : public toolkit::Form {
   // The members of the control interface.
   bool Get_InternalTrigger() const { return InternalTriggerItem.Checked(); }
   virtual void Set_InternalTrigger(bool value);
-  // The panel's pairs as lines; the base control has no panel, and reads a raw reply off the bus.
+  // The panel's pairs as lines; the base control has no panel and reads a raw reply off the bus.
   std::wstring Get_Text();
   virtual void Set_Text(const std::wstring& value);
   bool Get_Active() const { return ActiveItem.Checked(); }
@@ -138,14 +138,10 @@ class THPIBDevice : public toolkit::Form {
   void MeasureAndGoOn();
   void StepAndGoOn();
   void TriggerAgain();
-  // What Text reads: the panel's pairs, or the base control's raw reply as one value.
-  Pairs Shown();
   // Appends a row to the reading log, when there is one (only with unattended output set): an
-  // error's message or a reading's pairs.
-  template <class Content>
-  void LogRow(std::string (*row)(const std::string& time, const std::wstring& progId, std::int32_t port,
-                                 const Content& content),
-              const Content& content);
+  // error's message or a reading's pairs, made into the row by ErrorRow, ReadingRow or SimulatedRow.
+  template <class Row, class Content>
+  void LogRow(Row row, const Content& content);
   // `bytes` to the instrument as a command (END on the last byte) or as raw bytes.
   void Output(const std::string& bytes, bool end);
 

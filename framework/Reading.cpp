@@ -6,7 +6,8 @@ std::wstring Lines(const Pairs& pairs) {
   std::wstring text;
   for (const Pair& pair : pairs) {
     if (&pair != &pairs.front()) text += L"\r\n";
-    text += pair.label.empty() ? pair.value : pair.label + L"=" + pair.value;
+    if (!pair.label.empty()) text.append(pair.label) += L'=';
+    text += pair.value;
   }
   return text;
 }

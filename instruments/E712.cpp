@@ -69,16 +69,16 @@ framework::Reading TE712Device::TimerTimer() {
 }
 
 void TE712Device::ShowReading(const framework::Reading& reading) {
-  for (std::size_t i = 0; i < reading.pairs.size(); ++i) {
-    Displays()[i].first->SetCaption(reading.pairs[i].value);
-    Displays()[i].second->SetCaption(reading.pairs[i].label);
-  }
+  DisplayAStaticText.SetCaption(reading.pairs[0].value);
+  LabelAStaticText.SetCaption(reading.pairs[0].label);
+  if (reading.pairs.size() < 2) return;
+  DisplayBStaticText.SetCaption(reading.pairs[1].value);
+  LabelBStaticText.SetCaption(reading.pairs[1].label);
 }
 
 std::optional<framework::Pairs> TE712Device::PanelPairs() const {
-  framework::Pairs pairs;
-  for (const auto& [display, label] : Displays()) pairs.push_back({label->Caption(), display->Caption()});
-  return pairs;
+  return framework::Pairs{{LabelAStaticText.Caption(), DisplayAStaticText.Caption()},
+                          {LabelBStaticText.Caption(), DisplayBStaticText.Caption()}};
 }
 
 // The control's own bytes: straight to the bus, past the mirroring of the host's text.
@@ -95,10 +95,6 @@ framework::Pair TE712Device::Measure(char request) {
   SendByte(request);
   const e712::Reading reading = e712::ParseReply(ReadReply());
   return {reading.label, reading.value, reading.number};
-}
-
-std::array<std::pair<toolkit::StaticText*, toolkit::StaticText*>, 2> TE712Device::Displays() const {
-  return {{{&DisplayAStaticText, &LabelAStaticText}, {&DisplayBStaticText, &LabelBStaticText}}};
 }
 
 }  // namespace instruments

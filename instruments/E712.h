@@ -6,7 +6,6 @@
 // straight to the base control's Set_Text: only a host's commands are mirrored on the panel.
 #include <array>
 #include <optional>
-#include <utility>
 
 #include "framework/HPIBDev.h"
 #include "toolkit/Widgets.h"
@@ -36,7 +35,7 @@ class TE712Device : public framework::THPIBDevice {
   void ClearItemClick() override;
   // Shows the first value before it asks for the second.
   framework::Reading TimerTimer() override;
-  // Each value with its quantity letter, first value first.
+  // The first value with its letter, then the second when the reading has it.
   void ShowReading(const framework::Reading& reading) override;
   // One pair per value: the quantity letter and the value.
   std::optional<framework::Pairs> PanelPairs() const override;
@@ -46,8 +45,6 @@ class TE712Device : public framework::THPIBDevice {
  private:
   // Asks the meter for one value.
   framework::Pair Measure(char request);
-  // The value displays with their letters, first value first.
-  std::array<std::pair<toolkit::StaticText*, toolkit::StaticText*>, 2> Displays() const;
 };
 
 }  // namespace instruments

@@ -183,17 +183,14 @@ Reading ParseReply(const std::wstring& reply) {
   auto field = [&s](std::size_t position) {
     return position <= s.size() ? s.substr(position - 1, 11) : std::wstring();
   };
-  auto number = [](wchar_t status, const std::wstring& value) {
-    return status == L'O' ? std::nullopt : ReadNumber(value, L'.');
-  };
   Reading r;
   r.beep = at(2) == L'O' || at(17) == L'O';
   r.labelA = LabelA(at(3));
   r.valueA = field(5);
-  r.numberA = number(at(2), r.valueA);
+  r.numberA = at(2) == L'O' ? std::nullopt : ReadNumber(r.valueA, L'.');
   r.labelB = LabelB(at(18), at(3));
   r.valueB = field(20);
-  r.numberB = number(at(17), r.valueB);
+  r.numberB = at(17) == L'O' ? std::nullopt : ReadNumber(r.valueB, L'.');
   return r;
 }
 
