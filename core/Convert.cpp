@@ -89,13 +89,4 @@ std::wstring FormatStr(const std::wstring& pattern, const std::wstring& argument
   return text;
 }
 
-std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
-  std::size_t size = 0;
-  for (std::wstring_view part : parts) size += part.size();
-  std::wstring joined;
-  joined.reserve(size);
-  for (std::wstring_view part : parts) joined += part;
-  return joined;
-}
-
 }  // namespace core

@@ -1,9 +1,7 @@
 #pragma once
 // Number <-> text conversions with the runtime's rules and messages.
 #include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <string_view>
 
 namespace core {
 
@@ -22,8 +20,5 @@ std::int32_t CheckedMul(std::int32_t a, std::int32_t b);
 
 // The pattern with its first "%s" replaced by `argument`.
 std::wstring FormatStr(const std::wstring& pattern, const std::wstring& argument);
-
-// The parts one after the other, in one allocation: what a host reads many times a second.
-std::wstring Concat(std::initializer_list<std::wstring_view> parts);
 
 }  // namespace core

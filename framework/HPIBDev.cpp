@@ -70,7 +70,10 @@ std::int32_t THPIBDevice::DeviceAddress() const {
 
 std::int32_t THPIBDevice::CommandAddress() const { return FPort != 0 ? DeviceAddress() : HPIBSelectCode; }
 
-std::wstring THPIBDevice::Get_Text() { return ReadReply(); }
+std::wstring THPIBDevice::Get_Text() {
+  const std::optional<Pairs> panel = PanelPairs();
+  return panel ? Lines(*panel) : ReadReply();
+}
 
 void THPIBDevice::Set_Text(const std::wstring& value) { SendHostText(value); }
 
@@ -163,9 +166,12 @@ void THPIBDevice::MeasurementTick() {
 }
 
 void THPIBDevice::MeasureAndGoOn() {
-  TimerTimer();
+  const Reading reading = TimerTimer();
+  ShowReading(reading);
   FFailures = 0;
-  if (CurrentUnattended().output) LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, Get_Text());
+  // The row is what Text now reads, without another bus read when there is no panel.
+  if (CurrentUnattended().output)
+    LogRow(CurrentUnattended().simulated ? SimulatedRow : ReadingRow, PanelPairs().value_or(reading.pairs));
   if (FireEvent(kOnData)) StepAndGoOn();
 }
 
@@ -239,9 +245,10 @@ void THPIBDevice::Report(const std::wstring& message) {
     output->Debug(FProgId + L" at Port " + std::to_wstring(FPort) + L": " + message);
 }
 
-void THPIBDevice::LogRow(Row row, const std::wstring& text) {
+template <class Row, class Content>
+void THPIBDevice::LogRow(Row row, const Content& content) {
   UnattendedOutput& output = *CurrentUnattended().output;
-  if (output.Logging()) output.Append(row(output.Now(), FProgId, FPort, text));
+  if (output.Logging()) output.Append(row(output.Now(), FProgId, FPort, content));
 }
 
 void THPIBDevice::ActiveFormShow() {

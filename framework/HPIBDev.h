@@ -1,17 +1,19 @@
 #pragma once
 // THPIBDevice, the base of every instrument control: the bus address, the Active and Internal
 // Trigger switches (held as check marks of its context menu), the bus commands Local Control,
-// Clear and Trigger, the one-shot measurement timer, the raw Text read and write, and the link
-// to the host's event sink.
+// Clear and Trigger, the one-shot measurement timer, Text read from the panel's pairs and
+// written to the bus, and the link to the host's event sink.
 //
 // Every operation may throw a core::Exception; the server turns it into a failed result for
 // hosts, the toolkit's dispatch into an error box for the user.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/EventSink.h"
+#include "framework/Reading.h"
 #include "toolkit/Form.h"
 #include "toolkit/Menu.h"
 #include "toolkit/Timer.h"
@@ -40,7 +42,8 @@ class THPIBDevice : public toolkit::Form {
   // The members of the control interface.
   bool Get_InternalTrigger() const { return InternalTriggerItem.Checked(); }
   virtual void Set_InternalTrigger(bool value);
-  virtual std::wstring Get_Text();
+  // The panel's pairs as lines; the base control has no panel and reads a raw reply off the bus.
+  std::wstring Get_Text();
   virtual void Set_Text(const std::wstring& value);
   bool Get_Active() const { return ActiveItem.Checked(); }
   // The menu's switches and every control of the panel follow Active.
@@ -89,9 +92,14 @@ class THPIBDevice : public toolkit::Form {
   virtual void LocalControlItemClick();
   virtual void ClearItemClick();
   virtual void TriggerItemClick();
-  // The instrument's part of a measurement tick: read the reply and show it. The base control
+  // The instrument's part of a measurement tick: read and parse the reply. The base control
   // has nothing to read.
-  virtual void TimerTimer() {}
+  virtual Reading TimerTimer() { return {}; }
+  // Sets the panel's captions to a reading of TimerTimer's.
+  virtual void ShowReading(const Reading&) {}
+  // The label and value pairs that the panel shows now, in Text's order; nothing for the base
+  // control, which has no panel.
+  virtual std::optional<Pairs> PanelPairs() const { return std::nullopt; }
   // What a reading leads to after OnData and before the next trigger (the HP 4191A's sweep
   // step). Its failure shows no box: it ends free-running, or under Errors = Log the step is
   // tried again later as any error of the cycle. An error box of a panel's own rule that it
@@ -138,10 +146,10 @@ class THPIBDevice : public toolkit::Form {
   void MeasureAndGoOn();
   void StepAndGoOn();
   void TriggerAgain();
-  // Appends a row to the reading log, when there is one (only with unattended output set).
-  using Row = std::string (*)(const std::string& time, const std::wstring& progId, std::int32_t port,
-                              const std::wstring& text);
-  void LogRow(Row row, const std::wstring& text);
+  // Appends a row to the reading log, when there is one (only with unattended output set): an
+  // error's message or a reading's pairs, made into the row by ErrorRow, ReadingRow or SimulatedRow.
+  template <class Row, class Content>
+  void LogRow(Row row, const Content& content);
   // `bytes` to the instrument as a command (END on the last byte) or as raw bytes.
   void Output(const std::string& bytes, bool end);
 

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <type_traits>
-#include <utility>
-#include <vector>
 
 namespace framework {
 namespace {
@@ -69,7 +67,13 @@ void AppendField(std::string& row, std::string_view field) {
   row += '"';
 }
 
-using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
+// The sixth value, then the pairs past it as Text's lines.
+std::wstring LastValue(const Pairs& pairs) {
+  std::wstring value = pairs[kLogPairs - 1].value;
+  if (pairs.size() > static_cast<std::size_t>(kLogPairs))
+    value += L"\r\n" + Lines(Pairs(pairs.begin() + kLogPairs, pairs.end()));
+  return value;
+}
 
 std::string Row(const std::string& time, const std::wstring& progId, const std::string& port, const char* kind,
                 const Pairs& pairs) {
@@ -81,33 +85,11 @@ std::string Row(const std::string& time, const std::wstring& progId, const std::
   for (int i = 0; i < kLogPairs; ++i) {
     const bool given = static_cast<std::size_t>(i) < pairs.size();
     row += ',';
-    if (given) AppendField(row, ToUtf8(pairs[i].first));
+    if (given) AppendField(row, ToUtf8(pairs[i].label));
     row += ',';
-    if (given) AppendField(row, ToUtf8(pairs[i].second));
+    if (given) AppendField(row, ToUtf8(i + 1 == kLogPairs ? LastValue(pairs) : pairs[i].value));
   }
   return row + "\r\n";
-}
-
-Pairs LinePairs(const std::wstring& text) {
-  Pairs pairs;
-  const std::wstring_view kLineBreak = L"\r\n";
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(kLineBreak, start);
-    const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-    if (pairs.size() == static_cast<std::size_t>(kLogPairs)) {
-      pairs.back().second += std::wstring(kLineBreak) + line;
-    } else {
-      const std::size_t equals = line.find(L'=');
-      if (equals == std::wstring::npos)
-        pairs.emplace_back(std::wstring(), line);
-      else
-        pairs.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-    }
-    if (end == std::wstring::npos) break;
-    start = end + kLineBreak.size();
-  }
-  return pairs;
 }
 
 }  // namespace
@@ -130,13 +112,13 @@ std::string LogHeader() {
 }
 
 std::string ReadingRow(const std::string& time, const std::wstring& progId, std::int32_t port,
-                       const std::wstring& text) {
-  return Row(time, progId, std::to_string(port), "reading", LinePairs(text));
+                       const Pairs& pairs) {
+  return Row(time, progId, std::to_string(port), "reading", pairs);
 }
 
 std::string SimulatedRow(const std::string& time, const std::wstring& progId, std::int32_t port,
-                         const std::wstring& text) {
-  return Row(time, progId, std::to_string(port), "simulated", LinePairs(text));
+                         const Pairs& pairs) {
+  return Row(time, progId, std::to_string(port), "simulated", pairs);
 }
 
 std::string ErrorRow(const std::string& time, const std::wstring& progId, std::int32_t port,

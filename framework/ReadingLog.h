@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Reading.h"
+
 namespace framework {
 
 // Label and value columns of a row: the longest Text of any control, the HP 4191A's with its
-// extended output, has this many lines.
+// extended output, has this many pairs.
 constexpr int kLogPairs = 6;
 
 // Written once, by whoever creates the file, so that spreadsheets read the file as UTF-8.
@@ -29,16 +31,15 @@ std::string Iso8601(const LocalTime& time);
 // time,control,port,kind,label1,value1,...,label6,value6 and CRLF.
 std::string LogHeader();
 
-// One reading: `text` is the control's Text, lines joined by CRLF, each "label=value" split at
-// its first '=' (a line without one is a value without a label). Lines past the sixth go,
-// whole and joined by CRLF, into the last value, so that nothing read is lost.
+// One reading: the pairs of the control's Text, a label and a value each. Pairs past the sixth
+// go, as Text's lines joined by CRLF, into the last value, so that nothing read is lost.
 std::string ReadingRow(const std::string& time, const std::wstring& progId, std::int32_t port,
-                       const std::wstring& text);
+                       const Pairs& pairs);
 
 // A reading of debug mode's made-up instruments, as ReadingRow but of the kind "simulated": no
 // value that no instrument measured passes for one in a night's data.
 std::string SimulatedRow(const std::string& time, const std::wstring& progId, std::int32_t port,
-                         const std::wstring& text);
+                         const Pairs& pairs);
 
 // One error: its message, line feeds and all, in the first value.
 std::string ErrorRow(const std::string& time, const std::wstring& progId, std::int32_t port,

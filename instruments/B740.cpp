@@ -43,10 +43,6 @@ TB740Device::TB740Device()
   RangeTrackBar.OnChange = [this] { RangeTrackBarChange(); };
 }
 
-std::wstring TB740Device::Get_Text() {
-  return core::Concat({LabelStaticText.Caption(), L"=", DisplayStaticText.Caption()});
-}
-
 void TB740Device::Set_Text(const std::wstring& value) {
   std::wstring upper = value;
   for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
@@ -72,11 +68,19 @@ void TB740Device::ClearItemClick() {
   ShowRangePosition(RangeTrackBar, 1);
 }
 
-void TB740Device::TimerTimer() {
+framework::Reading TB740Device::TimerTimer() {
   const b740::Reading reading = b740::ParseReply(ReadReply());
-  LabelStaticText.SetCaption(reading.unit);
+  return {{{reading.unit, reading.value, reading.number}}, reading.beep};
+}
+
+void TB740Device::ShowReading(const framework::Reading& reading) {
+  LabelStaticText.SetCaption(reading.pairs[0].label);
   if (reading.beep) toolkit::CurrentPlatform().Beep();
-  DisplayStaticText.SetCaption(reading.value);
+  DisplayStaticText.SetCaption(reading.pairs[0].value);
+}
+
+std::optional<framework::Pairs> TB740Device::PanelPairs() const {
+  return framework::Pairs{{LabelStaticText.Caption(), DisplayStaticText.Caption()}};
 }
 
 void TB740Device::SpeedButtonClick(SpeedButton& sender) { Set_Text(b740::FunctionCommand(sender.Tag)); }

@@ -3,6 +3,7 @@
 // function buttons and a range track bar. Commands the control sends of its own accord go
 // through its own Set_Text, so that the panel mirrors them like a host's commands.
 #include <array>
+#include <optional>
 
 #include "framework/HPIBDev.h"
 #include "toolkit/Widgets.h"
@@ -20,14 +21,16 @@ class TB740Device : public framework::THPIBDevice {
   toolkit::TrackBar& RangeTrackBar;
   toolkit::Label& RangeLabel;
 
-  // Answers from the panel: unit label, "=", displayed value.
-  std::wstring Get_Text() override;
   // Mirrors a function or range command on the panel, then sends the text as written.
   void Set_Text(const std::wstring& value) override;
 
  protected:
   void ClearItemClick() override;
-  void TimerTimer() override;
+  framework::Reading TimerTimer() override;
+  // The unit label, the beep of a flagged reading, then the value.
+  void ShowReading(const framework::Reading& reading) override;
+  // One pair: the unit label and the displayed value.
+  std::optional<framework::Pairs> PanelPairs() const override;
   void SpeedButtonClick(toolkit::SpeedButton& sender);
   void RangeTrackBarChange();
 };

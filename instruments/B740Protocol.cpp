@@ -1,5 +1,7 @@
 #include "instruments/B740Protocol.h"
 
+#include "instruments/Numbers.h"
+
 namespace instruments::b740 {
 namespace {
 
@@ -32,7 +34,8 @@ std::wstring UnitLabel(wchar_t functionLetter) {
 Reading ParseReply(const std::wstring& reply) {
   std::wstring columns = reply;
   if (columns.size() < kValueStart + kValueLength) columns.resize(kValueStart + kValueLength, L' ');
-  return {UnitLabel(columns[0]), columns[1] == L'P', columns.substr(kValueStart, kValueLength)};
+  const std::wstring value = columns.substr(kValueStart, kValueLength);
+  return {UnitLabel(columns[0]), columns[1] == L'P', value, ReadNumber(value, L'.')};
 }
 
 }  // namespace instruments::b740

@@ -30,6 +30,7 @@ struct Reading {
   std::wstring unit;   // from character 1
   bool beep = false;   // character 2 is "P"
   std::wstring value;  // characters 3 to 11, exactly as sent
+  std::optional<double> number;  // the value read as a number; none for " OVERLOAD"
 };
 
 // Reads a reply by its columns; positions the reply lacks count as blanks.

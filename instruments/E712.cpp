@@ -1,6 +1,5 @@
 #include "instruments/E712.h"
 
-#include "core/Convert.h"
 #include "instruments/E712Protocol.h"
 #include "instruments/Panels.h"
 
@@ -49,11 +48,6 @@ TE712Device::TE712Device()
   ModeItems[0]->SetChecked(true);
 }
 
-std::wstring TE712Device::Get_Text() {
-  return core::Concat({LabelAStaticText.Caption(), L"=", DisplayAStaticText.Caption(), L"\r\n",
-                          LabelBStaticText.Caption(), L"=", DisplayBStaticText.Caption()});
-}
-
 void TE712Device::Set_Text(const std::wstring& value) {
   const e712::Mirror mirror = e712::MirrorOf(value);
   if (mirror.mode) ModeItems[static_cast<std::size_t>(*mirror.mode)]->SetChecked(true);
@@ -66,9 +60,25 @@ void TE712Device::ClearItemClick() {
   ShowRangePosition(RangeTrackBar, e712::kInitialRangePosition);
 }
 
-void TE712Device::TimerTimer() {
-  Measure(e712::kFirstValueRequest, DisplayAStaticText, LabelAStaticText);
-  Measure(e712::kSecondValueRequest, DisplayBStaticText, LabelBStaticText);
+framework::Reading TE712Device::TimerTimer() {
+  framework::Reading reading{{Measure(e712::kFirstValueRequest)}};
+  // A second request that fails leaves the first value on the panel.
+  ShowReading(reading);
+  reading.pairs.push_back(Measure(e712::kSecondValueRequest));
+  return reading;
+}
+
+void TE712Device::ShowReading(const framework::Reading& reading) {
+  DisplayAStaticText.SetCaption(reading.pairs[0].value);
+  LabelAStaticText.SetCaption(reading.pairs[0].label);
+  if (reading.pairs.size() < 2) return;
+  DisplayBStaticText.SetCaption(reading.pairs[1].value);
+  LabelBStaticText.SetCaption(reading.pairs[1].label);
+}
+
+std::optional<framework::Pairs> TE712Device::PanelPairs() const {
+  return framework::Pairs{{LabelAStaticText.Caption(), DisplayAStaticText.Caption()},
+                          {LabelBStaticText.Caption(), DisplayBStaticText.Caption()}};
 }
 
 // The control's own bytes: straight to the bus, past the mirroring of the host's text.
@@ -81,11 +91,10 @@ void TE712Device::RangeTrackBarChange() {
   if (TakeRangeMove(RangeTrackBar)) SendByte(e712::RangeByte(RangeTrackBar.Position()));
 }
 
-void TE712Device::Measure(char request, toolkit::StaticText& display, toolkit::StaticText& label) {
+framework::Pair TE712Device::Measure(char request) {
   SendByte(request);
   const e712::Reading reading = e712::ParseReply(ReadReply());
-  display.SetCaption(reading.value);
-  label.SetCaption(reading.label);
+  return {reading.label, reading.value, reading.number};
 }
 
 }  // namespace instruments

@@ -5,6 +5,7 @@
 // Unlike the other controls, its own commands (mode, range, the two measurement requests) go
 // straight to the base control's Set_Text: only a host's commands are mirrored on the panel.
 #include <array>
+#include <optional>
 
 #include "framework/HPIBDev.h"
 #include "toolkit/Widgets.h"
@@ -26,21 +27,24 @@ class TE712Device : public framework::THPIBDevice {
   toolkit::MenuItem& ModeMenu;
   std::array<toolkit::MenuItem*, 4> ModeItems;  // LDItem, CDItem, LRItem, CGItem
 
-  // Answers from the panel: one line per value, label "=" value, joined by CR LF.
-  std::wstring Get_Text() override;
   // Mirrors a mode or range byte on the panel, then sends the text as written.
   void Set_Text(const std::wstring& value) override;
   // The panel follows; the mode items stay enabled.
 
  protected:
   void ClearItemClick() override;
-  void TimerTimer() override;
+  // Shows the first value before it asks for the second.
+  framework::Reading TimerTimer() override;
+  // The first value with its letter, then the second when the reading has it.
+  void ShowReading(const framework::Reading& reading) override;
+  // One pair per value: the quantity letter and the value.
+  std::optional<framework::Pairs> PanelPairs() const override;
   void ModeMenuClick(toolkit::MenuItem& sender);
   void RangeTrackBarChange();
 
  private:
-  // Asks the meter for one value and shows the reply in `display` and `label`.
-  void Measure(char request, toolkit::StaticText& display, toolkit::StaticText& label);
+  // Asks the meter for one value.
+  framework::Pair Measure(char request);
 };
 
 }  // namespace instruments

@@ -1,6 +1,7 @@
 #include "instruments/E712Protocol.h"
 
 #include "core/Convert.h"
+#include "instruments/Numbers.h"
 
 namespace instruments::e712 {
 namespace {
@@ -31,7 +32,8 @@ Mirror MirrorOf(const std::wstring& written) {
 Reading ParseReply(const std::wstring& reply) {
   std::wstring columns = reply;
   if (columns.size() <= kLabelColumn) columns.resize(kLabelColumn + 1, L' ');
-  return {columns.substr(0, kValueLength), columns.substr(kLabelColumn, 1)};
+  const std::wstring value = columns.substr(0, kValueLength);
+  return {value, columns.substr(kLabelColumn, 1), ReadNumber(value, L'.')};
 }
 
 }  // namespace instruments::e712

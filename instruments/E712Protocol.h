@@ -43,6 +43,7 @@ Mirror MirrorOf(const std::wstring& written);
 struct Reading {
   std::wstring value;  // characters 1 to 10, exactly as sent
   std::wstring label;  // character 11, the quantity letter
+  std::optional<double> number;  // the value read as a number; none for "OVERLOAD"
 };
 // Reads one reply by its columns; positions the reply lacks count as blanks.
 Reading ParseReply(const std::wstring& reply);

@@ -3,7 +3,6 @@
 #include <iterator>
 #include <tuple>
 
-#include "core/Convert.h"
 #include "core/Exceptions.h"
 #include "framework/Unattended.h"
 #include "instruments/HP4191Protocol.h"
@@ -139,14 +138,14 @@ THP4191Device::THP4191Device()
 
 void THP4191Device::ActiveFormCreate() { ScanFrame.SpeedComboBox.SetItemIndex(0); }
 
-std::wstring THP4191Device::Get_Text() {
-  std::wstring text =
-      core::Concat({StaticTextA1.Caption(), L"=", StaticTextA.Caption(), L"\r\n", StaticTextB1.Caption(), L"=",
-                       StaticTextB.Caption(), L"\r\n", ScanFrame.StaticText.Caption(), L"=", ScanFrame.Edit.Text()});
+std::optional<framework::Pairs> THP4191Device::PanelPairs() const {
+  framework::Pairs pairs{{StaticTextA1.Caption(), StaticTextA.Caption()},
+                         {StaticTextB1.Caption(), StaticTextB.Caption()},
+                         {ScanFrame.StaticText.Caption(), ScanFrame.Edit.Text()}};
   if (ExtendedOutput)
-    text += core::Concat({L"\r\nMin=", ScanFrame.MinEdit.Text(), L"\r\nMax=", ScanFrame.MaxEdit.Text(),
-                             L"\r\nStep=", StepEdit.Text()});
-  return text;
+    pairs.insert(pairs.end(), {{L"Min", ScanFrame.MinEdit.Text()}, {L"Max", ScanFrame.MaxEdit.Text()},
+                               {L"Step", StepEdit.Text()}});
+  return pairs;
 }
 
 void THP4191Device::Set_Text(const std::wstring& value) {
@@ -222,13 +221,17 @@ void THP4191Device::ClearItemClick() {
   UpdateMenus();
 }
 
-void THP4191Device::TimerTimer() {
-  const hp4191::Reading reading = hp4191::ParseReply(ReadReply());
+framework::Reading THP4191Device::TimerTimer() {
+  const hp4191::Reading r = hp4191::ParseReply(ReadReply());
+  return {{{r.labelA, r.valueA, r.numberA}, {r.labelB, r.valueB, r.numberB}}, r.beep};
+}
+
+void THP4191Device::ShowReading(const framework::Reading& reading) {
   if (reading.beep) toolkit::CurrentPlatform().Beep();
-  StaticTextA1.SetCaption(reading.labelA);
-  StaticTextA.SetCaption(reading.valueA);
-  StaticTextB1.SetCaption(reading.labelB);
-  StaticTextB.SetCaption(reading.valueB);
+  StaticTextA1.SetCaption(reading.pairs[0].label);
+  StaticTextA.SetCaption(reading.pairs[0].value);
+  StaticTextB1.SetCaption(reading.pairs[1].label);
+  StaticTextB.SetCaption(reading.pairs[1].value);
 }
 
 void THP4191Device::AfterReading() {

@@ -4,6 +4,7 @@
 // with the frequency step beside it, and the Mode, Angle and Scheme submenus. Hosts read the
 // panel through Text and may write commands or the control's own control words to it.
 #include <array>
+#include <optional>
 
 #include "framework/HPIBDev.h"
 #include "instruments/Scan.h"
@@ -38,9 +39,6 @@ class THP4191Device : public framework::THPIBDevice {
   std::array<toolkit::MenuItem*, 2> AngleItems;
   std::array<toolkit::MenuItem*, 4> SchemeItems;
 
-  // The panel's texts: label A=value A, label B=value B, the frequency; with ExtendedOutput on
-  // also the sweep limits and the step.
-  std::wstring Get_Text() override;
   // Applies a control word and sends nothing; otherwise follows a mode, angle, scheme or
   // frequency command on the panel and sends the text as written.
   void Set_Text(const std::wstring& value) override;
@@ -50,8 +48,13 @@ class THP4191Device : public framework::THPIBDevice {
   // Triggers, then lights the LED for one blink interval.
   void TriggerItemClick() override;
   void ClearItemClick() override;
-  // Reads and shows the reply.
-  void TimerTimer() override;
+  // Reads the reply: displays A and B.
+  framework::Reading TimerTimer() override;
+  // The beep of a flagged reading, then label and value of A, then of B.
+  void ShowReading(const framework::Reading& reading) override;
+  // Label A and value A, label B and value B, the frequency; with ExtendedOutput on also the
+  // sweep limits and the step.
+  std::optional<framework::Pairs> PanelPairs() const override;
   // The sweep step: sends the next frequency of a sweep, read from the panel as it stands.
   void AfterReading() override;
   void ActiveFormCreate();

@@ -6,6 +6,7 @@
 
 #include "core/Exceptions.h"
 #include "core/Latin1.h"
+#include "instruments/Numbers.h"
 
 namespace instruments::hp4191 {
 namespace {
@@ -186,8 +187,10 @@ Reading ParseReply(const std::wstring& reply) {
   r.beep = at(2) == L'O' || at(17) == L'O';
   r.labelA = LabelA(at(3));
   r.valueA = field(5);
+  r.numberA = at(2) == L'O' ? std::nullopt : ReadNumber(r.valueA, L'.');
   r.labelB = LabelB(at(18), at(3));
   r.valueB = field(20);
+  r.numberB = at(17) == L'O' ? std::nullopt : ReadNumber(r.valueB, L'.');
   return r;
 }
 

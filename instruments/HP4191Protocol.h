@@ -80,6 +80,8 @@ std::wstring LabelB(wchar_t letterB, wchar_t letterA);
 
 struct Reading {
   std::wstring labelA, valueA, labelB, valueB;
+  // The values read as numbers; none for a field of status "O" (its value is +9.9999E+99).
+  std::optional<double> numberA, numberB;
   bool beep = false;  // status "O" in either field
 };
 // Reads the reply by positions, after removing a blank at position 2. Positions that the

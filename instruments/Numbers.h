@@ -1,6 +1,7 @@
 #pragma once
-// Numbers as users type them into the panels' edits. Both "." and the regional decimal
-// separator are taken, so that the forms' own texts ("1.000000") read on every system.
+// Numbers as users type them into the panels' edits and as the instruments send them. Both "."
+// and the regional decimal separator are taken, so that the forms' own texts ("1.000000") read
+// on every system.
 #include <optional>
 #include <string>
 

@@ -23,20 +23,24 @@ TEST(B740ProtocolTest, RepliesAreReadByColumn) {
     const wchar_t* unit;
     bool beep;
     const wchar_t* value;
+    std::optional<double> number;
   } cases[] = {
-      {L"R +11357E-4" + std::wstring(239, L' '), L"R     kOm", false, L"+11357E-4"},
-      {L"UP+1.2345E0", L"Udc V", true, L"+1.2345E0"},
-      {L"V -0.0001E+0trailing", L"Uac V", false, L"-0.0001E+"},
-      {L"I 1", L"I     A", false, L"1        "},
-      {L"", L"?\?\?\?", false, L"         "},
-      {L"r +1", L"?\?\?\?", false, L"+1       "},
-      {L"pP", L"?\?\?\?", true, L"         "},
+      {L"R +11357E-4" + std::wstring(239, L' '), L"R     kOm", false, L"+11357E-4", 1.1357},
+      {L"U +12340E-3", L"Udc V", false, L"+12340E-3", 12.34},
+      {L"R  OVERLOAD", L"R     kOm", false, L" OVERLOAD", std::nullopt},
+      {L"UP+1.2345E0", L"Udc V", true, L"+1.2345E0", 1.2345},
+      {L"V -0.0001E+0trailing", L"Uac V", false, L"-0.0001E+", std::nullopt},
+      {L"I 1", L"I     A", false, L"1        ", 1},
+      {L"", L"?\?\?\?", false, L"         ", std::nullopt},
+      {L"r +1", L"?\?\?\?", false, L"+1       ", 1},
+      {L"pP", L"?\?\?\?", true, L"         ", std::nullopt},
   };
   for (const auto& c : cases) {
     Reading r = ParseReply(c.reply);
     EXPECT_EQ(r.unit, c.unit) << c.reply.c_str();
     EXPECT_EQ(r.beep, c.beep) << c.reply.c_str();
     EXPECT_EQ(r.value, c.value) << c.reply.c_str();
+    EXPECT_EQ(r.number, c.number) << c.reply.c_str();
   }
 }
 

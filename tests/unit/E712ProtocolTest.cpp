@@ -44,14 +44,17 @@ TEST(E712ProtocolTest, RepliesAreReadByColumn) {
   const struct {
     std::wstring reply;
     const wchar_t *value, *label;
-  } cases[] = {{L"2.5723E+1 D" + std::wstring(239, L' '), L"2.5723E+1 ", L"D"},
-               {L"+1.2345E-03Ltrailing", L"+1.2345E-0", L"3"},
-               {L"12", L"12        ", L" "},
-               {L"", L"          ", L" "}};
+    std::optional<double> number;
+  } cases[] = {{L"2.5723E+1 D" + std::wstring(239, L' '), L"2.5723E+1 ", L"D", 25.723},
+               {L"OVERLOAD  C", L"OVERLOAD  ", L"C", std::nullopt},
+               {L"+1.2345E-03Ltrailing", L"+1.2345E-0", L"3", 1.2345},
+               {L"12", L"12        ", L" ", 12},
+               {L"", L"          ", L" ", std::nullopt}};
   for (const auto& c : cases) {
     const Reading r = ParseReply(c.reply);
     EXPECT_EQ(r.value, c.value) << c.reply.c_str();
     EXPECT_EQ(r.label, c.label) << c.reply.c_str();
+    EXPECT_EQ(r.number, c.number) << c.reply.c_str();
   }
 }
 

@@ -10,32 +10,36 @@ namespace {
 using namespace instruments::hp4191;
 
 const std::wstring kBlanks(250, L' ');
+constexpr std::nullopt_t none = std::nullopt;
 
 TEST(HP4191ProtocolTest, RepliesAreReadByPosition) {
   struct Case {
     std::wstring reply;
     const wchar_t *labelA, *valueA, *labelB, *valueB;
     bool beep;
+    std::optional<double> numberA, numberB;
   } cases[] = {
-      {L" NRN+1.2345E+01,NXN+5.4321E-01" + kBlanks, L"R  Ohm", L"+1.2345E+01", L"X  Ohm", L"+5.4321E-01", false},
-      {L"  NRN+1.2345E+01,NXN+5.4321E-01", L"R  Ohm", L"+1.2345E+01", L"X  Ohm", L"+5.4321E-01", false},
-      {L"   NRN+1.2345E+01,NXN+5.4321E-01", L"?   ???", L"N+1.2345E+0", L"?  ???", L"N+5.4321E-0", false},
-      {L" NZN+1.0000E+02,NDN-4.5000E+01", L"|Z|  Ohm", L"+1.0000E+02", L"Fi Deg", L"-4.5000E+01", false},
-      {L" NLN+1.0000E-06,NDN+2.0000E-03", L"L     H", L"+1.0000E-06", L"D", L"+2.0000E-03", false},
-      {L" NCN+1.0000E-12,NRN+3.0000E+00", L"C     F", L"+1.0000E-12", L"R Ohm", L"+3.0000E+00", false},
-      {L" NMN+9.0000E-01,NRN+1.0000E+00", L"|\u0413|", L"+9.0000E-01", L"Fi Rad", L"+1.0000E+00", false},
-      {L" NYN+1.0000E-02,NRN+1.0000E+00", L"|Y|     Sm", L"+1.0000E-02", L"Fi Rad", L"+1.0000E+00", false},
-      {L" NGN+1.0000E-02,NBN+2.0000E-02", L"G     Sm", L"+1.0000E-02", L"B     Sm", L"+2.0000E-02", false},
-      {L" NXN+1.0000E-01,NYN+2.0000E-01", L"\u0413x", L"+1.0000E-01", L"\u0413y", L"+2.0000E-01", false},
-      {L" NCN+1.0000E-12,NGN+1.0000E-03", L"C     F", L"+1.0000E-12", L"G     Sm", L"+1.0000E-03", false},
-      {L" NLN+1.0000E-06,NQN+5.0000E+01", L"L     H", L"+1.0000E-06", L"Q", L"+5.0000E+01", false},
-      {L" ORN+9.9999E+99,NXN+0.0000E+00", L"R  Ohm", L"+9.9999E+99", L"X  Ohm", L"+0.0000E+00", true},
-      {L" NRN+1.0000E+00,OXN+0.0000E+00", L"R  Ohm", L"+1.0000E+00", L"X  Ohm", L"+0.0000E+00", true},
-      {L" NrN+1,NxN+2", L"?   ???", L"+1,NxN+2", L"?  ???", L"", false},
-      {L" NRN+1.2", L"R  Ohm", L"+1.2", L"?  ???", L"", false},
-      {L" NR", L"R  Ohm", L"", L"?  ???", L"", false},
-      {L" ", L"?   ???", L"", L"?  ???", L"", false},
-      {L"", L"?   ???", L"", L"?  ???", L"", false},
+      {L" NRN+1.2345E+01,NXN+5.4321E-01" + kBlanks, L"R  Ohm", L"+1.2345E+01", L"X  Ohm", L"+5.4321E-01", false,
+       12.345, 0.54321},
+      {L"  NRN+1.2345E+01,NXN+5.4321E-01", L"R  Ohm", L"+1.2345E+01", L"X  Ohm", L"+5.4321E-01", false,
+       12.345, 0.54321},
+      {L"   NRN+1.2345E+01,NXN+5.4321E-01", L"?   ???", L"N+1.2345E+0", L"?  ???", L"N+5.4321E-0", false, none, none},
+      {L" NZN+1.0000E+02,NDN-4.5000E+01", L"|Z|  Ohm", L"+1.0000E+02", L"Fi Deg", L"-4.5000E+01", false, 100, -45},
+      {L" NLN+1.0000E-06,NDN+2.0000E-03", L"L     H", L"+1.0000E-06", L"D", L"+2.0000E-03", false, 1e-6, 2e-3},
+      {L" NCN+1.0000E-12,NRN+3.0000E+00", L"C     F", L"+1.0000E-12", L"R Ohm", L"+3.0000E+00", false, 1e-12, 3},
+      {L" NMN+9.0000E-01,NRN+1.0000E+00", L"|\u0413|", L"+9.0000E-01", L"Fi Rad", L"+1.0000E+00", false, 0.9, 1},
+      {L" NYN+1.0000E-02,NRN+1.0000E+00", L"|Y|     Sm", L"+1.0000E-02", L"Fi Rad", L"+1.0000E+00", false, 0.01, 1},
+      {L" NGN+1.0000E-02,NBN+2.0000E-02", L"G     Sm", L"+1.0000E-02", L"B     Sm", L"+2.0000E-02", false, 0.01, 0.02},
+      {L" NXN+1.0000E-01,NYN+2.0000E-01", L"\u0413x", L"+1.0000E-01", L"\u0413y", L"+2.0000E-01", false, 0.1, 0.2},
+      {L" NCN+1.0000E-12,NGN+1.0000E-03", L"C     F", L"+1.0000E-12", L"G     Sm", L"+1.0000E-03", false, 1e-12, 1e-3},
+      {L" NLN+1.0000E-06,NQN+5.0000E+01", L"L     H", L"+1.0000E-06", L"Q", L"+5.0000E+01", false, 1e-6, 50},
+      {L" ORN+9.9999E+99,NXN+0.0000E+00", L"R  Ohm", L"+9.9999E+99", L"X  Ohm", L"+0.0000E+00", true, none, 0},
+      {L" NRN+1.0000E+00,OXN+0.0000E+00", L"R  Ohm", L"+1.0000E+00", L"X  Ohm", L"+0.0000E+00", true, 1, none},
+      {L" NrN+1,NxN+2", L"?   ???", L"+1,NxN+2", L"?  ???", L"", false, none, none},
+      {L" NRN+1.2", L"R  Ohm", L"+1.2", L"?  ???", L"", false, 1.2, none},
+      {L" NR", L"R  Ohm", L"", L"?  ???", L"", false, none, none},
+      {L" ", L"?   ???", L"", L"?  ???", L"", false, none, none},
+      {L"", L"?   ???", L"", L"?  ???", L"", false, none, none},
   };
   for (const auto& c : cases) {
     const Reading r = ParseReply(c.reply);
@@ -45,6 +49,8 @@ TEST(HP4191ProtocolTest, RepliesAreReadByPosition) {
     EXPECT_EQ(r.labelB, c.labelB) << reply;
     EXPECT_EQ(r.valueB, c.valueB) << reply;
     EXPECT_EQ(r.beep, c.beep) << reply;
+    EXPECT_EQ(r.numberA, c.numberA) << reply;
+    EXPECT_EQ(r.numberB, c.numberB) << reply;
   }
 }
 

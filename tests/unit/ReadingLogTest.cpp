@@ -31,23 +31,25 @@ TEST(ReadingLogTest, TimesCarryMillisecondsAndTheSignedOffset) {
 }
 
 TEST(ReadingLogTest, EachLineIsALabelAndAValueQuotedOnlyWhenNeeded) {
-  const std::tuple<const wchar_t*, std::int32_t, std::wstring, const char*> cases[] = {  // row after the time
-      {L"Apparata.E712X", 17, L"L=+0.0000E+00\r\nD=+0.0000E+00",
+  const std::tuple<const wchar_t*, std::int32_t, Pairs, const char*> cases[] = {  // row after the time
+      {L"Apparata.E712X", 17, {{L"L", L"+0.0000E+00"}, {L"D", L"+0.0000E+00"}},
        "Apparata.E712X,17,reading,L,+0.0000E+00,D,+0.0000E+00,,,,,,,,\r\n"},
       {L"Apparata.HP4191X", 5,
-       L"R Ohm=+1.2345E+01\r\nX Ohm=+5.4321E-01\r\nF MHz=1.000000\r\nMin=1\r\nMax=1000\r\nStep=1.0000",
+       {{L"R Ohm", L"+1.2345E+01"}, {L"X Ohm", L"+5.4321E-01"}, {L"F MHz", L"1.000000"}, {L"Min", L"1"},
+        {L"Max", L"1000"}, {L"Step", L"1.0000"}},
        "Apparata.HP4191X,5,reading,R Ohm,+1.2345E+01,X Ohm,+5.4321E-01,F MHz,1.000000,Min,1,Max,1000,Step,1.0000\r\n"},
-      {L"Apparata.HP4191X", 0, L"|\u0413|=+9.0000E-01\r\nFi Rad=+1.0000E+00\r\nF MHz=1.000000",
+      {L"Apparata.HP4191X", 0, {{L"|\u0413|", L"+9.0000E-01"}, {L"Fi Rad", L"+1.0000E+00"}, {L"F MHz", L"1.000000"}},
        "Apparata.HP4191X,0,reading,|\xD0\x93|,+9.0000E-01,Fi Rad,+1.0000E+00,F MHz,1.000000,,,,,,\r\n"},
-      {L"B", 2, L"", "B,2,reading,,,,,,,,,,,,\r\n"},
-      {L"B", 2, L"a,b=1\r\nq=say \"hi\"\r\nno label\r\nk=v=w\r\ncr=1\r2\r\nlf=1\n2",
+      {L"B", 2, {}, "B,2,reading,,,,,,,,,,,,\r\n"},
+      {L"B", 2,
+       {{L"a,b", L"1"}, {L"q", L"say \"hi\""}, {L"", L"no label"}, {L"k", L"v=w"}, {L"cr", L"1\r2"}, {L"lf", L"1\n2"}},
        "B,2,reading,\"a,b\",1,q,\"say \"\"hi\"\"\",,no label,k,v=w,cr,\"1\r2\",lf,\"1\n2\"\r\n"},
-      {L"B", 2, L"=x\r\ny=\r\n\r\n4=4\r\n5=5\r\n6=6\r\n7=7\r\n8",
+      {L"B", 2, {{L"", L"x"}, {L"y", L""}, {}, {L"4", L"4"}, {L"5", L"5"}, {L"6", L"6"}, {L"7", L"7"}, {L"", L"8"}},
        "B,2,reading,,x,y,,,,4,4,5,5,6,\"6\r\n7=7\r\n8\"\r\n"},
-      {L"B", 2, std::wstring(L"\U0001F600=") + wchar_t(0xD83D) + L"x" + wchar_t(0xDE00),
+      {L"B", 2, {{L"\U0001F600", std::wstring(1, wchar_t(0xD83D)) + L"x" + wchar_t(0xDE00)}},
        "B,2,reading,\xF0\x9F\x98\x80,\xEF\xBF\xBDx\xEF\xBF\xBD,,,,,,,,,,\r\n"},
   };
-  for (const auto& [progId, port, text, row] : cases) EXPECT_EQ(kT + "," + row, ReadingRow(kT, progId, port, text));
+  for (const auto& [progId, port, pairs, row] : cases) EXPECT_EQ(kT + "," + row, ReadingRow(kT, progId, port, pairs));
 }
 
 TEST(ReadingLogTest, AnErrorIsItsMessageInTheFirstValue) {
@@ -62,7 +64,8 @@ TEST(ReadingLogTest, AnErrorIsItsMessageInTheFirstValue) {
 
 TEST(ReadingLogTest, SimulatedReadingsAndNoticesSayTheirKind) {
   const std::pair<std::string, const char*> cases[] = {
-      {SimulatedRow(kT, L"Apparata.B740X", 7, L"U=+1.000\r\nx"), "Apparata.B740X,7,simulated,U,+1.000,,x,,,,,,,,"},
+      {SimulatedRow(kT, L"Apparata.B740X", 7, {{L"U", L"+1.000"}, {L"", L"x"}}),
+       "Apparata.B740X,7,simulated,U,+1.000,,x,,,,,,,,"},
       {NoticeRow(kT, L"Debug mode: VISA library visa32.dll not found"),
        ",,notice,,Debug mode: VISA library visa32.dll not found,,,,,,,,,,"},
       {NoticeRow(kT, L"Log file \"a,b.csv\""), ",,notice,,\"Log file \"\"a,b.csv\"\"\",,,,,,,,,,"},
@@ -104,14 +107,16 @@ TEST(HeldRowsTest, RowsLeaveInOrderWholeOrTheRestOfOneCutShort) {
 }
 
 TEST(ReadingLogTest, EveryRowHasSixteenFieldsWhateverTheText) {
-  for (const wchar_t* text : {L"", L"a=1\r\nb=2\r\nc=3\r\nd=4\r\ne=5\r\nf=6\r\ng=7\r\nh=8", L",=,\r\n\"=\"\r\n\r\n,"}) {
+  const Pairs eight{{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}, {L"d", L"4"},
+                    {L"e", L"5"}, {L"f", L"6"}, {L"g", L"7"}, {L"h", L"8"}};
+  for (const Pairs& pairs : {Pairs{}, eight, Pairs{{L",", L","}, {L"\"", L"\""}, {}, {L"", L","}}}) {
     int commas = 0;  // outside quotes, where a CSV reader splits the row
     bool quoted = false;
-    for (char c : ReadingRow(kT, L"C,\"", 1, text)) {
+    for (char c : ReadingRow(kT, L"C,\"", 1, pairs)) {
       if (c == '"') quoted = !quoted;
       if (c == ',' && !quoted) ++commas;
     }
-    EXPECT_EQ(15, commas) << text;
+    EXPECT_EQ(15, commas) << pairs.size();
   }
 }
 
