@@ -5,17 +5,6 @@
 #include "hpib/trace/TraceText.h"
 
 namespace hpib {
-namespace {
-
-TraceCall CallOf(TraceOperation operation, std::optional<std::int32_t> address) {
-  TraceCall call;
-  call.operation = operation;
-  call.address = address;
-  return call;
-}
-
-}  // namespace
-
 ReplayBus::ReplayBus(std::string name, TraceLineSource lines) : name_(std::move(name)), reader_(std::move(lines)) {}
 
 ReplayBus::Key ReplayBus::KeyOf(const TraceCall& call) {

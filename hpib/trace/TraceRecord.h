@@ -24,6 +24,14 @@ struct TraceCall {
   }
 };
 
+// A call without bytes or seconds.
+inline TraceCall CallOf(TraceOperation operation, std::optional<std::int32_t> address) {
+  TraceCall call;
+  call.operation = operation;
+  call.address = address;
+  return call;
+}
+
 // How an operation ended: the back end's result, or the text of the exception it raised
 // (UTF-8, as TraceText.h makes it).
 struct TraceOutcome {

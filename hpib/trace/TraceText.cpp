@@ -2,30 +2,11 @@
 
 #include <cstdint>
 
+#include "core/Utf8.h"
+
 namespace hpib {
 
-std::string TraceTextBytes(std::wstring_view text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    const auto u = static_cast<std::uint32_t>(c);
-    if (u < 0x80) {
-      bytes += static_cast<char>(u);
-    } else if (u < 0x800) {
-      bytes += static_cast<char>(0xC0 | (u >> 6));
-      bytes += static_cast<char>(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-      bytes += static_cast<char>(0xE0 | (u >> 12));
-      bytes += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      bytes += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-      bytes += static_cast<char>(0xF0 | ((u >> 18) & 0x07));
-      bytes += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-      bytes += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      bytes += static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
-  return bytes;
-}
+std::string TraceTextBytes(std::wstring_view text) { return core::EncodeUtf8(text); }
 
 std::wstring TraceTextOf(std::string_view bytes) {
   std::wstring text;

@@ -7,17 +7,6 @@
 #include "hpib/trace/TraceText.h"
 
 namespace hpib {
-namespace {
-
-TraceCall CallOf(TraceOperation operation, std::optional<std::int32_t> address) {
-  TraceCall call;
-  call.operation = operation;
-  call.address = address;
-  return call;
-}
-
-}  // namespace
-
 TracingBus::TracingBus(std::unique_ptr<Bus> traced, BusTrace trace)
     : traced_(std::move(traced)), trace_(std::move(trace)) {
   trace_.sink(TraceHeaderLine({kTraceVersion, trace_.library, trace_.backEnd}));

@@ -90,8 +90,10 @@ TEST(TraceLineTest, EveryByteValueSentAndReceivedReadsBack) {
     const auto parsed = ParseTraceLine(line);
     ASSERT_TRUE(std::holds_alternative<TraceRecord>(parsed) && std::get<TraceRecord>(parsed) == record) << line;
   }
-  const std::wstring text = L"\u041E\u0448\u0438\u0431\u043A\u0430 <\x7F\xFF\xD800>";
-  EXPECT_EQ(TraceTextOf(TraceTextBytes(text)), text);
+  // An exception's text reads back as it was, but for a broken surrogate, which is U+FFFD as in
+  // every file the library writes.
+  const std::wstring text = L"\u041E\u0448\u0438\u0431\u043A\u0430 <\x7F\xFF";
+  EXPECT_EQ(TraceTextOf(TraceTextBytes(text + L"\xD800>")), text + L"\xFFFD>");
 }
 
 TEST(TraceLineTest, LinesOfAnotherFormatAreRefusedWithTheFirstThingWrong) {
