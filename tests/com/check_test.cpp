@@ -246,6 +246,25 @@ TEST(CheckOverBench, AnAbsentInstrumentAndALostReplyFailTheRun) {
   }
 }
 
+// Over a replay the check names the trace and its instruments, and asks nothing: the trace
+// answers only what it recorded. The bench file's place serves for the trace.
+TEST(CheckOverReplay, TheTraceAndItsInstrumentsAreNamedAndNothingIsProbed) {
+  const BenchFile trace(
+      "ApparataBusTrace 1 library \"1.0.0\" backend \"simulated bench, built in\"\r\n"
+      "2026-12-08T14:03:10.120+01:00 1 Trigger 717 sent \"\" -> 0 Success received \"\" 0.250 ms\r\n"
+      "  717 Trigger -> 0\r\n"
+      "2026-12-08T14:03:10.121+01:00 1 Output 707 sent \"F5E\" -> 0 Success received \"\" 0.250 ms\r\n");
+  const Settings settings(Values{{L"Bus", L"REPLAY:" + BenchFile::Path()}});
+  const CheckRun run = RunCheck(L"7");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(Expected(std::string(kHead) +
+                     "Setting Bus (HKEY_CURRENT_USER\\Software\\Apparata): \"REPLAY:<bench>\"\n"
+                     "Back end: the replay of the bus trace <bench>\n"
+                     "  instruments in the trace: 7, 17\n"
+                     "A replay answers only what its trace recorded: nothing is probed.\n"),
+            run.output);
+}
+
 TEST(CheckArguments, AnythingButAddressesAndTheOptionsIsRefused) {
   for (const wchar_t* wrong : {L"0", L"31", L"7x", L"--report", L"--verbose"})
     EXPECT_EQ(2, RunCheck(wrong).exitCode) << server_test::Narrow(wrong);
