@@ -20,13 +20,15 @@ namespace {
 
 using check::win32::Output;
 
+const char* const kBits = sizeof(void*) == 8 ? "64-bit" : "32-bit";
+
 // How long a read waits for a reply: short, as nobody waits for the answer of a missing instrument.
 constexpr double kProbeSeconds = 1.0;
 
 enum ExitCode { kAllAnswered = 0, kOneSilent = 1, kBadArguments = 2, kDebugMode = 3 };
 
 int Check(const check::Arguments& arguments, Output& out) {
-  out.Line(std::string("Apparata bus check, ") + (sizeof(void*) == 8 ? "64-bit" : "32-bit"));
+  out.Line(std::string("Apparata bus check, ") + kBits);
   for (const std::string& line : check::win32::LibraryLines()) out.Line(line);
   out.Line("Run it while no host measures: each probe takes a reply that a running host may be waiting for.");
   hpib::win32::TraceLines trace;
@@ -92,7 +94,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (arguments.version) {
     Output out{std::wstring()};
-    out.Line(std::string("apparata_check " APPARATA_VERSION ", ") + (sizeof(void*) == 8 ? "64-bit" : "32-bit"));
+    out.Line(std::string("apparata_check " APPARATA_VERSION ", ") + kBits);
     for (const std::string& line : check::win32::LibraryLines()) out.Line(line);
     return kAllAnswered;
   }
